@@ -1,0 +1,26 @@
+# One options target that every Quorvel target links: strict warnings and
+# Qt's safety defines.
+add_library(quorvel_options INTERFACE)
+target_compile_options(quorvel_options INTERFACE
+    -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
+target_compile_definitions(quorvel_options INTERFACE
+    QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER)
+
+# quorvel_add_test(NAME SOURCES ... [LIBS ...] [GUI]): one QtTest executable
+# registered with CTest. Every test runs in a fixed locale and time zone, and
+# GUI tests on the offscreen platform, so nothing depends on the machine.
+function(quorvel_add_test name)
+    cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE quorvel_options Qt6::Test ${ARG_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set(env "TZ=UTC" "LC_ALL=C.UTF-8" "LANG=C.UTF-8" "QT_QPA_PLATFORM=offscreen"
+            "QTWEBENGINE_DISABLE_SANDBOX=1" "QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox --disable-gpu"
+            "ASAN_OPTIONS=detect_leaks=0" ${ARG_ENV})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()

@@ -1,0 +1,50 @@
+#include "app/program_state.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString VersionText(int major, int minor, int revision)
+{
+    const QString revisionText = revision == 0 ? QString() : QString::number(revision);
+    return QString::number(major) + u'.' + QStringLiteral("%1").arg(minor, 2, 10, QChar(u'0'))
+        + u'.' + revisionText;
+}
+
+QString WithTrailingSeparator(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+static bool canWriteInto(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (info.exists())
+        return info.isDir() && info.isWritable();
+    // The folder does not exist yet: it can be made when its parent is writable.
+    const QFileInfo parent(QFileInfo(QDir::cleanPath(folder)).absolutePath());
+    return parent.isDir() && parent.isWritable();
+}
+
+QString ChooseExportFolder(const QString &programFolder)
+{
+    const QString beside = WithTrailingSeparator(programFolder) + QStringLiteral("export/");
+    if (canWriteInto(beside))
+        return beside;
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return WithTrailingSeparator(userData) + QStringLiteral("export/");
+}
+
+void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
+{
+    state.makerName = QStringLiteral("Morbanta");
+    state.shortName = QStringLiteral("kiv");
+    state.author = QStringLiteral("Dallowin");
+    state.productName = QStringLiteral("Quorvel");
+    state.programFolder = WithTrailingSeparator(QFileInfo(programFilePath).absolutePath());
+    state.exportFolder = ChooseExportFolder(state.programFolder);
+    state.startTime = QDateTime::currentDateTime();
+    state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
+                                    ProgramIdentity::kVersionRevision);
+    state.creditLine = QStringLiteral("Quorvel lists folder trees as pages - by Dallowin for Morbanta");
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+class FileSystem;
+
+// The program-wide record: identity texts, folders, start time, version text,
+// every option of the page and the search, and the shared cancel flag. Option
+// field names are also their keys in the preference store and settings files.
+struct ProgramState
+{
+    ProgramState() = default;
+    Q_DISABLE_COPY_MOVE(ProgramState)
+
+    // Identity and folders, set once by InitialiseProgramState.
+    QString makerName;
+    QString shortName;
+    QString author;
+    QString productName;
+    QString programFolder; // always ends in the separator
+    QString exportFolder; // always ends in the separator
+    QDateTime startTime;
+    QString versionText;
+    QString creditLine;
+
+    // Options.
+    bool bgBorder = false;
+    bool bgRecursive = false;
+    bool bgSkipEmptyDir = false;
+    bool bgLink = false;
+    std::array<bool, 5> bgFileTag {}; // size, type, created, changed, attributes
+    bool bgHover = false;
+    bool bgToggle = false;
+    QString sgBackgroundColor;
+    QString sgGridColor;
+    QString sgTextColor;
+    QString sgDirColor;
+    QString sgDirFontColor;
+    QString sgFileColor;
+    QString sgHeaderColor;
+    QString sgHoverColor;
+    QString sgFont;
+    QString sgFontSizeFILE;
+    QString sgFontSizeDIR;
+    QString sgAnimation;
+    QString sgListFont;
+    QString sgListFontsize;
+
+    // Run time. The cancel flag is atomic because disk reading may run ahead
+    // on worker threads that poll it.
+    std::atomic<bool> bgCancel { false };
+    std::shared_ptr<FileSystem> fileSystem; // created on first use
+};
+
+namespace ProgramIdentity {
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 12;
+inline constexpr int kVersionRevision = 1128;
+inline constexpr char kMakerDomain[] = "quorvel.morbanta.example";
+inline constexpr char kMakerSite[] = "https://quorvel.morbanta.example/";
+inline constexpr char kUpdatePage[] = "https://quorvel.morbanta.example/kiv-update/";
+inline constexpr char kAuthorMail[] = "dallowin@morbanta.example";
+} // namespace ProgramIdentity
+
+// "1.12.1128"; the minor number has at least two digits and a zero revision
+// is left out ("1.05.").
+[[nodiscard]] QString VersionText(int major, int minor, int revision);
+
+// The window-free steps of loading the main window: identity texts, program
+// and export folders, start time, version text and credit line. The program
+// folder is the folder of programFilePath.
+void InitialiseProgramState(ProgramState &state, const QString &programFilePath);
+
+// programFolder + "export/" when that can be written, else the per-user data
+// folder + "export/".
+[[nodiscard]] QString ChooseExportFolder(const QString &programFolder);
+
+// Appends the separator unless the text already ends in one.
+[[nodiscard]] QString WithTrailingSeparator(const QString &folder);

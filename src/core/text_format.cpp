@@ -1,0 +1,128 @@
+#include "core/text_format.h"
+
+#include <cmath>
+#include <ctime>
+#include <limits>
+
+namespace {
+constexpr int kSecondsPerDay = 24 * 60 * 60;
+} // namespace
+
+NumberFormatter::NumberFormatter(const QLocale &locale)
+    : m_locale(locale)
+{
+    // The C locale omits grouping by default; "#,#0" always groups.
+    m_locale.setNumberOptions(QLocale::DefaultNumberOptions);
+}
+
+QString NumberFormatter::grouped(double value) const
+{
+    if (!std::isfinite(value))
+        return {};
+    const double rounded = std::round(value); // halves away from zero
+    constexpr double kLimit = double(std::numeric_limits<qint64>::max());
+    if (std::fabs(rounded) >= kLimit)
+        return m_locale.toString(rounded, 'f', 0);
+    return grouped(qint64(rounded));
+}
+
+QString NumberFormatter::grouped(qint64 value) const
+{
+    return m_locale.toString(value);
+}
+
+QString NumberFormatter::sizeText(qint64 bytes) const
+{
+    return grouped(double(bytes) / 1024.0);
+}
+
+std::optional<double> NumberFormatter::read(const QString &text) const
+{
+    bool isNumber = false;
+    const double value = m_locale.toDouble(text.trimmed(), &isNumber);
+    if (!isNumber)
+        return std::nullopt;
+    return value;
+}
+
+QString WithoutTimeZoneField(const QString &timeFormat)
+{
+    QString result;
+    bool quoted = false;
+    for (qsizetype i = 0; i < timeFormat.size(); ++i) {
+        const QChar c = timeFormat.at(i);
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't') {
+            // Drop the field and the blanks that separated it from the rest.
+            while (!result.isEmpty() && result.back().isSpace())
+                result.chop(1);
+            while (i + 1 < timeFormat.size() && timeFormat.at(i + 1) == u't')
+                ++i;
+            continue;
+        }
+        result.append(c);
+    }
+    return result.trimmed();
+}
+
+DateTextFormatter::DateTextFormatter(const QLocale &locale)
+    : m_locale(locale)
+    , m_dateFormat(locale.dateFormat(QLocale::ShortFormat))
+    , m_timeFormat(WithoutTimeZoneField(locale.timeFormat(QLocale::LongFormat)))
+{
+}
+
+QString DateTextFormatter::compose(QDate date, int secondOfDay) const
+{
+    auto dateText = m_dateTexts.find(date.toJulianDay());
+    if (dateText == m_dateTexts.end())
+        dateText = m_dateTexts.insert(date.toJulianDay(), m_locale.toString(date, m_dateFormat));
+    if (secondOfDay == 0)
+        return *dateText;
+    if (m_timeTexts.empty())
+        m_timeTexts.resize(kSecondsPerDay);
+    QString &timeText = m_timeTexts[size_t(secondOfDay)];
+    if (timeText.isNull())
+        timeText = m_locale.toString(QTime::fromMSecsSinceStartOfDay(secondOfDay * 1000),
+                                     m_timeFormat);
+    return *dateText + u' ' + timeText;
+}
+
+QString DateTextFormatter::format(const QDateTime &dateTime) const
+{
+    if (!dateTime.isValid())
+        return {};
+    const QDateTime local = dateTime.toLocalTime();
+    return compose(local.date(), local.time().msecsSinceStartOfDay() / 1000);
+}
+
+QString DateTextFormatter::formatSecsSinceEpoch(qint64 secs) const
+{
+    // localtime_r reads the time zone once; QDateTime's conversion would
+    // look at the zone file again for every date.
+    const std::time_t time = std::time_t(secs);
+    std::tm parts {};
+    if (localtime_r(&time, &parts) == nullptr)
+        return {};
+    const QDate date(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
+    const int secondOfDay = std::min(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec,
+                                     kSecondsPerDay - 1);
+    return compose(date, secondOfDay);
+}
+
+QString AttributeLetters(qint64 attributes)
+{
+    if (attributes < 0 || attributes > 255)
+        return {};
+    QString letters;
+    if (attributes & 1)
+        letters += u'R';
+    if (attributes & 2)
+        letters += u'H';
+    if (attributes & 32)
+        letters += u'A';
+    if (attributes & 4)
+        letters += u'S';
+    return letters;
+}

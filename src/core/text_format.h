@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+// Number and size texts in the number format "#,#0": a whole number, halves
+// rounded away from zero, the locale's digit grouping between groups of three.
+class NumberFormatter
+{
+public:
+    explicit NumberFormatter(const QLocale &locale = QLocale());
+
+    [[nodiscard]] QString grouped(double value) const;
+    [[nodiscard]] QString grouped(qint64 value) const;
+    // Bytes shown in KiB: bytes / 1024 in floating point, then grouped.
+    [[nodiscard]] QString sizeText(qint64 bytes) const;
+    // Reads a grouped number back (a size text of the list, say).
+    [[nodiscard]] std::optional<double> read(const QString &text) const;
+
+    [[nodiscard]] const QLocale &locale() const { return m_locale; }
+
+private:
+    QLocale m_locale;
+};
+
+// Date texts: the locale's short date, a blank and the locale's long time
+// without its time-zone field; at exactly midnight the date alone. Local
+// time. Date and time parts are cached, so formatting a million file dates
+// costs little; not for use from more than one thread at a time.
+class DateTextFormatter
+{
+public:
+    explicit DateTextFormatter(const QLocale &locale = QLocale());
+
+    [[nodiscard]] QString format(const QDateTime &dateTime) const;
+    [[nodiscard]] QString formatSecsSinceEpoch(qint64 secs) const;
+
+    [[nodiscard]] const QString &dateFormat() const { return m_dateFormat; }
+    [[nodiscard]] const QString &timeFormat() const { return m_timeFormat; }
+
+private:
+    [[nodiscard]] QString compose(QDate date, int secondOfDay) const;
+
+    QLocale m_locale;
+    QString m_dateFormat;
+    QString m_timeFormat;
+    mutable QHash<qint64, QString> m_dateTexts; // by Julian day
+    mutable std::vector<QString> m_timeTexts; // by second of the day, made on first use
+};
+
+// The attribute letters of an attribute value: R (1), H (2), A (32), S (4),
+// in that order. A value that does not fit an unsigned 8-bit number gives
+// the empty text.
+[[nodiscard]] QString AttributeLetters(qint64 attributes);
+
+// A long time format without its time-zone field ("h:mm:ss AP t" becomes
+// "h:mm:ss AP").
+[[nodiscard]] QString WithoutTimeZoneField(const QString &timeFormat);
