@@ -24,3 +24,27 @@ function(quorvel_add_test name)
     endif()
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
+
+# quorvel_add_tests_in_folder(LIBS ... [GUI]): every tst_*.cpp of the calling
+# folder becomes one test executable. Extra sources a test needs are named
+# tst_<name>_*.cpp beside it and are compiled into that test only.
+function(quorvel_add_tests_in_folder)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    foreach(test ${tests})
+        get_filename_component(name ${test} NAME_WE)
+        # tst_<name>_<part>.cpp files belong to tst_<name>.
+        set(is_part FALSE)
+        foreach(other ${tests})
+            get_filename_component(other_name ${other} NAME_WE)
+            if(NOT other_name STREQUAL name AND name MATCHES "^${other_name}_")
+                set(is_part TRUE)
+            endif()
+        endforeach()
+        if(is_part)
+            continue()
+        endif()
+        file(GLOB parts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}_*.cpp)
+        quorvel_add_test(${name} SOURCES ${test} ${parts} LIBS ${ARG_LIBS})
+    endforeach()
+endfunction()
