@@ -3,8 +3,10 @@
 #include "scan/result_list.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -58,7 +60,49 @@ public:
     // The type description of a file by its name alone (never its
     // content), or of a folder.
     [[nodiscard]] virtual QString typeDescription(const QByteArray &name, bool isFolder) const = 0;
+
+    // Descriptor-style reading for the scanner: a folder is opened relative
+    // to its opened parent, so a tree of any depth never needs a path longer
+    // than one name, and entries are handed out one by one without an
+    // allocation each. A handle is closed by closeFolder. The defaults below
+    // are built on listFolder() (by path), so a test file system only needs
+    // the operations above; the POSIX one overrides them with descriptors.
+    // All four may be called from a worker thread, one handle per thread.
+    using FolderHandle = qintptr;
+
+    // One entry as readFolder() hands it out; the name is valid during the
+    // call only. Properties follow the rules of Entry; type is not filled
+    // (typeDescription() gives it when a row needs it).
+    struct EntryView
+    {
+        QByteArrayView name;
+        bool isFolder = false;
+        const ResultList::Properties *properties = nullptr;
+    };
+
+    // Opens a folder by path (links followed) and reads its own properties
+    // (without size and type); nullopt when it cannot be opened.
+    [[nodiscard]] virtual std::optional<FolderHandle> openFolder(const QByteArray &path,
+                                                                 ResultList::Properties *own) const;
+    // Opens the subfolder `name` of an opened folder; links are not followed.
+    [[nodiscard]] virtual std::optional<FolderHandle> openSubfolder(FolderHandle parent,
+                                                                    QByteArrayView name) const;
+    // Calls `entry` for every file and subfolder, in no particular order.
+    // False when the folder could not be listed (nothing or part was handed
+    // out then).
+    virtual bool readFolder(FolderHandle folder,
+                            const std::function<void(const EntryView &)> &entry) const;
+    virtual void closeFolder(FolderHandle folder) const;
+
+private:
+    struct PathHandles;
+    mutable std::shared_ptr<PathHandles> m_pathHandles; // the defaults' open folders
 };
+
+// The enumeration order of files and of subfolders: the names (file-system
+// bytes, UTF-8) upper-cased and compared by code point, ties by the exact
+// bytes.
+[[nodiscard]] bool EnumerationLess(QByteArrayView a, QByteArrayView b);
 
 // The program's one file-system object, made on first use.
 [[nodiscard]] FileSystem &SharedFileSystem(ProgramState &state);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "scan/file_system.h"
+
+#include <QHash>
+
+#include <mutex>
+
+// The real file system on POSIX (DESIGN.md, platform table): statx relative
+// to folder descriptors, enumeration in EnumerationLess order, type texts
+// from QMimeDatabase by name only (cached by suffix), birth time where the
+// file system has one (else the status-change time), attributes R (owner may
+// not write), H (name starts with "."), S (not a regular file, folder or
+// link), never A; folders also have bit 16. A link to a file has the data of
+// its target; a link to a folder and a dangling link are files with their own
+// data, never walked. Failures are values.
+class PosixFileSystem final : public FileSystem
+{
+public:
+    PosixFileSystem();
+    ~PosixFileSystem() override;
+    Q_DISABLE_COPY_MOVE(PosixFileSystem)
+
+    [[nodiscard]] bool fileExists(const QString &path) const override;
+    [[nodiscard]] bool folderExists(const QString &path) const override;
+    bool createFolder(const QString &path) override;
+    [[nodiscard]] std::optional<Listing> listFolder(const QByteArray &path) const override;
+    [[nodiscard]] std::optional<Drive> drive(const QString &path) const override;
+    [[nodiscard]] QString typeDescription(const QByteArray &name, bool isFolder) const override;
+
+    [[nodiscard]] std::optional<FolderHandle> openFolder(const QByteArray &path,
+                                                         ResultList::Properties *own) const override;
+    [[nodiscard]] std::optional<FolderHandle> openSubfolder(FolderHandle parent,
+                                                            QByteArrayView name) const override;
+    bool readFolder(FolderHandle folder,
+                    const std::function<void(const EntryView &)> &entry) const override;
+    void closeFolder(FolderHandle folder) const override;
+
+    // The key of the type cache: up to the last three dot-separated suffix
+    // segments, letter case kept since some types differ by it ("a.b.tar.gz"
+    // -> ".b.tar.gz", "x.C" -> ".C"); a dotless name is its own key.
+    [[nodiscard]] static QByteArray typeCacheKey(QByteArrayView name);
+
+private:
+    mutable std::mutex m_typeMutex;
+    mutable QHash<QByteArray, QString> m_typeCache;
+    mutable QString m_folderType;
+};

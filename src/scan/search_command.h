@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scan/folder_scanner.h"
+
+#include <QString>
+
+#include <functional>
+
+struct ProgramState;
+struct ScanCounters;
+class ResultList;
+
+// Pattern reduction (Part 2.4): a pattern that begins with "*" becomes
+// everything after its first "." ("*.txt" -> "txt", "*.*" -> "*",
+// "*.tar.gz" -> "tar.gz"); without a "." it stays ("*abc"); a pattern that
+// does not begin with "*" is used unchanged.
+[[nodiscard]] QString ReducePattern(const QString &patternBoxText);
+
+// "Searching for '<pattern>' in '<folder>' (recursive)" - the last words are
+// always written, also with the recursive option off.
+[[nodiscard]] QString SearchStatusText(const QString &reducedPattern, const QString &folder);
+
+// The count line: the row count in plain digits + " items" ("0 items", "1 items").
+[[nodiscard]] QString ItemCountText(qint64 rows);
+
+// The window's side of the search commands. Every member may be empty (a
+// no-op; browseForFolder empty = the user cancelled).
+struct SearchSteps
+{
+    ScanHooks scan; // scan.pathBoxText empty: the pathBoxText argument is read
+    std::function<void()> yield; // "let pending window events run" (step 10)
+    std::function<void(bool busy)> setBusyPointer; // arrow with hourglass / default
+    std::function<QString()> browseForFolder; // BrowseForFolder(main window, "gus.sdg", none)
+    std::function<void(const QString &)> setPathBox; // shows the new txt_DBPathName
+    std::function<void()> startAnimation; // StartSearchAnimation
+    std::function<void()> stopAnimation; // StopSearchAnimation
+    std::function<void(bool visible)> setListVisible;
+    std::function<void(const QString &)> setStatusLine; // lblNewFile
+    std::function<void(const QString &)> setCountLine; // lbl_Status
+};
+
+// cmdsearch_Click (Part 2.4) without the window: steps 1 to 16. The folder
+// comes from steps.browseForFolder and is written into pathBoxText (also
+// when empty: then the list and counters stay as they were); a trailing
+// separator is appended. Then the counters are reset, the list cleared, the
+// pattern reduced and ScanFolder run.
+void RunSearch(ProgramState &state, ResultList &list, ScanCounters &counters, int &currentItem,
+               QString &pathBoxText, const QString &patternBoxText, const SearchSteps &steps);
+
+// ReadFolderAgain (Part 2.4): the same steps without the folder dialog, the
+// empty-path test and the trailing separator; pathBoxText is scanned as it
+// is (an empty or unusable path gives an empty list and "0 items").
+void ReadFolderAgain(ProgramState &state, ResultList &list, ScanCounters &counters,
+                     int &currentItem, const QString &pathBoxText, const QString &patternBoxText,
+                     const SearchSteps &steps);
