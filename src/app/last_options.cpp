@@ -48,7 +48,8 @@ void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, Optio
 {
     const Reader r { state, store, controls };
     controls.setOptionText(OptionText::DBPathName, r.read(QStringLiteral("txt_DBPathName"), {}));
-    controls.setOptionText(OptionText::EXT, r.read(QStringLiteral("txtEXT"), QStringLiteral("*.*")));
+    controls.setOptionText(OptionText::EXT,
+                           r.read(QStringLiteral("txtEXT"), QStringLiteral("*.*")));
     r.yesNo(QStringLiteral("bgBorder"), true, state.bgBorder, OptionCheck::Border);
     r.yesNo(QStringLiteral("bgRecursive"), true, state.bgRecursive, OptionCheck::Recursive);
     r.yesNo(QStringLiteral("bgLink"), false, state.bgLink, OptionCheck::Link);
@@ -77,7 +78,8 @@ void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, Optio
     r.text(QStringLiteral("sgHoverColor"), state.sgDirColor, state.sgHoverColor,
            OptionText::HoverColor);
     r.yesNo(QStringLiteral("bgToggle"), true, state.bgToggle, OptionCheck::Toggle);
-    r.yesNo(QStringLiteral("bgSkipEmptyDir"), true, state.bgSkipEmptyDir, OptionCheck::SkipEmptyDir);
+    r.yesNo(QStringLiteral("bgSkipEmptyDir"), true, state.bgSkipEmptyDir,
+            OptionCheck::SkipEmptyDir);
 
     state.sgListFont = r.read(QStringLiteral("sgListFont"), QStringLiteral("Arial"));
     controls.setListFontFace(state.sgListFont);
@@ -140,8 +142,10 @@ void SaveLastOptions(const ProgramState &state, PreferenceStore &store,
     save(QStringLiteral("sgListFontsize"), state.sgListFontsize);
     save(QStringLiteral("sgListFont"), state.sgListFont);
     for (int i = 0; i < int(state.bgFileTag.size()); ++i)
-        save(QStringLiteral("chkFileTag") + QString::number(i), YesNoText(state.bgFileTag[size_t(i)]));
-    save(QStringLiteral("txtSettingsPath"), controls.optionText(OptionText::SettingsPath).trimmed());
+        save(QStringLiteral("chkFileTag") + QString::number(i),
+             YesNoText(state.bgFileTag[size_t(i)]));
+    save(QStringLiteral("txtSettingsPath"),
+         controls.optionText(OptionText::SettingsPath).trimmed());
 }
 
 QPoint StartPositionTwips(const ProgramState &state, const PreferenceStore &store,
@@ -149,10 +153,10 @@ QPoint StartPositionTwips(const ProgramState &state, const PreferenceStore &stor
 {
     const auto coordinate = [&](const QString &key, int centre) {
         bool isNumber = false;
-        const int value = store.GetValue(state.makerName, state.shortName, key,
-                                         QString::number(centre))
-                              .trimmed()
-                              .toInt(&isNumber);
+        const int value
+            = store.GetValue(state.makerName, state.shortName, key, QString::number(centre))
+                  .trimmed()
+                  .toInt(&isNumber);
         return isNumber ? value : centre;
     };
     const int left = coordinate(QStringLiteral("DESKTOP_LEFT"),

@@ -18,11 +18,11 @@ QString WithTrailingSeparator(const QString &folder)
 
 static bool canWriteInto(const QString &folder)
 {
-    const QFileInfo info(folder);
+    const QFileInfo info(QDir::cleanPath(folder));
     if (info.exists())
         return info.isDir() && info.isWritable();
     // The folder does not exist yet: it can be made when its parent is writable.
-    const QFileInfo parent(QFileInfo(QDir::cleanPath(folder)).absolutePath());
+    const QFileInfo parent(info.absolutePath());
     return parent.isDir() && parent.isWritable();
 }
 
@@ -46,5 +46,6 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
     state.startTime = QDateTime::currentDateTime();
     state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
                                     ProgramIdentity::kVersionRevision);
-    state.creditLine = QStringLiteral("Quorvel lists folder trees as pages - by Dallowin for Morbanta");
+    state.creditLine
+        = QStringLiteral("Quorvel lists folder trees as pages - by Dallowin for Morbanta");
 }

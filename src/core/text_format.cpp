@@ -70,8 +70,7 @@ DateTextFormatter::DateTextFormatter(const QLocale &locale)
     : m_locale(locale)
     , m_dateFormat(locale.dateFormat(QLocale::ShortFormat))
     , m_timeFormat(WithoutTimeZoneField(locale.timeFormat(QLocale::LongFormat)))
-{
-}
+{ }
 
 QString DateTextFormatter::compose(QDate date, int secondOfDay) const
 {
@@ -84,8 +83,8 @@ QString DateTextFormatter::compose(QDate date, int secondOfDay) const
         m_timeTexts.resize(kSecondsPerDay);
     QString &timeText = m_timeTexts[size_t(secondOfDay)];
     if (timeText.isNull())
-        timeText = m_locale.toString(QTime::fromMSecsSinceStartOfDay(secondOfDay * 1000),
-                                     m_timeFormat);
+        timeText
+            = m_locale.toString(QTime::fromMSecsSinceStartOfDay(secondOfDay * 1000), m_timeFormat);
     return *dateText + u' ' + timeText;
 }
 
@@ -106,8 +105,8 @@ QString DateTextFormatter::formatSecsSinceEpoch(qint64 secs) const
     if (localtime_r(&time, &parts) == nullptr)
         return {};
     const QDate date(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
-    const int secondOfDay = std::min(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec,
-                                     kSecondsPerDay - 1);
+    const int secondOfDay
+        = std::min(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec, kSecondsPerDay - 1);
     return compose(date, secondOfDay);
 }
 

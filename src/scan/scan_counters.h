@@ -13,5 +13,8 @@ struct ScanCounters
     qint64 SearchedFolderCount = 1;
 
     void reset() { *this = ScanCounters {}; }
-    void addFileKb(qint64 bytes) { FileKbTotal = float(double(FileKbTotal) + double(bytes) / 1024.0); }
+    void addFileKb(qint64 bytes)
+    {
+        FileKbTotal = float(double(FileKbTotal) + double(bytes) / 1024.0);
+    }
 };

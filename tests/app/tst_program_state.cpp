@@ -1,0 +1,82 @@
+#include "app/program_state.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class TestProgramState : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void versionText_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("program's own") << 1 << 12 << 1128 << u"1.12.1128"_qs;
+        QTest::newRow("one-digit minor, no revision") << 1 << 5 << 0 << u"1.05."_qs;
+        QTest::newRow("revision keeps no zeros") << 2 << 0 << 7 << u"2.00.7"_qs;
+        QTest::newRow("three-digit minor") << 1 << 123 << 1 << u"1.123.1"_qs;
+    }
+    void versionText()
+    {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, revision);
+        QFETCH(QString, expected);
+        QCOMPARE(VersionText(major, minor, revision), expected);
+    }
+
+    void initialiseSetsIdentityAndFolders()
+    {
+        QTemporaryDir dir;
+        ProgramState state;
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        InitialiseProgramState(state, dir.filePath(u"quorvel"_qs));
+        QCOMPARE(state.makerName, u"Morbanta"_qs);
+        QCOMPARE(state.shortName, u"kiv"_qs);
+        QCOMPARE(state.author, u"Dallowin"_qs);
+        QCOMPARE(state.productName, u"Quorvel"_qs);
+        QCOMPARE(state.programFolder, dir.path() + u'/');
+        QCOMPARE(state.exportFolder, dir.path() + u"/export/"_qs);
+        QCOMPARE(state.versionText, u"1.12.1128"_qs);
+        QVERIFY(state.startTime >= before && state.startTime <= QDateTime::currentDateTime());
+        QVERIFY(!state.creditLine.isEmpty());
+        QVERIFY(!state.bgCancel && !state.bgBorder && state.sgFont.isEmpty());
+    }
+
+    void exportFolderFallsBackWhenProgramFolderIsReadOnly()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root may write into any folder");
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const QString chosen = ChooseExportFolder(dir.path());
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!chosen.startsWith(dir.path()));
+        QVERIFY(chosen.endsWith(u"/export/"_qs));
+    }
+
+    void exportFolderBesideAnExistingFile()
+    {
+        // A file named "export" cannot become the export folder.
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(u"export"_qs));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!ChooseExportFolder(dir.path()).startsWith(dir.path()));
+        QDir(dir.path()).remove(u"export"_qs);
+        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + u"/export/"_qs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgramState)
+#include "tst_program_state.moc"
