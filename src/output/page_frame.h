@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct ProgramState;
+
+// The options the page head, the summary and the rows read, taken from
+// ProgramState and the window at the start of a generation.
+struct PageFrameInput
+{
+    const ProgramState *state = nullptr;
+    QString listFolder; // ListFolder: the folder without its trailing separator
+    QString patternText; // txtEXT as it reads now
+};
+
+// WritePageHead: the whole head (document type, title, meta lines, style
+// sheet and, in toggle mode, the script), as one piece of page bytes.
+[[nodiscard]] QByteArray WritePageHead(const PageFrameInput &input);
+
+// The page end: "</table>", the credit line and the version text.
+[[nodiscard]] QByteArray PageEnd(const ProgramState &state);
