@@ -1,6 +1,5 @@
 #include "scan/result_list.h"
 
-
 #include <cstring>
 
 namespace {
@@ -19,10 +18,18 @@ enum RowFlag : quint8 {
     HasModified = 64,
 };
 
-enum SubItem { PathOnly = 1, Marker = 2, Size = 3, Type = 4, Created = 5, Changed = 6, Attr = 7, FileCount = 8 };
+enum SubItem {
+    PathOnly = 1,
+    Marker = 2,
+    Size = 3,
+    Type = 4,
+    Created = 5,
+    Changed = 6,
+    Attr = 7,
+    FileCount = 8
+};
 
 } // namespace
-
 
 // Append-only byte storage in fixed chunks: no reallocation copies the
 // names of a million rows, and a text never spans two chunks.
@@ -54,7 +61,8 @@ public:
         // Chunks are few; find the last one that starts at or before offset.
         const auto it = std::upper_bound(m_chunkStarts.begin(), m_chunkStarts.end(), offset);
         const size_t chunk = size_t(it - m_chunkStarts.begin()) - 1;
-        return QByteArray(m_chunks[chunk].get() + (offset - m_chunkStarts[chunk]), qsizetype(length));
+        return QByteArray(m_chunks[chunk].get() + (offset - m_chunkStarts[chunk]),
+                          qsizetype(length));
     }
 
     void clear()
@@ -187,8 +195,8 @@ int ResultList::addFolderRow(const QString &rowText, const QByteArray &folderPat
     row.flags |= Checked | Bold | HasRowColor;
     row.rowColor = kFolderTextColor;
     // Sub-items 3 to 7 black and bold.
-    constexpr quint8 kStyledSubItems = (1 << Size) | (1 << Type) | (1 << Created) | (1 << Changed)
-        | (1 << Attr);
+    constexpr quint8 kStyledSubItems
+        = (1 << Size) | (1 << Type) | (1 << Created) | (1 << Changed) | (1 << Attr);
     row.subBold = kStyledSubItems;
     row.subColored = kStyledSubItems;
     row.subColor = kFolderTextColor;
@@ -301,7 +309,9 @@ void ResultList::setSubItem(int index, int subItemIndex, const QString &text)
     Row &row = m_rows[size_t(index)];
     if (subItemIndex == Marker) {
         // The marker is kept as a kind; other texts are stored as written.
-        row.kind = text == kFolderMarker ? Kind::Folder : text == kFileMarker ? Kind::File : Kind::Other;
+        row.kind = text == kFolderMarker ? Kind::Folder
+            : text == kFileMarker        ? Kind::File
+                                         : Kind::Other;
         if (row.kind != Kind::Other) {
             row.overridden &= quint16(~(1u << Marker));
             m_overrides.remove(overrideKey(index, Marker));
@@ -419,7 +429,8 @@ bool ResultList::rowBold(int index) const
 std::optional<ResultList::Rgb> ResultList::subItemColor(int index, int subItemIndex) const
 {
     const Row &row = m_rows[size_t(index)];
-    if (subItemIndex < 1 || subItemIndex >= kColumnCount || !(row.subColored & (1u << subItemIndex)))
+    if (subItemIndex < 1 || subItemIndex >= kColumnCount
+        || !(row.subColored & (1u << subItemIndex)))
         return std::nullopt;
     const auto own = m_subItemColors.constFind(overrideKey(index, subItemIndex));
     return own != m_subItemColors.constEnd() ? *own : row.subColor;
@@ -434,7 +445,8 @@ bool ResultList::subItemBold(int index, int subItemIndex) const
 void ResultList::announce(int first, int last)
 {
     if (first < m_publishedRows)
-        emit dataChanged(index(first, 0), index(std::min(last, m_publishedRows - 1), kColumnCount - 1));
+        emit dataChanged(index(first, 0),
+                         index(std::min(last, m_publishedRows - 1), kColumnCount - 1));
 }
 
 void ResultList::publishRows()

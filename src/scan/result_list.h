@@ -163,7 +163,6 @@ private:
     };
     class ByteArena;
 
-
     quint32 internFolder(const QByteArray &path);
     quint32 internType(const QString &type);
     Row &appendRow(Kind kind);
