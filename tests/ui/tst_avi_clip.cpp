@@ -1,0 +1,508 @@
+#include "core/avi_clip.h"
+#include "core/avi_decoder.h"
+#include "core/avi_writer.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+// Clips are made here with the project's own writer; the decoder must give
+// back every pixel of every frame. Hand-assembled frames check the
+// run-length codes against their definition, independent of the writer.
+
+namespace {
+
+// Distinct colours, so a wrong palette index shows as a wrong colour.
+std::vector<quint32> testPalette(int entries)
+{
+    std::vector<quint32> palette;
+    for (int i = 0; i < entries; ++i)
+        palette.push_back(quint32(i) << 16 | quint32(255 - i) << 8 | quint32((i * 7) & 0xff));
+    return palette;
+}
+
+// Frames with long runs, noisy stretches, a moving block and parts that
+// stay the same from frame to frame, so runs, stored stretches, moves and
+// row skips all occur. Values are palette indexes below colours, or
+// 0xRRGGBB when colours is 0.
+std::vector<AviSourceFrame> testFrames(int width, int height, int count, int colours)
+{
+    std::vector<AviSourceFrame> frames;
+    quint32 seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    auto value = [colours](quint32 v) { return colours ? v % quint32(colours) : v & 0xffffff; };
+    for (int f = 0; f < count; ++f) {
+        AviSourceFrame frame(size_t(width) * size_t(height));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                quint32 v = value(quint32(y / 3 + 1)); // runs along each row
+                if (y % 5 == 2 && x % 11 < 6)
+                    v = value(next()); // stored stretches
+                const int blockX = (f * 3) % std::max(1, width);
+                if (x >= blockX && x < blockX + 4 && y >= f % std::max(1, height)
+                    && y < f % std::max(1, height) + 3)
+                    v = value(quint32(f + 7)); // moves each frame
+                frame[size_t(y) * size_t(width) + size_t(x)] = v;
+            }
+        }
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+std::vector<quint32> expectedPixels(const AviSourceFrame &frame,
+                                    const std::vector<quint32> &palette)
+{
+    std::vector<quint32> out;
+    for (quint32 v : frame)
+        out.push_back(0xff000000u | (palette.empty() ? v : palette[v]));
+    return out;
+}
+
+QString firstDifference(const std::vector<quint32> &got, const std::vector<quint32> &want,
+                        int width)
+{
+    if (got.size() != want.size())
+        return QStringLiteral("size %1, expected %2").arg(got.size()).arg(want.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        if (got[i] != want[i])
+            return QStringLiteral("pixel x=%1 y=%2 (from top): %3, expected %4")
+                .arg(qsizetype(i) % width)
+                .arg(qsizetype(i) / width)
+                .arg(got[i], 8, 16, QChar(u'0'))
+                .arg(want[i], 8, 16, QChar(u'0'));
+    }
+    return {};
+}
+
+void setLe32(QByteArray &bytes, qsizetype at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xff);
+}
+
+// Position of the bitmap header (the data of the first "strf" chunk).
+qsizetype bitmapHeaderAt(const QByteArray &bytes)
+{
+    return bytes.indexOf("strf") + 8;
+}
+
+AviWriteSpec rleSpec(int width, int height, bool fourBit)
+{
+    AviWriteSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.format = fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8;
+    spec.bitCount = fourBit ? 4 : 8;
+    spec.palette = testPalette(fourBit ? 16 : 256);
+    return spec;
+}
+
+// A clip with one hand-assembled frame, for the decoder alone.
+AviClip clipWithFrame(int width, int height, AviFrameFormat format, int bitCount,
+                      const QByteArray &data, bool bottomUp = true)
+{
+    AviClip clip;
+    clip.width = width;
+    clip.height = height;
+    clip.format = format;
+    clip.bitCount = bitCount;
+    clip.bottomUp = bottomUp;
+    for (quint32 rgb : testPalette(1 << bitCount))
+        clip.palette.push_back(0xff000000u | rgb);
+    clip.microsecondsPerFrame = 100000;
+    clip.bytes = data;
+    clip.frames.push_back({ 0, data.size() });
+    return clip;
+}
+
+QByteArray bytesOf(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+} // namespace
+
+class TestAviClip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rleClipsDecodeEveryFrame_data();
+    void rleClipsDecodeEveryFrame();
+    void uncompressedClipsDecode_data();
+    void uncompressedClipsDecode();
+    void handAssembledFramesFollowTheCodes_data();
+    void handAssembledFramesFollowTheCodes();
+    void framesAreFoundWithoutOrWithBrokenIndex_data();
+    void framesAreFoundWithoutOrWithBrokenIndex();
+    void damagedClipsAreRefused_data();
+    void damagedClipsAreRefused();
+    void frameRateComesFromTheStream();
+    void loadReadsAFileAndRefusesAMissingOne();
+    void errorNumbersHaveTheirOwnDescriptions();
+};
+
+void TestAviClip::rleClipsDecodeEveryFrame_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("fourBit");
+    QTest::addColumn<bool>("deltaFrames");
+    QTest::addColumn<int>("frameCount");
+
+    QTest::newRow("rle8 changes only") << 40 << 30 << false << true << 12;
+    QTest::newRow("rle8 whole frames") << 40 << 30 << false << false << 5;
+    QTest::newRow("rle8 odd size") << 37 << 23 << false << true << 9;
+    QTest::newRow("rle8 rows longer than one count") << 600 << 7 << false << true << 4;
+    QTest::newRow("rle8 one pixel") << 1 << 1 << false << true << 3;
+    QTest::newRow("rle4 changes only") << 40 << 30 << true << true << 12;
+    QTest::newRow("rle4 whole frames") << 40 << 30 << true << false << 5;
+    QTest::newRow("rle4 odd size") << 37 << 23 << true << true << 9;
+    QTest::newRow("rle4 rows longer than one count") << 600 << 7 << true << true << 4;
+    QTest::newRow("rle4 tall, rows skipped") << 9 << 700 << true << true << 3;
+}
+
+void TestAviClip::rleClipsDecodeEveryFrame()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, fourBit);
+    QFETCH(bool, deltaFrames);
+    QFETCH(int, frameCount);
+
+    AviWriteSpec spec = rleSpec(width, height, fourBit);
+    spec.deltaFrames = deltaFrames;
+    const auto frames = testFrames(width, height, frameCount, fourBit ? 16 : 256);
+    const AviParseResult opened = OpenAviClip(WriteAviClip(spec, frames));
+    QVERIFY2(opened.clip, qPrintable(opened.error.description()));
+    const AviClip &clip = *opened.clip;
+    QCOMPARE(clip.width, width);
+    QCOMPARE(clip.height, height);
+    QCOMPARE(clip.format, fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8);
+    QCOMPARE(qsizetype(clip.frames.size()), qsizetype(frameCount));
+
+    AviFrameDecoder decoder(clip);
+    for (int f = 0; f < frameCount; ++f) {
+        QVERIFY(!decoder.decode(f));
+        const QString difference = firstDifference(
+            decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), width);
+        QVERIFY2(difference.isEmpty(),
+                 qPrintable(QStringLiteral("frame %1: ").arg(f) + difference));
+    }
+    // Playing loops: back to the first frame, then a jump forward.
+    for (int f : { 0, frameCount - 1, frameCount / 2 }) {
+        QVERIFY(!decoder.decode(f));
+        const QString difference = firstDifference(
+            decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), width);
+        QVERIFY2(difference.isEmpty(),
+                 qPrintable(QStringLiteral("again %1: ").arg(f) + difference));
+    }
+}
+
+void TestAviClip::uncompressedClipsDecode_data()
+{
+    QTest::addColumn<int>("bitCount");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+
+    // Odd widths make rows that need padding to four bytes.
+    QTest::newRow("8 bits") << 8 << 13 << 7;
+    QTest::newRow("8 bits, padded rows") << 8 << 5 << 3;
+    QTest::newRow("24 bits") << 24 << 11 << 6;
+    QTest::newRow("24 bits, one column") << 24 << 1 << 4;
+    QTest::newRow("32 bits") << 32 << 9 << 5;
+    QTest::newRow("4 bits") << 4 << 7 << 5;
+}
+
+void TestAviClip::uncompressedClipsDecode()
+{
+    QFETCH(int, bitCount);
+    QFETCH(int, width);
+    QFETCH(int, height);
+
+    AviWriteSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.format = AviFrameFormat::Uncompressed;
+    spec.bitCount = bitCount;
+    const int colours = bitCount <= 8 ? 1 << bitCount : 0;
+    if (colours)
+        spec.palette = testPalette(colours);
+    const auto frames = testFrames(width, height, 4, colours);
+    const AviParseResult opened = OpenAviClip(WriteAviClip(spec, frames));
+    QVERIFY2(opened.clip, qPrintable(opened.error.description()));
+    QCOMPARE(opened.clip->format, AviFrameFormat::Uncompressed);
+
+    AviFrameDecoder decoder(*opened.clip);
+    for (int f = 0; f < 4; ++f) {
+        QVERIFY(!decoder.decode(f));
+        const QString difference = firstDifference(
+            decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), width);
+        QVERIFY2(difference.isEmpty(),
+                 qPrintable(QStringLiteral("frame %1: ").arg(f) + difference));
+    }
+}
+
+void TestAviClip::handAssembledFramesFollowTheCodes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("bottomUp");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QList<int>>("indexesFromTop"); // -1: untouched (black)
+
+    const int rle8 = int(AviFrameFormat::Rle8);
+    const int rle4 = int(AviFrameFormat::Rle4);
+    const int plain = int(AviFrameFormat::Uncompressed);
+    // Bottom row first: a run of two 5s, a move one right and one up, a
+    // single 6, end of row, three stored pixels with a pad byte, end.
+    QTest::newRow("rle8 run, move, end of row, stored, end")
+        << 4 << 3 << rle8 << true
+        << bytesOf({ 2, 5, 0, 2, 1, 1, 1, 6, 0, 0, 0, 3, 7, 8, 9, 0, 0, 1 })
+        << QList<int> { 7, 8, 9, -1, -1, -1, -1, 6, 5, 5, -1, -1 };
+    // A run of 4 bits alternates the two halves of its byte; stored pixels
+    // are packed two to a byte.
+    QTest::newRow("rle4 alternating run and stored nibbles")
+        << 5 << 2 << rle4 << true << bytesOf({ 5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1 })
+        << QList<int> { 3, 4, 5, -1, -1, 1, 2, 1, 2, 1 };
+    // A run past the right edge is cut off; the end of the data ends the
+    // picture even without an end code.
+    QTest::newRow("rle8 run past the edge, no end code")
+        << 3 << 2 << rle8 << true << bytesOf({ 9, 4 }) << QList<int> { -1, -1, -1, 4, 4, 4 };
+    // A move beyond the top ends the picture.
+    QTest::newRow("rle8 move beyond the top")
+        << 2 << 2 << rle8 << true << bytesOf({ 1, 3, 0, 2, 0, 9, 2, 8 })
+        << QList<int> { -1, -1, 3, -1 };
+    QTest::newRow("8 bits stored top-down")
+        << 2 << 2 << plain << false << bytesOf({ 1, 2, 0, 0, 3, 4, 0, 0 })
+        << QList<int> { 1, 2, 3, 4 };
+    QTest::newRow("8 bits stored bottom-up")
+        << 2 << 2 << plain << true << bytesOf({ 1, 2, 0, 0, 3, 4, 0, 0 })
+        << QList<int> { 3, 4, 1, 2 };
+}
+
+void TestAviClip::handAssembledFramesFollowTheCodes()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, format);
+    QFETCH(bool, bottomUp);
+    QFETCH(QByteArray, data);
+    QFETCH(QList<int>, indexesFromTop);
+
+    const auto frameFormat = AviFrameFormat(format);
+    const int bitCount = frameFormat == AviFrameFormat::Rle4 ? 4 : 8;
+    const AviClip clip = clipWithFrame(width, height, frameFormat, bitCount, data, bottomUp);
+    AviFrameDecoder decoder(clip);
+    QVERIFY(!decoder.decode(0));
+    std::vector<quint32> want;
+    for (int index : indexesFromTop)
+        want.push_back(index < 0 ? 0xff000000u : clip.palette[size_t(index)]);
+    const QString difference = firstDifference(decoder.pixels(), want, width);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestAviClip::framesAreFoundWithoutOrWithBrokenIndex_data()
+{
+    QTest::addColumn<bool>("writeIndex");
+    QTest::addColumn<bool>("breakIndex");
+
+    QTest::newRow("with index") << true << false;
+    QTest::newRow("without index") << false << false;
+    QTest::newRow("index pointing nowhere") << true << true;
+}
+
+void TestAviClip::framesAreFoundWithoutOrWithBrokenIndex()
+{
+    QFETCH(bool, writeIndex);
+    QFETCH(bool, breakIndex);
+
+    AviWriteSpec spec = rleSpec(16, 12, false);
+    spec.writeIndex = writeIndex;
+    const auto frames = testFrames(16, 12, 6, 256);
+    QByteArray bytes = WriteAviClip(spec, frames);
+    QCOMPARE(bytes.contains("idx1"), writeIndex);
+    if (breakIndex) {
+        const qsizetype index = bytes.indexOf("idx1") + 8;
+        setLe32(bytes, index + 16 * 2 + 8, 0x00fffff0); // third entry's offset
+    }
+    const AviParseResult opened = OpenAviClip(bytes);
+    QVERIFY2(opened.clip, qPrintable(opened.error.description()));
+    QCOMPARE(qsizetype(opened.clip->frames.size()), qsizetype(6));
+    AviFrameDecoder decoder(*opened.clip);
+    for (int f = 0; f < 6; ++f) {
+        QVERIFY(!decoder.decode(f));
+        QCOMPARE(
+            firstDifference(decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), 16),
+            QString());
+    }
+}
+
+void TestAviClip::damagedClipsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("code");
+
+    const AviWriteSpec spec = rleSpec(8, 8, false);
+    const auto frames = testFrames(8, 8, 3, 256);
+    const QByteArray good = WriteAviClip(spec, frames);
+    QVERIFY(OpenAviClip(good).clip);
+
+    QTest::newRow("empty file") << QByteArray() << int(AviErrorCode::NotAvi);
+    QTest::newRow("text file") << QByteArray("hello, this is not a clip")
+                               << int(AviErrorCode::NotAvi);
+    QTest::newRow("only the RIFF id") << QByteArray("RIFF") << int(AviErrorCode::Truncated);
+    QTest::newRow("wave file") << QByteArray("RIFF\x04\0\0\0WAVE", 12) << int(AviErrorCode::NotAvi);
+    QTest::newRow("cut in half") << good.left(good.size() / 2) << int(AviErrorCode::Truncated);
+    QTest::newRow("last byte missing") << good.chopped(1) << int(AviErrorCode::Truncated);
+
+    QByteArray lyingFrame = good;
+    setLe32(lyingFrame, lyingFrame.indexOf("00dc") + 4, 0x7ffffff0);
+    QTest::newRow("frame chunk larger than the movie list")
+        << lyingFrame << int(AviErrorCode::BadChunkSize);
+    QByteArray lyingFormat = good;
+    setLe32(lyingFormat, lyingFormat.indexOf("strf") + 4, 0xfffffff0);
+    QTest::newRow("format chunk larger than its list")
+        << lyingFormat << int(AviErrorCode::BadChunkSize);
+    QByteArray lyingList = good;
+    setLe32(lyingList, lyingList.indexOf("LIST") + 4, quint32(good.size()));
+    QTest::newRow("header list larger than the file")
+        << lyingList << int(AviErrorCode::BadChunkSize);
+    QByteArray shortMain = good;
+    setLe32(shortMain, shortMain.indexOf("avih") + 4, 8);
+    QTest::newRow("main header too short") << shortMain << int(AviErrorCode::BadHeader);
+
+    AviWriteSpec stopped = spec;
+    stopped.rate = 0;
+    QTest::newRow("zero frame rate")
+        << WriteAviClip(stopped, frames) << int(AviErrorCode::ZeroFrameRate);
+
+    QByteArray huge = good;
+    setLe32(huge, bitmapHeaderAt(huge) + 4, 100000);
+    setLe32(huge, bitmapHeaderAt(huge) + 8, 100000);
+    QTest::newRow("100000 x 100000 frame") << huge << int(AviErrorCode::UnsupportedFrameSize);
+    QByteArray wide = good;
+    setLe32(wide, bitmapHeaderAt(wide) + 4, 5000);
+    QTest::newRow("5000 pixels wide") << wide << int(AviErrorCode::UnsupportedFrameSize);
+    QByteArray zeroHeight = good;
+    setLe32(zeroHeight, bitmapHeaderAt(zeroHeight) + 8, 0);
+    QTest::newRow("zero height") << zeroHeight << int(AviErrorCode::UnsupportedFrameSize);
+    QByteArray negativeWidth = good;
+    setLe32(negativeWidth, bitmapHeaderAt(negativeWidth) + 4, quint32(-8));
+    QTest::newRow("negative width") << negativeWidth << int(AviErrorCode::UnsupportedFrameSize);
+    QByteArray topDownRle = good;
+    setLe32(topDownRle, bitmapHeaderAt(topDownRle) + 8, quint32(-8));
+    QTest::newRow("run-length frames stored top-down")
+        << topDownRle << int(AviErrorCode::BadHeader);
+
+    AviWriteSpec withSound = spec;
+    withSound.soundStream = true;
+    QTest::newRow("sound stream") << WriteAviClip(withSound, frames)
+                                  << int(AviErrorCode::SoundStream);
+    AviWriteSpec otherCodec = spec;
+    otherCodec.compression = 0x64697663; // "cvid"
+    QTest::newRow("another codec")
+        << WriteAviClip(otherCodec, frames) << int(AviErrorCode::UnsupportedCodec);
+    AviWriteSpec rle8At24 = spec;
+    rle8At24.compression = 1;
+    rle8At24.format = AviFrameFormat::Uncompressed;
+    rle8At24.bitCount = 24;
+    QTest::newRow("run-length code with 24 bits")
+        << WriteAviClip(rle8At24, testFrames(8, 8, 1, 0)) << int(AviErrorCode::UnsupportedCodec);
+    QTest::newRow("no frames") << WriteAviClip(spec, {}) << int(AviErrorCode::NoFrames);
+
+    QByteArray noHeader = good;
+    noHeader.replace(noHeader.indexOf("hdrl"), 4, "xxxx");
+    QTest::newRow("no header list") << noHeader << int(AviErrorCode::MissingHeader);
+    QByteArray noVideo = good;
+    noVideo.replace(noVideo.indexOf("vids"), 4, "txts");
+    QTest::newRow("no video stream") << noVideo << int(AviErrorCode::NoVideoStream);
+
+    // A stored stretch longer than the frame's data.
+    QByteArray damagedRle = good;
+    const qsizetype frameData = damagedRle.indexOf("00dc") + 8;
+    damagedRle[frameData] = '\0';
+    damagedRle[frameData + 1] = char(250);
+    QTest::newRow("stored stretch beyond the frame")
+        << damagedRle << int(AviErrorCode::DamagedFrame);
+
+    // An uncompressed frame shorter than its rows.
+    AviWriteSpec plain = spec;
+    plain.format = AviFrameFormat::Uncompressed;
+    plain.writeIndex = false;
+    QByteArray shortFrame = WriteAviClip(plain, { frames[0] });
+    const qsizetype plainFrame = shortFrame.indexOf("00db") + 4;
+    setLe32(shortFrame, plainFrame, 8 * 8 - 8);
+    QTest::newRow("uncompressed frame too short") << shortFrame << int(AviErrorCode::DamagedFrame);
+}
+
+void TestAviClip::damagedClipsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, code);
+
+    const AviParseResult opened = OpenAviClip(bytes);
+    QVERIFY(!opened.clip);
+    QCOMPARE(opened.error.number(), code);
+    QVERIFY(!opened.error.description().isEmpty());
+}
+
+void TestAviClip::frameRateComesFromTheStream()
+{
+    AviWriteSpec spec = rleSpec(4, 4, false);
+    spec.rate = 15;
+    spec.scale = 2; // 7.5 frames a second
+    const AviParseResult opened = OpenAviClip(WriteAviClip(spec, testFrames(4, 4, 2, 256)));
+    QVERIFY(opened.clip);
+    QCOMPARE(opened.clip->microsecondsPerFrame, qint64(133333));
+
+    // A stream without a rate falls back to the main header's frame time.
+    QByteArray bytes = WriteAviClip(rleSpec(4, 4, false), testFrames(4, 4, 2, 256));
+    const qsizetype streamHeader = bytes.indexOf("strh") + 8;
+    setLe32(bytes, streamHeader + 24, 0);
+    const AviParseResult fallback = OpenAviClip(bytes);
+    QVERIFY(fallback.clip);
+    QCOMPARE(fallback.clip->microsecondsPerFrame, qint64(100000));
+}
+
+void TestAviClip::loadReadsAFileAndRefusesAMissingOne()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("clip.avi"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(WriteAviClip(rleSpec(6, 6, true), testFrames(6, 6, 3, 16)));
+    file.close();
+    const AviParseResult loaded = LoadAviClip(path);
+    QVERIFY2(loaded.clip, qPrintable(loaded.error.description()));
+    QCOMPARE(qsizetype(loaded.clip->frames.size()), qsizetype(3));
+
+    const AviParseResult missing = LoadAviClip(dir.filePath(QStringLiteral("missing.avi")));
+    QVERIFY(!missing.clip);
+    QCOMPARE(missing.error.code, AviErrorCode::FileUnreadable);
+}
+
+void TestAviClip::errorNumbersHaveTheirOwnDescriptions()
+{
+    QSet<QString> seen;
+    for (int n = int(AviErrorCode::FileUnreadable); n <= int(AviErrorCode::TooManyFrames); ++n) {
+        const AviError error { AviErrorCode(n) };
+        QCOMPARE(error.number(), n);
+        QVERIFY(!error.description().isEmpty());
+        QVERIFY2(!seen.contains(error.description()), qPrintable(error.description()));
+        seen.insert(error.description());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestAviClip)
+#include "tst_avi_clip.moc"
