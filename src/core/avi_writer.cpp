@@ -259,6 +259,11 @@ QByteArray EncodeRleFrame(int width, int height, bool fourBit, const AviSourceFr
 
 QByteArray WriteAviClip(const AviWriteSpec &spec, const std::vector<AviSourceFrame> &frames)
 {
+    const size_t pixels = size_t(std::max(spec.width, 0)) * size_t(std::max(spec.height, 0));
+    for (const AviSourceFrame &frame : frames) {
+        if (frame.size() != pixels)
+            return {};
+    }
     const bool rle = spec.format != AviFrameFormat::Uncompressed;
     std::vector<QByteArray> encoded;
     encoded.reserve(frames.size());

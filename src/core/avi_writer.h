@@ -32,7 +32,8 @@ using AviSourceFrame = std::vector<quint32>;
 
 // A complete AVI file: RIFF header, header list with the main header and
 // one video stream (bitmap header and palette), the movie list with one
-// chunk per frame, and the index.
+// chunk per frame, and the index. Empty when a frame does not hold
+// width x height values.
 [[nodiscard]] QByteArray WriteAviClip(const AviWriteSpec &spec,
                                       const std::vector<AviSourceFrame> &frames);
 
