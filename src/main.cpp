@@ -1,0 +1,32 @@
+// quorvel: the desktop program.
+#include "app/preference_store.h"
+#include "app/program_state.h"
+#include "ui/frm_main.h"
+#include "ui/tool_icons.h"
+#include "ui/user_dialogs.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    // The web engine's sandbox cannot run as root; the preview needs the engine.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The preview's web engine shares its drawing contexts with the window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel"));
+    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+    QApplication::setWindowIcon(MakeToolIcon(ToolIcon::Program));
+
+    ProgramState state;
+    PreferenceStore store;
+    QtUserDialogs dialogs;
+    frm_main window(state, store, dialogs, QCoreApplication::applicationFilePath());
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,1016 @@
+#include "ui/frm_main.h"
+
+#include "app/last_options.h"
+#include "app/preference_store.h"
+#include "app/program_state.h"
+#include "scan/result_list.h"
+#include "ui/colour_swatch.h"
+#include "ui/result_list_delegate.h"
+#include "ui/tool_icons.h"
+#include "ui/user_dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+constexpr int Px(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
+
+int PxRounded(int twips)
+{
+    return int(std::lround(double(twips) / kTwipsPerPixel));
+}
+
+constexpr int kIconButtonTwips = 315;
+constexpr int kOptionBoxWidthTwips = 750;
+constexpr int kOptionBoxHeightTwips = 255;
+constexpr int kOptionBoxMaxLength = 6;
+constexpr int kDBPathWidthTwips = 8490;
+constexpr int kStatusWidthTwips = 5670;
+constexpr int kAniTestWidthTwips = 1575;
+constexpr int kAniTestHeightTwips = 795;
+constexpr int kSettingsFileColumnTwips = 7830;
+constexpr int kSettingsPathColumnTwips = 3230;
+constexpr int kCancelZeroLeftTwips = 12300;
+constexpr int kCancelZeroTopTwips = 270;
+const QColor kStatusGreen(0, 64, 0);
+const QColor kAniTestRed(192, 0, 0);
+
+QString Indexed(const char *name, int index)
+{
+    return QLatin1String(name) + u'_' + QString::number(index);
+}
+
+QToolButton *IconButton(QWidget *parent, const QString &name, ToolIcon icon, const QString &tooltip)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setIcon(MakeToolIcon(icon));
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(Px(kIconButtonTwips), Px(kIconButtonTwips));
+    button->setToolTip(tooltip);
+    button->setAutoRaise(false);
+    return button;
+}
+
+QPushButton *PushButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QCheckBox *CheckBox(QWidget *parent, const QString &name, const QString &caption, bool ticked)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    box->setChecked(ticked);
+    return box;
+}
+
+QLabel *Label(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit *LineEdit(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *edit = new QLineEdit(text, parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+// Colour and size boxes: small, centred, six characters at most.
+QLineEdit *OptionBox(QWidget *parent, const QString &name, const QString &text)
+{
+    QLineEdit *edit = LineEdit(parent, name, text);
+    edit->setMaxLength(kOptionBoxMaxLength);
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setFixedSize(Px(kOptionBoxWidthTwips), Px(kOptionBoxHeightTwips) + 2);
+    return edit;
+}
+
+QFrame *Line(QWidget *parent, int number, Qt::Orientation orientation)
+{
+    auto *line = new QFrame(parent);
+    line->setObjectName(QStringLiteral("Line") + QString::number(number));
+    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+void SetTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+frm_main::frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dialogs,
+                   const QString &programFilePath, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_store(store)
+    , m_dialogs(dialogs)
+    , m_cmdDialog(dialogs)
+{
+    setObjectName(QStringLiteral("frm_main"));
+    m_resultList = new ResultList(this);
+    m_settingsModel = new QStandardItemModel(0, 2, this);
+    buildWindow();
+    connectHandlers();
+    Form_Load(programFilePath);
+}
+
+frm_main::~frm_main() = default;
+
+QString frm_main::applicationTitle() const
+{
+    return m_state.shortName;
+}
+
+// ---------------------------------------------------------------- building
+
+void frm_main::buildWindow()
+{
+    setWindowTitle(QStringLiteral("K I V"));
+    setWindowIcon(MakeToolIcon(ToolIcon::Program));
+    QFont windowFont(QStringLiteral("Trebuchet MS"));
+    windowFont.setPointSizeF(8.25);
+    setFont(windowFont);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Px(210), Px(180), Px(210), Px(210));
+    layout->setSpacing(Px(60));
+    layout->addWidget(buildTopArea());
+
+    m_ui.picProgress = new QWidget(this);
+    m_ui.picProgress->setObjectName(QStringLiteral("picProgress"));
+    m_ui.picProgress->setFixedHeight(Px(180));
+    QFont progressFont = m_ui.picProgress->font();
+    progressFont.setPointSizeF(6);
+    m_ui.picProgress->setFont(progressFont);
+    layout->addWidget(m_ui.picProgress);
+
+    auto *statusRow = new QHBoxLayout;
+    statusRow->setSpacing(Px(6120 - 210 - kStatusWidthTwips));
+    m_ui.lblNewFile = Label(this, QStringLiteral("lblNewFile"), {});
+    m_ui.lbl_Status = Label(this, QStringLiteral("lbl_Status"), {});
+    SetTextColour(m_ui.lbl_Status, kStatusGreen);
+    for (QLabel *label : { m_ui.lblNewFile, m_ui.lbl_Status }) {
+        label->setMinimumWidth(Px(kStatusWidthTwips) / 2);
+        label->setTextFormat(Qt::PlainText);
+        statusRow->addWidget(label, 1);
+    }
+    layout->addLayout(statusRow);
+
+    m_ui.tabData = new QTabWidget(this);
+    m_ui.tabData->setObjectName(QStringLiteral("tabData"));
+    m_ui.tabData->addTab(buildResultTab(), QStringLiteral("search result"));
+    m_ui.tabData->addTab(buildSearchOptionsTab(), QStringLiteral("search options"));
+    m_ui.tabData->addTab(buildPageOptionsTab(), QStringLiteral("htm/txt options"));
+    m_ui.tabData->addTab(buildSettingsTab(), QStringLiteral("settings"));
+    m_ui.previewPage = new QWidget;
+    m_ui.previewPage->setObjectName(QStringLiteral("tabPreview"));
+    auto *previewLayout = new QVBoxLayout(m_ui.previewPage);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    m_ui.tabData->addTab(m_ui.previewPage, QStringLiteral("htm preview"));
+    layout->addWidget(m_ui.tabData, 1);
+
+    // The fourth cancel button sits beyond the right edge of the client area.
+    m_ui.cmdCancel[0] = PushButton(this, Indexed("cmdCancel", 0), QStringLiteral("cancel"));
+    m_ui.cmdCancel[0]->move(Px(kCancelZeroLeftTwips), Px(kCancelZeroTopTwips));
+}
+
+QWidget *frm_main::buildTopArea()
+{
+    m_ui.picButtons = new QWidget(this);
+    m_ui.picButtons->setObjectName(QStringLiteral("picButtons"));
+    auto *row = new QHBoxLayout(m_ui.picButtons);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+
+    QWidget *strip = m_ui.picButtons;
+    m_ui.txt_DBPathName = LineEdit(strip, QStringLiteral("txt_DBPathName"), {});
+    m_ui.txt_DBPathName->setEnabled(false); // only the folder picker fills it
+    m_ui.txt_DBPathName->setMinimumWidth(Px(kDBPathWidthTwips) / 2);
+    row->addWidget(m_ui.txt_DBPathName, 1);
+
+    m_ui.cmdsearch = IconButton(strip, QStringLiteral("cmdsearch"), ToolIcon::Search,
+                                QStringLiteral("browse for folder"));
+    m_ui.cmdCancel[3]
+        = IconButton(strip, Indexed("cmdCancel", 3), ToolIcon::Cancel, QStringLiteral("cancel"));
+    m_ui.cmdcopy = IconButton(strip, QStringLiteral("cmdcopy"), ToolIcon::Copy,
+                              QStringLiteral("copy list to clipboard"));
+    m_ui.cmdRefresh = IconButton(strip, QStringLiteral("cmdRefresh"), ToolIcon::Refresh,
+                                 QStringLiteral("refresh array"));
+    m_ui.cmdMach[1] = IconButton(strip, Indexed("cmdMach", 1), ToolIcon::Generate,
+                                 QStringLiteral("generate list"));
+    m_ui.cmdBrowser[1] = IconButton(strip, Indexed("cmdBrowser", 1), ToolIcon::Browser,
+                                    QStringLiteral("open result in browser"));
+    m_ui.cmdsave[0]
+        = IconButton(strip, Indexed("cmdsave", 0), ToolIcon::Save, QStringLiteral("save settings"));
+    m_ui.cmdInfo
+        = IconButton(strip, QStringLiteral("cmdInfo"), ToolIcon::Info, QStringLiteral("info"));
+    m_ui.cmdInfo->setEnabled(false); // until the info window exists
+    m_ui.cmdexit
+        = IconButton(strip, QStringLiteral("cmdexit"), ToolIcon::Exit, QStringLiteral("exit"));
+    for (QAbstractButton *button :
+         { static_cast<QAbstractButton *>(m_ui.cmdsearch), m_ui.cmdCancel[3],
+           static_cast<QAbstractButton *>(m_ui.cmdcopy),
+           static_cast<QAbstractButton *>(m_ui.cmdRefresh), m_ui.cmdMach[1], m_ui.cmdBrowser[1],
+           m_ui.cmdsave[0], static_cast<QAbstractButton *>(m_ui.cmdInfo),
+           static_cast<QAbstractButton *>(m_ui.cmdexit) })
+        row->addWidget(button);
+    m_ui.picButtons->setFixedHeight(Px(390));
+    return m_ui.picButtons;
+}
+
+QWidget *frm_main::buildResultTab()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabSearchResult"));
+    auto *grid = new QGridLayout(page);
+    grid->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+
+    m_ui.lstItems = new QTreeView(page);
+    m_ui.lstItems->setObjectName(QStringLiteral("lstItems"));
+    m_ui.lstItems->setRootIsDecorated(false);
+    m_ui.lstItems->setItemsExpandable(false);
+    m_ui.lstItems->setUniformRowHeights(true); // a million rows stay fluid
+    m_ui.lstItems->setAllColumnsShowFocus(true);
+    m_ui.lstItems->setItemDelegate(new ResultListDelegate(m_ui.lstItems));
+    m_ui.lstItems->setModel(m_resultList);
+    for (int column = 0; column < ResultList::kColumnCount; ++column) {
+        const int widthTwips = ResultList::kColumns[size_t(column)].widthTwips;
+        if (widthTwips == 0)
+            m_ui.lstItems->setColumnHidden(column, true);
+        else
+            m_ui.lstItems->header()->resizeSection(column, Px(widthTwips));
+    }
+    m_ui.lstItems->setMinimumHeight(Px(6915) / 2);
+    grid->addWidget(m_ui.lstItems, 0, 0);
+
+    // The search animation covers the list while a scan runs.
+    m_ui.fraAniBack = new QFrame(page);
+    m_ui.fraAniBack->setObjectName(QStringLiteral("fraAniBack"));
+    m_ui.fraAniBack->setAutoFillBackground(true);
+    auto *aniLayout = new QVBoxLayout(m_ui.fraAniBack);
+    m_ui.ani_Movie = new QWidget(m_ui.fraAniBack);
+    m_ui.ani_Movie->setObjectName(QStringLiteral("ani_Movie"));
+    aniLayout->addWidget(m_ui.ani_Movie, 0, Qt::AlignCenter);
+    m_ui.fraAniBack->hide();
+    grid->addWidget(m_ui.fraAniBack, 0, 0);
+    return page;
+}
+
+QWidget *frm_main::buildSearchOptionsTab()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabSearchOptions"));
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+    m_ui.frasetup = new QFrame(page);
+    m_ui.frasetup->setObjectName(QStringLiteral("frasetup"));
+    pageLayout->addWidget(m_ui.frasetup);
+    QWidget *frame = m_ui.frasetup;
+
+    auto *columns = new QHBoxLayout(frame);
+    auto *left = new QVBoxLayout;
+    columns->addLayout(left, 1);
+
+    auto *patternRow = new QHBoxLayout;
+    patternRow->addWidget(
+        Label(frame, QStringLiteral("lblEXT"), QStringLiteral("files with extension:")));
+    m_ui.txtEXT = LineEdit(frame, QStringLiteral("txtEXT"), QStringLiteral("*.*"));
+    m_ui.txtEXT->setAlignment(Qt::AlignCenter);
+    m_ui.txtEXT->setFixedWidth(Px(1500));
+    patternRow->addWidget(m_ui.txtEXT);
+    patternRow->addStretch(1);
+    left->addLayout(patternRow);
+
+    m_ui.chkRecursive
+        = CheckBox(frame, QStringLiteral("chkRecursive"), QStringLiteral("search recursive"), true);
+    m_ui.chkSkipEmptyDir = CheckBox(frame, QStringLiteral("chkSkipEmptyDir"),
+                                    QStringLiteral("skip empty directories"), true);
+    m_ui.chkOnlyThisDir = CheckBox(frame, QStringLiteral("chkOnlyThisDir"),
+                                   QStringLiteral("print only current directory"), true);
+    left->addWidget(m_ui.chkRecursive);
+    left->addWidget(m_ui.chkSkipEmptyDir);
+    left->addWidget(m_ui.chkOnlyThisDir);
+
+    // The animation group: the clip played while a folder is searched.
+    auto *animation = new QGroupBox(QStringLiteral("search animation"), frame);
+    animation->setObjectName(QStringLiteral("fraAnimation"));
+    auto *aniGrid = new QGridLayout(animation);
+    m_ui.txtAnimation = LineEdit(animation, QStringLiteral("txtAnimation"), {});
+    m_ui.cmdBrowseForAni
+        = PushButton(animation, QStringLiteral("cmdBrowseForAni"), QStringLiteral("..."));
+    m_ui.cmdBrowseForAni->setToolTip(QStringLiteral("browse for folder"));
+    m_ui.cmdBrowseForAni->setFixedWidth(Px(kIconButtonTwips) + 6);
+    m_ui.lblAniTest = Label(animation, QStringLiteral("lblAniTest"), {});
+    SetTextColour(m_ui.lblAniTest, kAniTestRed);
+    m_ui.lblAniTest->setTextFormat(Qt::PlainText);
+    m_ui.ani_Test = new QWidget(animation);
+    m_ui.ani_Test->setObjectName(QStringLiteral("ani_Test"));
+    m_ui.ani_Test->setFixedSize(Px(kAniTestWidthTwips), Px(kAniTestHeightTwips));
+    m_ui.cmdAviTest = PushButton(animation, QStringLiteral("cmdAviTest"), QStringLiteral("play"));
+    m_ui.cmdAviDeafult
+        = PushButton(animation, QStringLiteral("cmdAviDeafult"), QStringLiteral("default"));
+    auto *aniButtons = new QVBoxLayout;
+    aniButtons->addWidget(m_ui.cmdAviTest);
+    aniButtons->addWidget(m_ui.cmdAviDeafult);
+    aniButtons->addStretch(1);
+    aniGrid->addWidget(m_ui.txtAnimation, 0, 0, 1, 2);
+    aniGrid->addWidget(m_ui.cmdBrowseForAni, 0, 2);
+    aniGrid->addWidget(m_ui.lblAniTest, 1, 0, 1, 3);
+    aniGrid->addWidget(m_ui.ani_Test, 2, 0);
+    aniGrid->addLayout(aniButtons, 2, 1, Qt::AlignLeft);
+    auto *note
+        = Label(animation, QStringLiteral("lblAviNote"),
+                QStringLiteral("only Run-Length Encoding (RLE) avi-files without audio stream"));
+    note->setWordWrap(true);
+    aniGrid->addWidget(note, 3, 0, 1, 3);
+    aniGrid->setColumnStretch(1, 1);
+    left->addWidget(animation);
+
+    auto *fontRow = new QHBoxLayout;
+    fontRow->addWidget(Label(frame, QStringLiteral("lblListFont"), QStringLiteral("list font")));
+    m_ui.cmdListFont = PushButton(frame, QStringLiteral("cmdListFont"), {});
+    m_ui.cmdListFont->setMinimumWidth(Px(2500));
+    fontRow->addWidget(m_ui.cmdListFont);
+    fontRow->addStretch(1);
+    left->addLayout(fontRow);
+    left->addStretch(1);
+
+    auto *right = new QVBoxLayout;
+    m_ui.cmdReadFolderAgain
+        = PushButton(frame, QStringLiteral("cmdReadFolderAgain"), QStringLiteral("refresh array"));
+    m_ui.cmdsave[2] = PushButton(frame, Indexed("cmdsave", 2), QStringLiteral("save settings"));
+    m_ui.cmdCancel[2] = PushButton(frame, Indexed("cmdCancel", 2), QStringLiteral("cancel"));
+    right->addWidget(m_ui.cmdReadFolderAgain);
+    right->addWidget(m_ui.cmdsave[2]);
+    right->addWidget(m_ui.cmdCancel[2]);
+    right->addStretch(1);
+    columns->addLayout(right);
+    return page;
+}
+
+QWidget *frm_main::buildPageOptionsTab()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabPageOptions"));
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+    m_ui.Frame1 = new QFrame(page);
+    m_ui.Frame1->setObjectName(QStringLiteral("Frame1"));
+    pageLayout->addWidget(m_ui.Frame1);
+    QWidget *frame = m_ui.Frame1;
+
+    auto *columns = new QHBoxLayout(frame);
+    auto *left = new QVBoxLayout;
+    columns->addLayout(left, 1);
+
+    // Columns shown in the page, and the switches beside them.
+    auto *top = new QHBoxLayout;
+    auto *tags = new QVBoxLayout;
+    tags->addWidget(Label(frame, QStringLiteral("lblShowColumns"), QStringLiteral("show columns")));
+    const std::array<const char *, 5> tagCaptions { "size", "type", "created", "changed",
+                                                    "attributes" };
+    for (int i = 0; i < 5; ++i) {
+        m_ui.chkFileTag[size_t(i)] = CheckBox(frame, Indexed("chkFileTag", i),
+                                              QLatin1String(tagCaptions[size_t(i)]), false);
+        tags->addWidget(m_ui.chkFileTag[size_t(i)]);
+    }
+    tags->addStretch(1);
+    top->addLayout(tags);
+    m_ui.lines[0] = Line(frame, 1, Qt::Vertical);
+    top->addWidget(m_ui.lines[0]);
+
+    auto *switches = new QGridLayout;
+    m_ui.chkToggle = CheckBox(frame, QStringLiteral("chkToggle"),
+                              QStringLiteral("toggle directories (enable javascript)"), true);
+    m_ui.chkLink
+        = CheckBox(frame, QStringLiteral("chkLink"), QStringLiteral("link to item (local)"), false);
+    m_ui.chkLink->setEnabled(false); // set by start-up and settings files only
+    m_ui.chkborder
+        = CheckBox(frame, QStringLiteral("chkborder"), QStringLiteral("cellborder"), true);
+    m_ui.txtGridColor = OptionBox(frame, QStringLiteral("txtGridColor"), QStringLiteral("FFFFFF"));
+    m_ui.chkHover = CheckBox(frame, QStringLiteral("chkHover"), QStringLiteral("hover"), true);
+    m_ui.txtHoverColor
+        = OptionBox(frame, QStringLiteral("txtHoverColor"), QStringLiteral("FFFFFF"));
+    switches->addWidget(m_ui.chkToggle, 0, 0, 1, 2);
+    switches->addWidget(m_ui.chkLink, 1, 0, 1, 2);
+    switches->addWidget(m_ui.chkborder, 2, 0);
+    switches->addWidget(m_ui.txtGridColor, 2, 1, Qt::AlignLeft);
+    switches->addWidget(m_ui.chkHover, 3, 0);
+    switches->addWidget(m_ui.txtHoverColor, 3, 1, Qt::AlignLeft);
+    switches->setColumnStretch(2, 1);
+    switches->setRowStretch(4, 1);
+    top->addLayout(switches, 1);
+    left->addLayout(top);
+
+    m_ui.lines[1] = Line(frame, 2, Qt::Horizontal);
+    left->addWidget(m_ui.lines[1]);
+
+    // Colours, face and sizes of the page's parts.
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(Px(120));
+    const std::array<const char *, 4> heads { "backcolor", "fontcolor", "font", "size" };
+    const std::array<const char *, 4> headNames { "lblBackcolor", "lblFontcolor", "lblFont",
+                                                  "lblSize" };
+    for (int i = 0; i < 4; ++i)
+        grid->addWidget(
+            Label(frame, QLatin1String(headNames[size_t(i)]), QLatin1String(heads[size_t(i)])), 0,
+            2 + i, Qt::AlignHCenter);
+    m_ui.lines[2] = Line(frame, 3, Qt::Horizontal);
+    grid->addWidget(m_ui.lines[2], 1, 0, 1, 6);
+    m_ui.lines[3] = Line(frame, 4, Qt::Vertical);
+    grid->addWidget(m_ui.lines[3], 0, 1, 7, 1);
+
+    const std::array<const char *, 5> rows { "body", "text", "header", "folder", "file" };
+    const std::array<const char *, 5> rowNames { "lblBody", "lblText", "lblHeader", "lblFolder",
+                                                 "lblFile" };
+    for (int i = 0; i < 5; ++i)
+        grid->addWidget(
+            Label(frame, QLatin1String(rowNames[size_t(i)]), QLatin1String(rows[size_t(i)])), 2 + i,
+            0);
+    const QString white = QStringLiteral("FFFFFF");
+    m_ui.txtBackgroundColor = OptionBox(frame, QStringLiteral("txtBackgroundColor"), white);
+    m_ui.txtTextColor = OptionBox(frame, QStringLiteral("txtTextColor"), white);
+    m_ui.cmdFont = PushButton(frame, QStringLiteral("cmdFont"), {});
+    m_ui.cmdFont->setMinimumWidth(Px(1500));
+    m_ui.txtHeaderColor = OptionBox(frame, QStringLiteral("txtHeaderColor"), white);
+    m_ui.txtDirColor = OptionBox(frame, QStringLiteral("txtDirColor"), white);
+    m_ui.txtDirFontColor = OptionBox(frame, QStringLiteral("txtDirFontColor"), white);
+    m_ui.txtFontSizeDIR = OptionBox(frame, QStringLiteral("txtFontSizeDIR"), QStringLiteral("9"));
+    m_ui.txtFileColor = OptionBox(frame, QStringLiteral("txtFileColor"), white);
+    m_ui.txtFontSizeFILE = OptionBox(frame, QStringLiteral("txtFontSizeFILE"), QStringLiteral("8"));
+    grid->addWidget(m_ui.txtBackgroundColor, 2, 2);
+    grid->addWidget(m_ui.txtTextColor, 3, 3);
+    grid->addWidget(m_ui.cmdFont, 3, 4);
+    grid->addWidget(m_ui.txtHeaderColor, 4, 2);
+    grid->addWidget(m_ui.txtDirColor, 5, 2);
+    grid->addWidget(m_ui.txtDirFontColor, 5, 3);
+    grid->addWidget(m_ui.txtFontSizeDIR, 5, 5);
+    grid->addWidget(m_ui.txtFileColor, 6, 2);
+    grid->addWidget(m_ui.txtFontSizeFILE, 6, 5);
+    grid->setColumnStretch(6, 1);
+    left->addLayout(grid);
+    left->addStretch(1);
+
+    m_ui.lines[4] = Line(frame, 5, Qt::Vertical);
+    columns->addWidget(m_ui.lines[4]);
+
+    auto *right = new QVBoxLayout;
+    m_ui.cmdsave[1] = PushButton(frame, Indexed("cmdsave", 1), QStringLiteral("save settings"));
+    m_ui.cmdMach[0] = PushButton(frame, Indexed("cmdMach", 0), QStringLiteral("generate"));
+    m_ui.cmdCancel[1] = PushButton(frame, Indexed("cmdCancel", 1), QStringLiteral("cancel"));
+    m_ui.lines[5] = Line(frame, 6, Qt::Horizontal);
+    m_ui.cmdBrowser[0]
+        = PushButton(frame, Indexed("cmdBrowser", 0), QStringLiteral("open result in browser"));
+    right->addWidget(m_ui.cmdsave[1]);
+    right->addWidget(m_ui.cmdMach[0]);
+    right->addWidget(m_ui.cmdCancel[1]);
+    right->addWidget(m_ui.lines[5]);
+    right->addWidget(m_ui.cmdBrowser[0]);
+    right->addStretch(1);
+    columns->addLayout(right);
+    return page;
+}
+
+QWidget *frm_main::buildSettingsTab()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tabSettings"));
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+
+    m_ui.lstsettings = new QTreeView(page);
+    m_ui.lstsettings->setObjectName(QStringLiteral("lstsettings"));
+    m_ui.lstsettings->setRootIsDecorated(false);
+    m_ui.lstsettings->setItemsExpandable(false);
+    m_ui.lstsettings->setUniformRowHeights(true);
+    m_ui.lstsettings->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_ui.lstsettings->setModel(m_settingsModel);
+    layout->addWidget(m_ui.lstsettings, 1);
+
+    auto *row = new QHBoxLayout;
+    m_ui.txtSettingsPath = LineEdit(page, QStringLiteral("txtSettingsPath"), {});
+    m_ui.txtSettingsPath->setEnabled(false); // only the folder picker fills it
+    m_ui.cmdBrowseSettingsPath
+        = PushButton(page, QStringLiteral("cmdBrowseSettingsPath"), QStringLiteral("..."));
+    m_ui.cmdBrowseSettingsPath->setToolTip(QStringLiteral("browse for folder"));
+    m_ui.cmdBrowseSettingsPath->setFixedWidth(Px(kIconButtonTwips) + 6);
+    m_ui.cmdUseSetting
+        = PushButton(page, QStringLiteral("cmdUseSetting"), QStringLiteral("use setting"));
+    m_ui.cmdsave[3] = PushButton(page, Indexed("cmdsave", 3), QStringLiteral("save settings"));
+    row->addWidget(m_ui.txtSettingsPath, 1);
+    row->addWidget(m_ui.cmdBrowseSettingsPath);
+    row->addWidget(m_ui.cmdUseSetting);
+    row->addWidget(m_ui.cmdsave[3]);
+    layout->addLayout(row);
+    return page;
+}
+
+void frm_main::connectCheckBox(QCheckBox *box, void (frm_main::*click)(), void (frm_main::*keyUp)())
+{
+    connect(box, &QCheckBox::clicked, this, click);
+    m_keyUpHandlers.insert(box, [this, keyUp] { (this->*keyUp)(); });
+    box->installEventFilter(this);
+}
+
+void frm_main::connectHandlers()
+{
+    connectCheckBox(m_ui.chkRecursive, &frm_main::chkRecursive_Click,
+                    &frm_main::chkRecursive_KeyUp);
+    connectCheckBox(m_ui.chkSkipEmptyDir, &frm_main::chkSkipEmptyDir_Click,
+                    &frm_main::chkSkipEmptyDir_KeyUp);
+    connectCheckBox(m_ui.chkToggle, &frm_main::chkToggle_Click, &frm_main::chkToggle_KeyUp);
+    connectCheckBox(m_ui.chkLink, &frm_main::chkLink_Click, &frm_main::chkLink_KeyUp);
+    connectCheckBox(m_ui.chkborder, &frm_main::chkborder_Click, &frm_main::chkborder_KeyUp);
+    connectCheckBox(m_ui.chkHover, &frm_main::chkHover_Click, &frm_main::chkHover_KeyUp);
+    for (int i = 0; i < 5; ++i) {
+        QCheckBox *box = m_ui.chkFileTag[size_t(i)];
+        connect(box, &QCheckBox::clicked, this, [this, i] { chkFileTag_Click(i); });
+        m_keyUpHandlers.insert(box, [this, i] { chkFileTag_KeyUp(i); });
+        box->installEventFilter(this);
+    }
+
+    connect(m_ui.txtBackgroundColor, &QLineEdit::textChanged, this,
+            &frm_main::txtBackgroundColor_Change);
+    connect(m_ui.txtGridColor, &QLineEdit::textChanged, this, &frm_main::txtGridColor_Change);
+    connect(m_ui.txtTextColor, &QLineEdit::textChanged, this, &frm_main::txtTextColor_Change);
+    connect(m_ui.txtHeaderColor, &QLineEdit::textChanged, this, &frm_main::txtHeaderColor_Change);
+    connect(m_ui.txtDirColor, &QLineEdit::textChanged, this, &frm_main::txtDirColor_Change);
+    connect(m_ui.txtDirFontColor, &QLineEdit::textChanged, this, &frm_main::txtDirFontColor_Change);
+    connect(m_ui.txtFileColor, &QLineEdit::textChanged, this, &frm_main::txtFileColor_Change);
+    connect(m_ui.txtHoverColor, &QLineEdit::textChanged, this, &frm_main::txtHoverColor_Change);
+    connect(m_ui.txtFontSizeDIR, &QLineEdit::textChanged, this, &frm_main::txtFontSizeDIR_Change);
+    connect(m_ui.txtFontSizeFILE, &QLineEdit::textChanged, this, &frm_main::txtFontSizeFILE_Change);
+    connect(m_ui.cmdFont, &QPushButton::clicked, this, &frm_main::cmdFont_Click);
+    connect(m_ui.cmdListFont, &QPushButton::clicked, this, &frm_main::cmdListFont_Click);
+
+    connect(m_ui.txtAnimation, &QLineEdit::textChanged, this, &frm_main::txtAnimation_Change);
+    connect(m_ui.cmdAviDeafult, &QPushButton::clicked, this, &frm_main::cmdAviDeafult_Click);
+    connect(m_ui.cmdBrowseForAni, &QPushButton::clicked, this, &frm_main::cmdBrowseForAni_Click);
+    connect(m_ui.cmdAviTest, &QPushButton::clicked, this, &frm_main::cmdAviTest_Click);
+
+    for (int i = 0; i < 4; ++i) {
+        connect(m_ui.cmdsave[size_t(i)], &QAbstractButton::clicked, this,
+                [this, i] { cmdsave_Click(i); });
+        connect(m_ui.cmdCancel[size_t(i)], &QAbstractButton::clicked, this,
+                [this, i] { cmdCancel_Click(i); });
+    }
+    for (int i = 0; i < 2; ++i) {
+        connect(m_ui.cmdMach[size_t(i)], &QAbstractButton::clicked, this,
+                [this, i] { cmdMach_Click(i); });
+        connect(m_ui.cmdBrowser[size_t(i)], &QAbstractButton::clicked, this,
+                [this, i] { cmdBrowser_Click(i); });
+    }
+    connect(m_ui.cmdUseSetting, &QPushButton::clicked, this, &frm_main::cmdUseSetting_Click);
+    connect(m_ui.cmdBrowseSettingsPath, &QPushButton::clicked, this,
+            &frm_main::cmdBrowseSettingsPath_Click);
+    connect(m_ui.cmdsearch, &QToolButton::clicked, this, &frm_main::cmdsearch_Click);
+    connect(m_ui.cmdcopy, &QToolButton::clicked, this, &frm_main::cmdcopy_Click);
+    connect(m_ui.cmdRefresh, &QToolButton::clicked, this, &frm_main::cmdRefresh_Click);
+    connect(m_ui.cmdReadFolderAgain, &QPushButton::clicked, this,
+            &frm_main::cmdReadFolderAgain_Click);
+    connect(m_ui.cmdInfo, &QToolButton::clicked, this, &frm_main::cmdInfo_Click);
+    connect(m_ui.cmdexit, &QToolButton::clicked, this, &frm_main::cmdexit_Click);
+
+    // The preview's web engine starts only when the preview is first looked at.
+    connect(m_ui.tabData, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == kTabPreview)
+            iebrowser();
+    });
+}
+
+QWebEngineView *frm_main::iebrowser()
+{
+    if (!m_iebrowser) {
+        m_iebrowser = new QWebEngineView(m_ui.previewPage);
+        m_iebrowser->setObjectName(QStringLiteral("iebrowser"));
+        m_ui.previewPage->layout()->addWidget(m_iebrowser);
+    }
+    return m_iebrowser;
+}
+
+// ------------------------------------------------------------ start, end
+
+void frm_main::Form_Load(const QString &programFilePath)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_restored = false;
+    InitialiseProgramState(m_state, programFilePath);
+
+    m_settingsModel->setHorizontalHeaderLabels(
+        { QStringLiteral("settings-file"), QStringLiteral("path") });
+    m_ui.lstsettings->header()->resizeSection(0, Px(kSettingsFileColumnTwips));
+    m_ui.lstsettings->header()->resizeSection(1, Px(kSettingsPathColumnTwips));
+
+    resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize screenTwips = screen ? screen->geometry().size() * kTwipsPerPixel : QSize();
+    const QPoint start = StartPositionTwips(m_state, m_store, screenTwips,
+                                            frameGeometry().size() * kTwipsPerPixel);
+    moveWindowTwips(start.x(), start.y());
+    QApplication::restoreOverrideCursor();
+}
+
+bool frm_main::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        RestoreOptions();
+    return QWidget::event(event);
+}
+
+void frm_main::RestoreOptions()
+{
+    // m_restoring keeps an activation raised while events run below from
+    // restoring a second time.
+    if (m_restored || m_restoring)
+        return;
+    m_restoring = true;
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_restored = true;
+    RestoreLastOptions(m_state, m_store, *this, QLocale());
+    QApplication::restoreOverrideCursor();
+    m_restoring = false;
+}
+
+void frm_main::SaveOptionsAndClose()
+{
+    // Before the first activation the fields hold no options yet; saving
+    // them would wipe the stored ones.
+    if (m_restored)
+        SaveLastOptions(m_state, m_store, *this);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+}
+
+void frm_main::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        SaveOptionsAndClose();
+    }
+    event->accept();
+}
+
+bool frm_main::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease) {
+        const auto handler = m_keyUpHandlers.constFind(watched);
+        if (handler != m_keyUpHandlers.cend())
+            (*handler)();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------- option controls
+
+frm_main::TextBinding frm_main::binding(OptionText box) const
+{
+    switch (box) {
+    case OptionText::DBPathName:
+        return { m_ui.txt_DBPathName, nullptr, false };
+    case OptionText::EXT:
+        return { m_ui.txtEXT, nullptr, false };
+    case OptionText::BackgroundColor:
+        return { m_ui.txtBackgroundColor, &m_state.sgBackgroundColor, true };
+    case OptionText::GridColor:
+        return { m_ui.txtGridColor, &m_state.sgGridColor, true };
+    case OptionText::TextColor:
+        return { m_ui.txtTextColor, &m_state.sgTextColor, true };
+    case OptionText::FontSizeFILE:
+        return { m_ui.txtFontSizeFILE, &m_state.sgFontSizeFILE, false };
+    case OptionText::FontSizeDIR:
+        return { m_ui.txtFontSizeDIR, &m_state.sgFontSizeDIR, false };
+    case OptionText::HeaderColor:
+        return { m_ui.txtHeaderColor, &m_state.sgHeaderColor, true };
+    case OptionText::DirColor:
+        return { m_ui.txtDirColor, &m_state.sgDirColor, true };
+    case OptionText::DirFontColor:
+        return { m_ui.txtDirFontColor, &m_state.sgDirFontColor, true };
+    case OptionText::FileColor:
+        return { m_ui.txtFileColor, &m_state.sgFileColor, true };
+    case OptionText::HoverColor:
+        return { m_ui.txtHoverColor, &m_state.sgHoverColor, true };
+    case OptionText::Animation:
+        return { m_ui.txtAnimation, &m_state.sgAnimation, false };
+    case OptionText::SettingsPath:
+        return { m_ui.txtSettingsPath, nullptr, false };
+    }
+    return {};
+}
+
+void frm_main::applyText(const TextBinding &binding, const QString &text)
+{
+    if (binding.field)
+        *binding.field = text;
+    if (binding.colour) {
+        const QColor swatch = SwatchColour(text);
+        QPalette palette = binding.edit->palette();
+        palette.setColor(QPalette::Base, swatch);
+        // The typed text stays readable on a dark swatch.
+        palette.setColor(QPalette::Text, swatch.lightness() < 128 ? Qt::white : Qt::black);
+        binding.edit->setPalette(palette);
+    }
+}
+
+void frm_main::applyCheck(const QCheckBox *box, bool &field)
+{
+    // A grey (third-state) box counts as ticked.
+    field = box->checkState() != Qt::Unchecked;
+}
+
+void frm_main::setOptionText(OptionText box, const QString &text)
+{
+    const TextBinding b = binding(box);
+    if (!b.edit)
+        return;
+    b.edit->setText(text);
+    // A colour or size box shows six characters at most; a longer loaded
+    // text still reaches its field whole, as loaded.
+    if (b.edit->text() != text)
+        applyText(b, text);
+}
+
+QString frm_main::optionText(OptionText box) const
+{
+    const TextBinding b = binding(box);
+    return b.edit ? b.edit->text() : QString();
+}
+
+void frm_main::setOptionCheck(OptionCheck box, bool ticked)
+{
+    const auto set = [&](QCheckBox *check, void (frm_main::*click)()) {
+        check->setChecked(ticked);
+        (this->*click)();
+    };
+    switch (box) {
+    case OptionCheck::Border:
+        return set(m_ui.chkborder, &frm_main::chkborder_Click);
+    case OptionCheck::Recursive:
+        return set(m_ui.chkRecursive, &frm_main::chkRecursive_Click);
+    case OptionCheck::Link:
+        return set(m_ui.chkLink, &frm_main::chkLink_Click);
+    case OptionCheck::Hover:
+        return set(m_ui.chkHover, &frm_main::chkHover_Click);
+    case OptionCheck::Toggle:
+        return set(m_ui.chkToggle, &frm_main::chkToggle_Click);
+    case OptionCheck::SkipEmptyDir:
+        return set(m_ui.chkSkipEmptyDir, &frm_main::chkSkipEmptyDir_Click);
+    case OptionCheck::FileTag0:
+    case OptionCheck::FileTag1:
+    case OptionCheck::FileTag2:
+    case OptionCheck::FileTag3:
+    case OptionCheck::FileTag4: {
+        const int index = int(box) - int(OptionCheck::FileTag0);
+        m_ui.chkFileTag[size_t(index)]->setChecked(ticked);
+        chkFileTag_Click(index);
+        return;
+    }
+    }
+}
+
+void frm_main::showPageFont(const QString &face)
+{
+    m_ui.cmdFont->setText(face);
+    if (face.isEmpty())
+        return;
+    QFont font = m_ui.cmdFont->font();
+    font.setFamily(face);
+    m_ui.cmdFont->setFont(font);
+}
+
+void frm_main::setListFontFace(const QString &face)
+{
+    if (face.isEmpty())
+        return;
+    QFont font = m_ui.lstItems->font();
+    font.setFamily(face);
+    m_ui.lstItems->setFont(font);
+}
+
+void frm_main::setListFontSize(double points)
+{
+    if (!(points > 0))
+        return;
+    QFont font = m_ui.lstItems->font();
+    font.setPointSizeF(points);
+    font.setBold(false);
+    m_ui.lstItems->setFont(font);
+}
+
+void frm_main::setListFontCaption(const QString &caption)
+{
+    m_ui.cmdListFont->setText(caption);
+    QFont font = m_ui.cmdListFont->font();
+    font.setFamily(m_ui.lstItems->font().family());
+    m_ui.cmdListFont->setFont(font);
+}
+
+QPoint frm_main::windowPositionTwips() const
+{
+    return pos() * kTwipsPerPixel;
+}
+
+void frm_main::moveWindowTwips(std::optional<int> left, std::optional<int> top)
+{
+    QPoint target = pos();
+    if (left)
+        target.setX(PxRounded(*left));
+    if (top)
+        target.setY(PxRounded(*top));
+    move(target);
+}
+
+// --------------------------------------------------------------- handlers
+
+void frm_main::chkRecursive_Click()
+{
+    applyCheck(m_ui.chkRecursive, m_state.bgRecursive);
+}
+
+void frm_main::chkRecursive_KeyUp()
+{
+    applyCheck(m_ui.chkRecursive, m_state.bgRecursive);
+}
+
+void frm_main::chkSkipEmptyDir_Click()
+{
+    applyCheck(m_ui.chkSkipEmptyDir, m_state.bgSkipEmptyDir);
+}
+
+void frm_main::chkSkipEmptyDir_KeyUp()
+{
+    applyCheck(m_ui.chkSkipEmptyDir, m_state.bgSkipEmptyDir);
+}
+
+void frm_main::chkToggle_Click()
+{
+    applyCheck(m_ui.chkToggle, m_state.bgToggle);
+}
+
+void frm_main::chkToggle_KeyUp()
+{
+    applyCheck(m_ui.chkToggle, m_state.bgToggle);
+}
+
+void frm_main::chkLink_Click()
+{
+    applyCheck(m_ui.chkLink, m_state.bgLink);
+}
+
+void frm_main::chkLink_KeyUp()
+{
+    applyCheck(m_ui.chkLink, m_state.bgLink);
+}
+
+void frm_main::chkborder_Click()
+{
+    applyCheck(m_ui.chkborder, m_state.bgBorder);
+}
+
+void frm_main::chkborder_KeyUp()
+{
+    applyCheck(m_ui.chkborder, m_state.bgBorder);
+}
+
+void frm_main::chkHover_Click()
+{
+    applyCheck(m_ui.chkHover, m_state.bgHover);
+}
+
+void frm_main::chkHover_KeyUp()
+{
+    applyCheck(m_ui.chkHover, m_state.bgHover);
+}
+
+void frm_main::chkFileTag_Click(int index)
+{
+    applyCheck(m_ui.chkFileTag[size_t(index)], m_state.bgFileTag[size_t(index)]);
+}
+
+void frm_main::chkFileTag_KeyUp(int index)
+{
+    applyCheck(m_ui.chkFileTag[size_t(index)], m_state.bgFileTag[size_t(index)]);
+}
+
+void frm_main::txtBackgroundColor_Change()
+{
+    applyText(binding(OptionText::BackgroundColor), m_ui.txtBackgroundColor->text());
+}
+
+void frm_main::txtGridColor_Change()
+{
+    applyText(binding(OptionText::GridColor), m_ui.txtGridColor->text());
+}
+
+void frm_main::txtTextColor_Change()
+{
+    applyText(binding(OptionText::TextColor), m_ui.txtTextColor->text());
+}
+
+void frm_main::txtHeaderColor_Change()
+{
+    applyText(binding(OptionText::HeaderColor), m_ui.txtHeaderColor->text());
+}
+
+void frm_main::txtDirColor_Change()
+{
+    applyText(binding(OptionText::DirColor), m_ui.txtDirColor->text());
+}
+
+void frm_main::txtDirFontColor_Change()
+{
+    applyText(binding(OptionText::DirFontColor), m_ui.txtDirFontColor->text());
+}
+
+void frm_main::txtFileColor_Change()
+{
+    applyText(binding(OptionText::FileColor), m_ui.txtFileColor->text());
+}
+
+void frm_main::txtHoverColor_Change()
+{
+    applyText(binding(OptionText::HoverColor), m_ui.txtHoverColor->text());
+}
+
+void frm_main::txtFontSizeDIR_Change()
+{
+    applyText(binding(OptionText::FontSizeDIR), m_ui.txtFontSizeDIR->text());
+}
+
+void frm_main::txtFontSizeFILE_Change()
+{
+    applyText(binding(OptionText::FontSizeFILE), m_ui.txtFontSizeFILE->text());
+}
+
+bool frm_main::ShowCommonDialog(bool setFilter, const QString &filterText, const QString &title,
+                                qint32 flags, CommonDialog::Kind kind, QString &fileName,
+                                QString &fontSize)
+{
+    return m_cmdDialog.show(this, setFilter, filterText, title, flags, kind, fileName, fontSize,
+                            QLocale());
+}
+
+void frm_main::cmdFont_Click()
+{
+    QString face = m_state.sgFont;
+    QString size;
+    if (!ShowCommonDialog(false, {}, applicationTitle() + QStringLiteral(" - Schrift auswählen"),
+                          CommonDialog::kReadOnly | CommonDialog::kOverwritePrompt,
+                          CommonDialog::Kind::ShowFont, face, size))
+        return;
+    showPageFont(face);
+    m_state.sgFont = face;
+}
+
+void frm_main::cmdListFont_Click()
+{
+    if (!ShowCommonDialog(false, {}, applicationTitle() + QStringLiteral(" - choose font"),
+                          CommonDialog::kReadOnly | CommonDialog::kOverwritePrompt,
+                          CommonDialog::Kind::ShowFont, m_state.sgListFont, m_state.sgListFontsize))
+        return;
+    setListFontFace(m_state.sgListFont);
+    bool isNumber = false;
+    const double points = QLocale().toDouble(m_state.sgListFontsize, &isNumber);
+    if (isNumber)
+        setListFontSize(points);
+    // The button keeps its own face here; only start-up shows it in the list font.
+    m_ui.cmdListFont->setText(m_state.sgListFont + QStringLiteral(", ") + m_state.sgListFontsize);
+}
