@@ -1,0 +1,818 @@
+// Whole pages, byte for byte. The expected text is spelled out here piece by
+// piece as the page must read; it is never taken from the program's own
+// piece constants.
+#include "app/program_state.h"
+#include "output/page_generator.h"
+#include "scan/file_system.h"
+#include "scan/result_list.h"
+#include "scan/scan_counters.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <array>
+
+namespace {
+
+using Bytes = QByteArray;
+
+// Pieces written one per line below; a page holds no line break, so the
+// lines are joined with nothing.
+Bytes joined(const char *lines)
+{
+    Bytes text(lines);
+    text.replace('\n', "");
+    return text;
+}
+
+struct Switches
+{
+    bool toggle = false;
+    bool border = true;
+    bool hover = true;
+    bool link = false;
+    std::array<bool, 5> tags { true, true, true, true, true };
+};
+
+void applyTestOptions(ProgramState &state, const Switches &sw)
+{
+    state.bgToggle = sw.toggle;
+    state.bgBorder = sw.border;
+    state.bgHover = sw.hover;
+    state.bgLink = sw.link;
+    state.bgFileTag = sw.tags;
+    state.bgRecursive = true;
+    // Distinct values, so a colour used in the wrong place shows.
+    state.sgBackgroundColor = QStringLiteral("b0b0b0");
+    state.sgGridColor = QStringLiteral("a1a1a1");
+    state.sgTextColor = QStringLiteral("111111");
+    state.sgDirColor = QStringLiteral("d1d1d1");
+    state.sgDirFontColor = QStringLiteral("d2d2d2");
+    state.sgFileColor = QStringLiteral("f1f1f1");
+    state.sgHeaderColor = QStringLiteral("c1c1c1");
+    state.sgHoverColor = QStringLiteral("e1e1e1");
+    state.sgFont = QStringLiteral("Tahoma");
+    state.sgFontSizeFILE = QStringLiteral("8");
+    state.sgFontSizeDIR = QStringLiteral("9,5");
+    state.versionText = QStringLiteral("1.12.1128");
+}
+
+Bytes expectedHead(const Switches &sw, const Bytes &title)
+{
+    Bytes head = joined(R"(<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.0 Transitional//EN">
+<html><head><title>)");
+    head += title;
+    head += joined(R"(</title>
+<meta http-equiv="Content-Type" content="text/html; charset=iso-8859-1">
+<meta name="author" content="Dallowin [quorvel.morbanta.example]">
+<meta name="language" content="de">
+<style type="text/css">
+body {background-color:#b0b0b0; margin-right: 4px; margin-left: 4px; }
+.text7n { margin-left: 12px;vertical-align:middle; text-align:right; text-decoration: none; color:#111111;font: 8pt Tahoma,Arial,Verdana,Courier New }
+.text { text-decoration: none; color: #202020; font: 8pt Tahoma,Arial,Verdana,Courier New }
+.text8n { text-decoration: none; color: #202020; font: 8pt Tahoma, Arial,Verdana,Courier New }
+.text7nU { text-decoration: underline; color: #909090; font: 7pt Arial,Verdana,Courier New; background-color:#efefef;}
+.text7nN { text-decoration: none; color: #909090; font: 7pt Arial,Verdana,Courier New; background-color:#efefef;}
+.text9n { text-decoration: none; color: #202020; font: 9pt Tahoma, Arial,Verdana,Courier New }
+.text10n { text-decoration: none; color: #202020; font: 10pt Tahoma, Arial,Verdana,Courier New }
+.text12nb { text-decoration: none; color: #202020; font-weight: bold; font: 12pt Tahoma, Arial,Verdana,Courier New }
+td.FILE { vertical-align:left; text-align:left; color:#111111; font: 8pt Tahoma,  Arial, Verdana; border:@px solid #a1a1a1; }
+td.DIR { vertical-align:left; text-align:left; color:#d2d2d2; background-color:#d1d1d1; font: 9,5pt Tahoma,  Arial, Verdana; border:@px solid #a1a1a1; }
+td.FILE a, a:link, a:hover, a:visited { vertical-align:left; text-align:left; text-decoration: none; font: 8pt Tahoma,  Arial, Verdana; }
+td.NR { vertical-align:middle; text-align:right; width:2px; color:#111111; font: 7pt Tahoma,  Arial, Verdana; border:@px solid #a1a1a1; }
+td.ROOT { vertical-align:left; text-align:left; color:#111111; background-color:#c1c1c1; font: 8pt Tahoma,  Arial, Verdana; border:@px solid #a1a1a1; }
+td.ROOTVALUE { vertical-align:middle; text-align:right; color:#111111; background-color:#c1c1c1; font: 8pt Tahoma,  Arial, Verdana; border:@px solid #a1a1a1; }
+td.VALUE { vertical-align:middle; text-align:right; color:#111111; font: 8pt Tahoma,  Arial, Verdana; border:@px solid #a1a1a1; }
+)");
+    head.replace('@', sw.border ? "1" : "0");
+    if (sw.toggle) {
+        head += joined(R"(ul.Area {clear:both;width:100%;float:left;margin: 0 0 0 0; padding: 0;}
+ul.Area li {clear:both;float:left;width:100%;list-style-type: none;margin-left:0px;padding: 0px;overflow:auto;}
+ul.Area li a {text-decoration:none;width:100%margin-left:0px;;}
+ul.Area li a:visited {text-decoration:none;width:100%;margin-left:0px;}
+ul.Area li a:hover {text-decoration:none;width:100%;margin-left:0px;}
+ul.Area li a:active {text-decoration:none;width:100%;margin-left:0px;}
+ul.Area li p {display:none;}
+ul.Area li div.more {display:none;float:left;}
+ul.Area li div.more p {line-height:normal;}
+ul.Area li div.more p a {text-decoration:none;}
+ul.Area li div.more ul{display:inline;width:100%;}
+ul.Area li div.more ul li{ clear:both;width:100%;overflow:auto;}
+ul.Area li.active {}
+ul.Area li.active a {text-decoration:none;}
+ul.Area li.active p a {text-decoration:none;}
+ul.Area li.active p a:hover {text-decoration:none;}
+ul.Area li.active p {display:block;margin:0px 0px 0px 0px;}
+ul.Area li.active div.more {display:block;width:100%;}
+ul.Area li.active div.more a.link {text-decoration:none;width:auto;}
+)");
+    }
+    head += "</style>";
+    if (sw.toggle) {
+        head += joined(R"(<script language="JavaScript" type="text/javascript">
+function toggleFaqEntry(obj) {
+if(obj.className == "active")
+  obj.className = "";
+ else {
+  for(i=0; i<obj.parentNode.childNodes.length; i++) {
+   obj.parentNode.childNodes[i].className = "";
+  }
+  obj.className = "active";
+ }
+}
+function openFaqEntry() {
+ document.getElementById(location.href.substring(location.href.lastIndexOf("#")+1,location.href.length)).className = "active";
+}
+</script>
+)");
+    }
+    head += "</head><body>";
+    return head;
+}
+
+Bytes expectedSummary(const Bytes &listFolder, const Bytes &patternCell, const Bytes &driveCell,
+                      const Bytes &selectionCell)
+{
+    const Bytes style = "style='font:7pt Tahoma, Arial; color:#111111;'>";
+    return R"(<table width="100%" cellpadding="0" cellspacing="0" border="0">)"
+           R"(<tr><td height="10" valign="top" align="top" )"
+        + style + listFolder + R"(</td><td height="10" valign="top" align="right" )" + style
+        + patternCell + "</td></tr>"
+        + R"(<tr><td colspan="2" height="10" valign="top" align="top" )" + style + driveCell
+        + "</td></tr>" + R"(<tr><td colspan="2" height="10" valign="top" align="top" )" + style
+        + selectionCell + "</td></tr></table>";
+}
+
+const Bytes kNoDrive = "VolumeName:  | SerialNumber:  | FileSystem:  | TotalSize: gb | FreeSpace: "
+                       "gb | SerialNumber: ";
+
+const Bytes kListTable
+    = R"(<table width="100%" border="0" cellpadding="2" cellspacing="0" style='margin-top: 0.2em; border:1px solid #c0c0c0;border-collapse:collapse'>)";
+
+const Bytes kPageEnd
+    = R"(</table><br><span class="text7nN">kiv by <a href="https://quorvel.morbanta.example/"><span class="text7nU">Morbanta</span></a>&nbsp;&nbsp;|&nbsp;&nbsp;<a href="https://quorvel.morbanta.example/kiv-update/"><span class="text7nU">kiv-update</span></a> (this version: 1.12.1128)</span></body></html>)";
+
+// One row of the test list as the page shows it.
+struct RowTexts
+{
+    Bytes name; // shown name
+    Bytes link; // link target after href="
+    Bytes size, type, created, changed, attr;
+};
+
+Bytes fileRow(const Switches &sw, int number, const RowTexts &r)
+{
+    Bytes row = sw.hover
+        ? R"(<tr bgcolor="#f1f1f1"; onmouseover="this.style.backgroundColor='#e1e1e1';" onmouseout="this.style.backgroundColor='#f1f1f1';">)"
+        : R"(<tr bgcolor="#f1f1f1">)";
+    row += R"(<td nowrap class="NR">)" + Bytes::number(number) + "</td>";
+    row += R"(<td nowrap class="FILE">)";
+    if (sw.link)
+        row += R"(<a href=")" + r.link + R"(">)";
+    row += r.name;
+    if (sw.link)
+        row += "</a>";
+    row += "</td>";
+    if (sw.tags[0])
+        row += R"(<td nowrap class="VALUE">)" + r.size + " kb</td>";
+    if (sw.tags[1])
+        row += R"(<td nowrap class="FILE">)" + r.type + "</td>";
+    if (sw.tags[2])
+        row += R"(<td nowrap class="FILE">)" + r.created + "</td>";
+    if (sw.tags[3])
+        row += R"(<td nowrap class="FILE">)" + r.changed + "</td>";
+    if (sw.tags[4])
+        row += R"(<td nowrap class="FILE">)" + r.attr + "</td>";
+    return row + "</tr>";
+}
+
+// A folder header. `leading`: the header of files before any folder row.
+Bytes header(const Switches &sw, const RowTexts &r, int files, const Bytes &sum, bool leading)
+{
+    const Bytes info = R"( <span class="text7n">()" + Bytes::number(files) + " files, " + sum
+        + "kb | " + r.size + (leading || sw.toggle ? "kb rec. | created: " : "kb | created: ")
+        + r.created + " | attr: " + r.attr + ")</span>";
+    if (sw.toggle) {
+        return kListTable + R"(<tr><td colspan="7" class="DIR">)"
+            + R"(<ul class="Area"> <li onclick="toggleFaqEntry(this);"> <a onclick="this.blur();return false;" href="#">)"
+            + r.name + "</a>" + info;
+    }
+    Bytes cell = R"(<tr><td colspan="7" class="DIR">)";
+    if (sw.link)
+        cell += R"(<a href=")" + r.link + R"(" class="DIR">)";
+    cell += r.name;
+    if (sw.link)
+        cell += "</a>";
+    return cell + info + "</td></tr>";
+}
+
+Bytes groupOpen(const Switches &sw)
+{
+    Bytes open = R"(<div class="more">)" + kListTable
+        + R"(<tr><td nowrap class="ROOTVALUE">#</td><td nowrap class="ROOT">name</td>)";
+    if (sw.tags[0])
+        open += R"(<td nowrap class="ROOTVALUE">size</td>)";
+    if (sw.tags[1])
+        open += R"(<td nowrap class="ROOT">type</td>)";
+    if (sw.tags[2])
+        open += R"(<td nowrap class="ROOT">created</td>)";
+    if (sw.tags[3])
+        open += R"(<td nowrap class="ROOT">changed</td>)";
+    if (sw.tags[4])
+        open += R"(<td nowrap class="ROOT">attributes</td>)";
+    return open + "</tr>";
+}
+
+const Bytes kGroupClose = "</table></div></li></ul></td></tr></table>";
+
+// 2024-03-05 14:07:09 and 2024-03-06 09:00:01 UTC.
+constexpr qint64 kCreated = 1709647629;
+constexpr qint64 kChanged = 1709715601;
+const Bytes kCreatedText = "3/5/24 2:07:09 PM";
+const Bytes kChangedText = "3/6/24 9:00:01 AM";
+
+ResultList::Properties props(qint64 bytes, const QString &type, qint64 attributes = 0)
+{
+    ResultList::Properties p;
+    p.sizeBytes = bytes;
+    p.type = type;
+    p.createdSecs = kCreated;
+    p.modifiedSecs = kChanged;
+    p.attributes = attributes;
+    return p;
+}
+
+RowTexts fileTexts(const Bytes &name, const Bytes &folder, const Bytes &size,
+                   const Bytes &attr = {})
+{
+    return { name, "file://" + folder + name, size, "Text file", kCreatedText, kChangedText, attr };
+}
+
+RowTexts folderTexts(const Bytes &name, const Bytes &path, const Bytes &size)
+{
+    return { name, "file://" + path, size, "Folder", kCreatedText, kChangedText, {} };
+}
+
+class FakeDrives : public FileSystem
+{
+public:
+    std::optional<Drive> driveData;
+    QString askedFor;
+
+    bool fileExists(const QString &) const override { return false; }
+    bool folderExists(const QString &path) const override { return QDir(path).exists(); }
+    bool createFolder(const QString &path) override { return QDir().mkpath(path); }
+    std::optional<Listing> listFolder(const QByteArray &) const override { return std::nullopt; }
+    std::optional<Drive> drive(const QString &path) const override
+    {
+        const_cast<FakeDrives *>(this)->askedFor = path;
+        return driveData;
+    }
+    QString typeDescription(const QByteArray &, bool) const override { return {}; }
+};
+
+// Reports where two pages part, with a little context on both sides.
+bool samePage(const Bytes &actual, const Bytes &expected)
+{
+    if (actual == expected)
+        return true;
+    qsizetype at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    const qsizetype from = std::max<qsizetype>(0, at - 60);
+    qWarning().noquote() << "pages differ at offset" << at << "(actual" << actual.size()
+                         << "bytes, expected" << expected.size() << ")"
+                         << "\n  actual:   ..." << QString::fromLatin1(actual.mid(from, 160))
+                         << "\n  expected: ..." << QString::fromLatin1(expected.mid(from, 160));
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Switches)
+
+class TestPageGenerator : public QObject
+{
+    Q_OBJECT
+
+private:
+    ProgramState m_state;
+    ResultList m_list;
+    ScanCounters m_counters;
+    QTemporaryDir m_dir;
+
+    // The page for the list in m_list, written to a file and read back.
+    Bytes generate(const QString &folderText, bool onlyThisDir = false,
+                   std::function<void()> yield = {}, PageResult *resultOut = nullptr)
+    {
+        PageRequest request;
+        request.list = &m_list;
+        request.counters = &m_counters;
+        request.state = &m_state;
+        request.folderText = folderText;
+        request.patternText = QStringLiteral("*.*");
+        request.onlyThisDir = onlyThisDir;
+        request.outputPath = m_dir.filePath(QStringLiteral("page.html"));
+        request.yield = std::move(yield);
+        const PageResult result = GeneratePage(request);
+        if (resultOut)
+            *resultOut = result;
+        if (!result.ok)
+            return "FAILED: " + result.reason.toUtf8();
+        QFile file(result.path);
+        if (!file.open(QIODevice::ReadOnly))
+            return "UNREADABLE";
+        return file.readAll();
+    }
+
+    Bytes summaryFor(const Bytes &listFolder, const Bytes &selection)
+    {
+        return expectedSummary(listFolder, "[recursive: on, pattern: *.*]", kNoDrive, selection);
+    }
+
+    // /data holds two files; below it: a (two files), a/empty (none), b (one).
+    void makeTree()
+    {
+        m_list.clear();
+        m_list.addFileRow("lead.txt", "/data", props(1024, QStringLiteral("Text file"), 1));
+        m_list.addFileRow("b.txt", "/data", props(2048, QStringLiteral("Text file")));
+        m_list.addFolderRow(QStringLiteral("/data/a"), "/data/a",
+                            props(40960, QStringLiteral("Folder")), 2);
+        m_list.addFileRow("x.txt", "/data/a", props(10240, QStringLiteral("Text file")));
+        m_list.addFileRow("y.txt", "/data/a", props(20480, QStringLiteral("Text file")));
+        m_list.addFolderRow(QStringLiteral("/data/a/empty"), "/data/a/empty",
+                            props(0, QStringLiteral("Folder")), 0);
+        m_list.addFolderRow(QStringLiteral("/data/b"), "/data/b",
+                            props(3072, QStringLiteral("Folder")), 1);
+        m_list.addFileRow("z.txt", "/data/b", props(3072, QStringLiteral("Text file")));
+        m_counters = {};
+        m_counters.FileCount = 5;
+        m_counters.FileKbTotal = 36;
+        m_counters.FolderCount = 4;
+        m_counters.SearchedFolderCount = 4;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("TZ", "UTC");
+        m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    void wholePage_data()
+    {
+        QTest::addColumn<Switches>("sw");
+        const std::array<bool, 5> none {};
+        const std::array<bool, 5> sizeAndAttr { true, false, false, false, true };
+        const std::array<bool, 5> typeAndChanged { false, true, false, true, false };
+        QTest::newRow("table, border, hover, all columns")
+            << Switches { false, true, true, false, { true, true, true, true, true } };
+        QTest::newRow("table, no border, no hover, links, no columns")
+            << Switches { false, false, false, true, none };
+        QTest::newRow("table, links, size and attributes")
+            << Switches { false, true, false, true, sizeAndAttr };
+        QTest::newRow("toggle, border, hover, links, all columns")
+            << Switches { true, true, true, true, { true, true, true, true, true } };
+        QTest::newRow("toggle, no border, no hover, no columns")
+            << Switches { true, false, false, false, none };
+        QTest::newRow("toggle, type and changed")
+            << Switches { true, true, true, false, typeAndChanged };
+    }
+
+    void wholePage()
+    {
+        QFETCH(Switches, sw);
+        applyTestOptions(m_state, sw);
+        makeTree();
+        QCOMPARE(m_list.subItem(0, 5).toUtf8(), kCreatedText);
+        QCOMPARE(m_list.subItem(0, 6).toUtf8(), kChangedText);
+
+        const RowTexts lead = fileTexts("lead.txt", "/data/", "1", "R");
+        const RowTexts b = fileTexts("b.txt", "/data/", "2");
+        const RowTexts a = folderTexts("/data/a", "/data/a", "40");
+        const RowTexts x = fileTexts("x.txt", "/data/a/", "10");
+        const RowTexts y = fileTexts("y.txt", "/data/a/", "20");
+        const RowTexts empty = folderTexts("/data/a/empty", "/data/a/empty", "0");
+        const RowTexts bFolder = folderTexts("/data/b", "/data/b", "3");
+        const RowTexts z = fileTexts("z.txt", "/data/b/", "3");
+
+        Bytes expected = expectedHead(sw, "/data [recursive: on, pattern: *.*]")
+            + summaryFor("/data",
+                         "ThisSelection: 5 files [36kb] in 4 folder searched 4 folder, 0 skipped");
+        if (!sw.toggle) {
+            // The leading header names ListFolder and links to it.
+            RowTexts leading = lead;
+            leading.name = "/data";
+            leading.link = "file:///data";
+            expected += kListTable + header(sw, leading, 2, "3", true) + fileRow(sw, 1, lead)
+                + fileRow(sw, 2, b) + header(sw, a, 2, "30", false) + fileRow(sw, 1, x)
+                + fileRow(sw, 2, y) + header(sw, empty, 0, "0", false)
+                + header(sw, bFolder, 1, "3", false) + fileRow(sw, 1, z);
+        } else {
+            // The leading header shows the first file's folder; each folder's
+            // files form one group; a folder without files stays open.
+            RowTexts leading = lead;
+            leading.name = "/data/";
+            expected += header(sw, leading, 2, "3", true) + groupOpen(sw) + fileRow(sw, 1, lead)
+                + fileRow(sw, 2, b) + kGroupClose + header(sw, a, 2, "30", false) + groupOpen(sw)
+                + fileRow(sw, 1, x) + fileRow(sw, 2, y) + kGroupClose
+                + header(sw, empty, 0, "0", false) + header(sw, bFolder, 1, "3", false)
+                + groupOpen(sw) + fileRow(sw, 1, z) + kGroupClose;
+        }
+        expected += kPageEnd;
+        QVERIFY(samePage(generate(QStringLiteral("/data/")), expected));
+    }
+
+    void uncheckedRows_data()
+    {
+        QTest::addColumn<bool>("toggle");
+        QTest::newRow("table") << false;
+        QTest::newRow("toggle") << true;
+    }
+
+    // An unchecked folder writes no header; its checked files still appear
+    // (in toggle mode the first of them opens a group), and unchecked files
+    // join a toggle group all the same.
+    void uncheckedRows()
+    {
+        QFETCH(bool, toggle);
+        const Switches sw { toggle, true, false, true, { true, false, false, false, false } };
+        applyTestOptions(m_state, sw);
+        m_list.clear();
+        m_list.addFolderRow(QStringLiteral("/d"), "/d", props(0, QStringLiteral("Folder")), 0);
+        m_list.addFolderRow(QStringLiteral("/d/a"), "/d/a", props(4096, QStringLiteral("Folder")),
+                            3);
+        m_list.addFileRow("p.txt", "/d/a", props(1024, QStringLiteral("Text file")));
+        m_list.addFileRow("q.txt", "/d/a", props(1024, QStringLiteral("Text file")));
+        m_list.addFileRow("r.txt", "/d/a", props(2048, QStringLiteral("Text file")));
+        m_list.addFolderRow(QStringLiteral("/d/c"), "/d/c", props(1024, QStringLiteral("Folder")),
+                            2);
+        m_list.addFileRow("s.txt", "/d/c", props(1024, QStringLiteral("Text file")));
+        m_list.addFileRow("t.txt", "/d/c", props(0, QStringLiteral("Text file")));
+        m_list.setChecked(1, false); // folder /d/a
+        m_list.setChecked(3, false); // q.txt
+        m_list.setChecked(6, false); // s.txt, the first file of /d/c
+        m_counters = {};
+        m_counters.FileCount = 5;
+        m_counters.FileKbTotal = 5;
+        m_counters.FolderCount = 4;
+        m_counters.SearchedFolderCount = 4;
+
+        const RowTexts d = folderTexts("/d", "/d", "0");
+        const RowTexts c = folderTexts("/d/c", "/d/c", "1");
+        const RowTexts p = fileTexts("p.txt", "/d/a/", "1");
+        const RowTexts q = fileTexts("q.txt", "/d/a/", "1");
+        const RowTexts r = fileTexts("r.txt", "/d/a/", "2");
+        const RowTexts t = fileTexts("t.txt", "/d/c/", "0");
+        Bytes expected = expectedHead(sw, "/d [recursive: on, pattern: *.*]")
+            + summaryFor("/d",
+                         "ThisSelection: 5 files [5kb] in 3 folder searched 4 folder, 1 skipped");
+        if (!toggle) {
+            // Row numbers go on past the unchecked folder row.
+            expected += kListTable + header(sw, d, 0, "0", false) + fileRow(sw, 1, p)
+                + fileRow(sw, 2, r) + header(sw, c, 2, "1", false) + fileRow(sw, 1, t);
+        } else {
+            expected += header(sw, d, 0, "0", false) + groupOpen(sw) + fileRow(sw, 1, p)
+                + fileRow(sw, 2, q) + fileRow(sw, 3, r) + kGroupClose + header(sw, c, 2, "1", false)
+                + groupOpen(sw) + fileRow(sw, 1, t) + kGroupClose;
+        }
+        expected += kPageEnd;
+        QVERIFY(samePage(generate(QStringLiteral("/d/")), expected));
+    }
+
+    void onlyThisDirectory_data()
+    {
+        QTest::addColumn<bool>("toggle");
+        QTest::newRow("table") << false;
+        QTest::newRow("toggle") << true;
+    }
+
+    // Headers show the list's shortened texts; links keep the full paths.
+    void onlyThisDirectory()
+    {
+        QFETCH(bool, toggle);
+        const Switches sw { toggle, true, true, true, { false, false, false, false, true } };
+        applyTestOptions(m_state, sw);
+        m_list.clear();
+        m_list.addFileRow("top.txt", "/data", props(1024, QStringLiteral("Text file")));
+        m_list.addFolderRow(QStringLiteral("a"), "/data/a", props(2048, QStringLiteral("Folder")),
+                            0);
+        m_list.addFolderRow(QStringLiteral(" + a/deep"), "/data/a/deep",
+                            props(2048, QStringLiteral("Folder")), 1);
+        m_list.addFileRow("in.txt", "/data/a/deep", props(2048, QStringLiteral("Text file")));
+        m_counters = {};
+        m_counters.FileCount = 2;
+        m_counters.FileKbTotal = 3;
+        m_counters.FolderCount = 3;
+        m_counters.SearchedFolderCount = 3;
+
+        const RowTexts top = fileTexts("top.txt", "/data/", "1");
+        const RowTexts a = folderTexts("a", "/data/a", "2");
+        const RowTexts deep = folderTexts(" + a/deep", "/data/a/deep", "2");
+        const RowTexts in = fileTexts("in.txt", "/data/a/deep/", "2");
+        Bytes expected = expectedHead(sw, "/data [recursive: on, pattern: *.*]")
+            + summaryFor("/data",
+                         "ThisSelection: 2 files [3kb] in 3 folder searched 3 folder, 0 skipped");
+        RowTexts leading = top;
+        if (!toggle) {
+            leading.name = "/data";
+            leading.link = "file:///data";
+            expected += kListTable + header(sw, leading, 1, "1", true) + fileRow(sw, 1, top)
+                + header(sw, a, 0, "0", false) + header(sw, deep, 1, "2", false)
+                + fileRow(sw, 1, in);
+        } else {
+            leading.name = "    top.txt"; // the first file's row text
+            expected += header(sw, leading, 1, "1", true) + groupOpen(sw) + fileRow(sw, 1, top)
+                + kGroupClose + header(sw, a, 0, "0", false) + header(sw, deep, 1, "2", false)
+                + groupOpen(sw) + fileRow(sw, 1, in) + kGroupClose;
+        }
+        expected += kPageEnd;
+        QVERIFY(samePage(generate(QStringLiteral("/data/"), true), expected));
+    }
+
+    void cancelMidWalk_data()
+    {
+        QTest::addColumn<bool>("toggle");
+        QTest::newRow("table") << false;
+        QTest::newRow("toggle") << true;
+    }
+
+    // A cancel stops the walk (inside a toggle group too); the page is
+    // still closed with the credit line.
+    void cancelMidWalk()
+    {
+        QFETCH(bool, toggle);
+        const Switches sw { toggle, true, false, false, {} };
+        applyTestOptions(m_state, sw);
+        m_list.clear();
+        m_list.addFolderRow(QStringLiteral("/f"), "/f", props(3072, QStringLiteral("Folder")), 3);
+        m_list.addFileRow("p.txt", "/f", props(1024, QStringLiteral("Text file")));
+        m_list.addFileRow("q.txt", "/f", props(1024, QStringLiteral("Text file")));
+        m_list.addFileRow("r.txt", "/f", props(1024, QStringLiteral("Text file")));
+        m_counters = {};
+        m_counters.FileCount = 3;
+        m_counters.FileKbTotal = 3;
+        m_counters.FolderCount = 2;
+        m_counters.SearchedFolderCount = 2;
+
+        // Cancel once q.txt is written: in table mode at the walk's yield
+        // after row 2, in toggle mode at the group's yield after q.txt.
+        int yields = 0;
+        const int cancelAt = 3;
+        m_state.bgCancel = false;
+        auto yield = [&] {
+            if (++yields == cancelAt)
+                m_state.bgCancel = true;
+        };
+        PageResult result;
+        const Bytes page = generate(QStringLiteral("/f"), false, yield, &result);
+        m_state.bgCancel = false;
+
+        const RowTexts f = folderTexts("/f", "/f", "3");
+        Bytes expected = expectedHead(sw, "/f [recursive: on, pattern: *.*]")
+            + summaryFor("/f",
+                         "ThisSelection: 3 files [3kb] in 1 folder searched 2 folder, 1 skipped");
+        if (!toggle) {
+            expected += kListTable + header(sw, f, 3, "3", false)
+                + fileRow(sw, 1, fileTexts("p.txt", "/f/", "1"))
+                + fileRow(sw, 2, fileTexts("q.txt", "/f/", "1"));
+        } else {
+            expected += header(sw, f, 3, "3", false) + groupOpen(sw)
+                + fileRow(sw, 1, fileTexts("p.txt", "/f/", "1"))
+                + fileRow(sw, 2, fileTexts("q.txt", "/f/", "1")) + kGroupClose;
+        }
+        expected += kPageEnd;
+        QVERIFY(samePage(page, expected));
+        QVERIFY(result.ok);
+        QVERIFY(result.cancelled);
+    }
+
+    void selectionSize_data()
+    {
+        QTest::addColumn<float>("kb");
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<Bytes>("text");
+        QTest::newRow("1234.4 KiB") << 1234.4f << false << Bytes("1,234kb]");
+        QTest::newRow("1234.4 KiB, German") << 1234.4f << true << Bytes("1.234kb]");
+        QTest::newRow("999999 KiB") << 999999.0f << false << Bytes("999,999kb]");
+        QTest::newRow("999999.5 KiB") << 999999.5f << false << Bytes("1gb]");
+        QTest::newRow("5 GiB") << 5242880.0f << false << Bytes("5gb]");
+        QTest::newRow("2.5 TiB") << 2684354560.0f << false << Bytes("2,560gb]");
+        QTest::newRow("nothing") << 0.0f << false << Bytes("0kb]");
+    }
+
+    // Below the large-unit limit KiB; above it GiB, like the drive sizes.
+    void selectionSize()
+    {
+        QFETCH(float, kb);
+        QFETCH(bool, german);
+        QFETCH(Bytes, text);
+        applyTestOptions(m_state, {});
+        m_list.clear();
+        m_list.setLocale(german ? QLocale(QLocale::German, QLocale::Germany)
+                                : QLocale(QLocale::English, QLocale::UnitedStates));
+        m_list.addFileRow("a.txt", "/s", props(1, QStringLiteral("Text file")));
+        m_counters = {};
+        m_counters.FileCount = 1;
+        m_counters.FileKbTotal = kb;
+        PageRequest request;
+        request.list = &m_list;
+        request.counters = &m_counters;
+        request.state = &m_state;
+        request.patternText = QStringLiteral("*.*");
+        const Bytes actual = SummaryTable(request, QStringLiteral("/s"));
+        m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        const Bytes expected = summaryFor(
+            "/s", "ThisSelection: 1 files [" + text + " in 1 folder searched 1 folder, 0 skipped");
+        QVERIFY(samePage(actual, expected));
+    }
+
+    // Drive data: GiB rounded half away from zero and grouped; a negative
+    // serial; the drive of ListFolder ("/" for the root); texts escaped.
+    void summaryDrive()
+    {
+        applyTestOptions(m_state, {});
+        m_list.clear();
+        m_counters = {};
+        FakeDrives drives;
+        drives.driveData
+            = FileSystem::Drive { QStringLiteral("Data<1>"), QStringLiteral("ext4"), -12345,
+                                  qint64(1073741824) * 1001 / 2, qint64(1073741824) * 1536 };
+        PageRequest request;
+        request.list = &m_list;
+        request.counters = &m_counters;
+        request.state = &m_state;
+        request.patternText = QStringLiteral("it's");
+        request.fileSystem = &drives;
+        const Bytes actual = SummaryTable(request, QString());
+        QCOMPARE(drives.askedFor, QStringLiteral("/"));
+        const Bytes expected = expectedSummary(
+            "", "[recursive: on, pattern: it&#39;s]",
+            "VolumeName: Data&lt;1&gt; | SerialNumber: -12345 | FileSystem: ext4 | TotalSize: "
+            "501gb | FreeSpace: 1,536gb | SerialNumber: -12345",
+            "ThisSelection: 0 files [0kb] in 1 folder searched 1 folder, 0 skipped");
+        QVERIFY(samePage(actual, expected));
+    }
+
+    // Names and links: escaped, Latin-1 kept as one byte, other characters
+    // as references, "#" "%" "?" percent-encoded in links, bytes that are
+    // not UTF-8 shown as U+FFFD but linked as they are, blanks kept in links.
+    void oddNames()
+    {
+        const Switches sw { false, true, false, true, {} };
+        applyTestOptions(m_state, sw);
+        m_list.clear();
+        m_list.addFolderRow(QStringLiteral("/o&o"), "/o&o", props(0, QStringLiteral("Folder")), 5);
+        m_list.addFileRow("<b>&\"'.txt", "/o&o", props(0, QStringLiteral("Text file")));
+        m_list.addFileRow("caf\xC3\xA9 \xE6\x97\xA5.txt", "/o&o",
+                          props(0, QStringLiteral("Text file")));
+        m_list.addFileRow("50% #1?.txt", "/o&o", props(0, QStringLiteral("Text file")));
+        m_list.addFileRow("bad\xFF.txt", "/o&o", props(0, QStringLiteral("Text file")));
+        m_list.addFileRow("  blank ", "/o&o", props(0, QStringLiteral("Text file")));
+        m_counters = {};
+        m_counters.FileCount = 5;
+        const Bytes page = generate(QStringLiteral("/o&o/"));
+        QVERIFY(page.startsWith("<!DOCTYPE"));
+        Bytes expected = expectedHead(sw, "/o&amp;o [recursive: on, pattern: *.*]")
+            + summaryFor("/o&amp;o",
+                         "ThisSelection: 5 files [0kb] in 0 folder searched 1 folder, 1 skipped")
+            + kListTable
+            + header(sw, { "/o&amp;o", "file:///o&amp;o", "0", {}, kCreatedText, {}, {} }, 5, "0",
+                     false);
+        const auto row = [&](int n, const Bytes &name, const Bytes &link) {
+            return fileRow(sw, n, { name, "file:///o&amp;o/" + link, {}, {}, {}, {}, {} });
+        };
+        expected += row(1, "&lt;b&gt;&amp;&quot;&#39;.txt", "&lt;b&gt;&amp;&quot;&#39;.txt")
+            + row(2, "caf\xE9 &#26085;.txt", "caf\xE9 &#26085;.txt")
+            + row(3, "50% #1?.txt", "50%25 %231%3F.txt") + row(4, "bad&#65533;.txt", "bad%FF.txt")
+            + row(5, "blank", "  blank%20") + kPageEnd;
+        QVERIFY(samePage(page, expected));
+    }
+
+    void names_data()
+    {
+        QTest::addColumn<QString>("folderText");
+        QTest::addColumn<QString>("listFolder");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("with separator") << "/data/photos/"
+                                        << "/data/photos"
+                                        << "photos.html";
+        QTest::newRow("without separator") << "/data/photos"
+                                           << "/data/photos"
+                                           << "photos.html";
+        QTest::newRow("root") << "/"
+                              << ""
+                              << "root.html";
+        QTest::newRow("one level") << "/srv"
+                                   << "/srv"
+                                   << "srv.html";
+        QTest::newRow("colon at the end") << "/mnt/c:/"
+                                          << "/mnt/c:"
+                                          << "c.html";
+    }
+
+    void names()
+    {
+        QFETCH(QString, folderText);
+        QFETCH(QString, listFolder);
+        QFETCH(QString, fileName);
+        QCOMPARE(ListFolderOf(folderText), listFolder);
+        QCOMPARE(PageFileName(ListFolderOf(folderText)), fileName);
+    }
+
+    // Without an output path the page goes into the export folder, which is
+    // made when missing; generating twice gives the same bytes.
+    void exportFolderAndRepeat()
+    {
+        applyTestOptions(m_state, { true, true, true, true, {} });
+        makeTree();
+        m_state.exportFolder = m_dir.filePath(QStringLiteral("program/export/"));
+        PageRequest request;
+        request.list = &m_list;
+        request.counters = &m_counters;
+        request.state = &m_state;
+        request.folderText = QStringLiteral("/data/");
+        std::vector<int> percents;
+        request.progress = [&](int percent) { percents.push_back(percent); };
+        const PageResult first = GeneratePage(request);
+        QVERIFY2(first.ok, qPrintable(first.reason));
+        QCOMPARE(first.path, m_state.exportFolder + QStringLiteral("data.html"));
+        QFile file(first.path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Bytes firstPage = file.readAll();
+        file.close();
+        // Eight rows; in toggle mode groups take rows, so the walk jumps.
+        QCOMPARE(percents, (std::vector<int> { 25, 38, 62, 75, 88, 100 }));
+        const PageResult second = GeneratePage(request);
+        QVERIFY(second.ok);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), firstPage);
+        QCOMPARE(QDir(m_state.exportFolder).entryList(QDir::Files), QStringList { QStringLiteral("data.html") });
+    }
+
+    // Failures are results, never "written": an export folder that cannot be
+    // made, a page that cannot be opened, a device that refuses the bytes,
+    // no folder text. An old page under the name stays as it was.
+    void failures()
+    {
+        applyTestOptions(m_state, {});
+        makeTree();
+        PageRequest request;
+        request.list = &m_list;
+        request.counters = &m_counters;
+        request.state = &m_state;
+        request.folderText = QStringLiteral("/data/");
+
+        QFile blocker(m_dir.filePath(QStringLiteral("plain-file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        m_state.exportFolder = blocker.fileName() + QStringLiteral("/export/");
+        PageResult result = GeneratePage(request);
+        QVERIFY(!result.ok);
+        QVERIFY(!result.reason.isEmpty());
+        QCOMPARE(result.path, m_state.exportFolder + QStringLiteral("data.html"));
+
+        request.outputPath = m_dir.filePath(QStringLiteral("missing/page.html"));
+        result = GeneratePage(request);
+        QVERIFY(!result.ok);
+        QVERIFY(!QFile::exists(request.outputPath));
+
+        QFile full(QStringLiteral("/dev/full"));
+        if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            request.outputPath.clear();
+            request.device = &full;
+            result = GeneratePage(request);
+            QVERIFY(!result.ok);
+            QVERIFY(!result.reason.isEmpty());
+            request.device = nullptr;
+        }
+
+        request.folderText.clear();
+        request.outputPath = m_dir.filePath(QStringLiteral("never.html"));
+        result = GeneratePage(request);
+        QVERIFY(!result.ok);
+        QVERIFY(!QFile::exists(request.outputPath));
+    }
+
+    // A million rows go out in large blocks; the page ends complete.
+    void largeList()
+    {
+        applyTestOptions(m_state, { false, true, true, true, { true, true, true, true, true } });
+        m_list.clear();
+        m_list.addFolderRow(QStringLiteral("/big"), "/big", props(0, QStringLiteral("Folder")), 0);
+        for (int i = 0; i < 200000; ++i)
+            m_list.addFileRow("file" + Bytes::number(i) + ".txt", "/big",
+                              props(i, QStringLiteral("Text file")));
+        m_counters = {};
+        const Bytes page = generate(QStringLiteral("/big/"));
+        QVERIFY(page.endsWith(kPageEnd));
+        QCOMPARE(page.count(R"(<td nowrap class="NR">)"), 200000);
+        QVERIFY(page.contains(R"(<td nowrap class="NR">200000</td>)"));
+        QVERIFY(!page.contains('\n'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageGenerator)
+#include "tst_page_generator.moc"
