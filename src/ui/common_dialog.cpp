@@ -14,19 +14,22 @@ QString CommonDialog::QtFilter(const QString &filterText)
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString &description = parts[i];
-        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-        for (QString &pattern : patterns) {
-            pattern = pattern.trimmed();
+        const QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        QStringList qtPatterns;
+        for (const QString &pattern : patterns) {
             // Qt matches "*.*" only against names with a dot; here it means all.
-            if (pattern == u"*.*")
-                pattern = QStringLiteral("*");
+            const QString trimmed = pattern.trimmed();
+            qtPatterns << (trimmed == u"*.*" ? QStringLiteral("*") : trimmed);
         }
-        const QString patternList = patterns.join(u' ');
-        // Qt reads the patterns from the parentheses at the end of the entry.
-        if (description.trimmed().endsWith(u'(' + patternList + u')'))
-            entries << description;
+        // Qt reads the patterns from the parentheses at the end of the entry,
+        // so a description that already shows them gets them in Qt's form.
+        const QString shown = u'(' + patterns.join(u';') + u')';
+        QString entry = description.trimmed();
+        if (entry.endsWith(shown))
+            entry.chop(shown.size());
         else
-            entries << description + u" (" + patternList + u')';
+            entry += u' ';
+        entries << entry + u'(' + qtPatterns.join(u' ') + u')';
     }
     return entries.join(QStringLiteral(";;"));
 }

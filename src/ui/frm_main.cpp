@@ -53,6 +53,7 @@ constexpr int kAniTestWidthTwips = 1575;
 constexpr int kAniTestHeightTwips = 795;
 constexpr int kSettingsFileColumnTwips = 7830;
 constexpr int kSettingsPathColumnTwips = 3230;
+constexpr int kMinimumColumnPixels = 8;
 constexpr int kCancelZeroLeftTwips = 12300;
 constexpr int kCancelZeroTopTwips = 270;
 const QColor kStatusGreen(0, 64, 0);
@@ -267,6 +268,8 @@ QWidget *frm_main::buildResultTab()
     m_ui.lstItems->setAllColumnsShowFocus(true);
     m_ui.lstItems->setItemDelegate(new ResultListDelegate(m_ui.lstItems));
     m_ui.lstItems->setModel(m_resultList);
+    // Narrow columns keep the widths they are given.
+    m_ui.lstItems->header()->setMinimumSectionSize(kMinimumColumnPixels);
     for (int column = 0; column < ResultList::kColumnCount; ++column) {
         const int widthTwips = ResultList::kColumns[size_t(column)].widthTwips;
         if (widthTwips == 0)
