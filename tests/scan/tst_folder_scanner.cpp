@@ -1,0 +1,502 @@
+// ScanFolder (Part 2.3) on real temporary trees.
+// Tests spell texts as plain literals.
+#undef QT_NO_CAST_FROM_ASCII
+#include "app/program_state.h"
+#include "scan/folder_scanner.h"
+#include "scan/result_list.h"
+#include "scan/scan_counters.h"
+#include "scan/search_command.h"
+#include "support/tree_fixture.h"
+
+#include <QtTest>
+
+#include <climits>
+
+namespace {
+
+// One scan's inputs and results, set up as the search command leaves them.
+struct Scan
+{
+    ProgramState state;
+    ResultList list;
+    ScanCounters counters;
+    int currentItem = -1;
+    bool onlyThisDir = false;
+    QString pathBox;
+    std::function<void()> yield;
+
+    Scan(bool recursive, bool skipEmpty)
+    {
+        state.bgRecursive = recursive;
+        state.bgSkipEmptyDir = skipEmpty;
+    }
+    void run(const QString &folder, const QString &patternBox)
+    {
+        if (pathBox.isEmpty())
+            pathBox = folder.endsWith(u'/') ? folder : folder + u'/';
+        counters.reset();
+        list.clear();
+        ScanHooks hooks;
+        hooks.yield = yield;
+        hooks.onlyThisDir = [this] { return onlyThisDir; };
+        hooks.pathBoxText = [this] { return pathBox; };
+        ScanFolder(state, list, counters, currentItem, pathBox, ReducePattern(patternBox), hooks);
+    }
+    // "text|marker" per row.
+    [[nodiscard]] QStringList rows() const
+    {
+        QStringList out;
+        for (int row = 0; row < list.count(); ++row)
+            out << list.text(row) + u'|' + list.subItem(row, 2);
+        return out;
+    }
+    [[nodiscard]] int rowsOfKind(ResultList::Kind kind) const
+    {
+        int n = 0;
+        for (int row = 0; row < list.count(); ++row)
+            n += list.kind(row) == kind;
+        return n;
+    }
+    // The counters as the rows say they must be.
+    void verifyCountersMatchRows() const
+    {
+        QCOMPARE(counters.FileCount, qint64(rowsOfKind(ResultList::Kind::File)));
+        QCOMPARE(counters.FolderCount, qint64(1 + rowsOfKind(ResultList::Kind::Folder)));
+        QVERIFY(counters.SearchedFolderCount >= counters.FolderCount);
+    }
+};
+
+QString folderRow(const QString &text) { return text + QStringLiteral("|FOLDER"); }
+QString fileRow(const QString &name) { return QStringLiteral("    ") + name + QStringLiteral("|FILE"); }
+
+} // namespace
+
+class TestFolderScanner : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void workedExample_data();
+    void workedExample();
+    void workedExampleRowContents();
+    void folderSizeCountsAllFilesBelow();
+    void nonRecursive();
+    void nonRecursiveWithoutMatchIsEmpty();
+    void searchFolderWithoutOwnMatches_data();
+    void searchFolderWithoutOwnMatches();
+    void patterns_data();
+    void patterns();
+    void enumerationOrder();
+    void linksAreNotWalked();
+    void cancelKeepsRowsAndCounters();
+    void cancelBeforeStartAddsNothing();
+    void missingSearchFolder();
+    void deepChain();
+    void unopenableFolder();
+    void onlyThisDirReadPerRow();
+};
+
+// The tree of Part 2.3's worked example: a.txt, b.doc, sub1/c.txt,
+// sub2/deep/d.txt.
+static void makeWorkedExample(TreeFixture &tree)
+{
+    QVERIFY(tree.createFile(QStringLiteral("a.txt"), QByteArray(512, 'a')));
+    QVERIFY(tree.createFile(QStringLiteral("b.doc"), QByteArray(2048, 'b')));
+    QVERIFY(tree.createFile(QStringLiteral("sub1/c.txt"), QByteArray(100, 'c')));
+    QVERIFY(tree.createFile(QStringLiteral("sub2/deep/d.txt"), QByteArray(1536, 'd')));
+}
+
+void TestFolderScanner::workedExample_data()
+{
+    QTest::addColumn<bool>("skipEmpty");
+    QTest::addColumn<bool>("onlyThisDir");
+    QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
+    QTest::addColumn<qint64>("folderCount");
+    QTest::addColumn<qint64>("searchedFolderCount");
+
+    QTest::newRow("skip-empty on") << true << false
+                                   << QStringList { folderRow("ROOT"), fileRow("a.txt"),
+                                                    folderRow("ROOT/sub1"), fileRow("c.txt"),
+                                                    folderRow("ROOT/sub2/deep"), fileRow("d.txt") }
+                                   << qint64(4) << qint64(5);
+    QTest::newRow("skip-empty off") << false << false
+                                    << QStringList { folderRow("ROOT"), fileRow("a.txt"),
+                                                     folderRow("ROOT/sub1"), fileRow("c.txt"),
+                                                     folderRow("ROOT/sub2"), folderRow("ROOT/sub2/deep"),
+                                                     fileRow("d.txt") }
+                                    << qint64(5) << qint64(5);
+    QTest::newRow("only this dir, skip-empty on")
+        << true << true
+        << QStringList { folderRow("ROOT"), fileRow("a.txt"), folderRow("sub1"), fileRow("c.txt"),
+                         folderRow(" + sub2/deep"), fileRow("d.txt") }
+        << qint64(4) << qint64(5);
+    QTest::newRow("only this dir, skip-empty off")
+        << false << true
+        << QStringList { folderRow("ROOT"), fileRow("a.txt"), folderRow("sub1"), fileRow("c.txt"),
+                         folderRow("sub2"), folderRow(" + sub2/deep"), fileRow("d.txt") }
+        << qint64(5) << qint64(5);
+}
+
+void TestFolderScanner::workedExample()
+{
+    QFETCH(bool, skipEmpty);
+    QFETCH(bool, onlyThisDir);
+    QFETCH(QStringList, rows);
+    QFETCH(qint64, folderCount);
+    QFETCH(qint64, searchedFolderCount);
+
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    makeWorkedExample(tree);
+    Scan scan(true, skipEmpty);
+    scan.onlyThisDir = onlyThisDir;
+    scan.run(tree.root(), QStringLiteral("*.txt"));
+
+    rows.replaceInStrings(QStringLiteral("ROOT"), tree.root());
+    QCOMPARE(scan.rows(), rows);
+    QCOMPARE(scan.counters.FileCount, qint64(3));
+    QCOMPARE(scan.counters.FolderCount, folderCount);
+    QCOMPARE(scan.counters.SearchedFolderCount, searchedFolderCount);
+    QCOMPARE(scan.counters.FileKbTotal, float((512.0 + 100.0 + 1536.0) / 1024.0));
+    QCOMPARE(scan.currentItem, scan.list.count() - 1);
+    scan.verifyCountersMatchRows();
+}
+
+void TestFolderScanner::workedExampleRowContents()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    makeWorkedExample(tree);
+    const QDateTime modified(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC);
+    QVERIFY(tree.setModified(QStringLiteral("a.txt"), modified));
+    QVERIFY(tree.setPermissions(QStringLiteral("a.txt"), 0444));
+    Scan scan(true, false);
+    scan.run(tree.root(), QStringLiteral("*.txt"));
+    const ResultList &list = scan.list;
+    QCOMPARE(list.count(), 7);
+
+    // The search folder's row.
+    QCOMPARE(list.subItem(0, 1), tree.root());
+    QCOMPARE(list.subItem(0, 2), QStringLiteral("FOLDER"));
+    QCOMPARE(list.sizeNumber(0), std::optional<double>(std::round((512.0 + 2048 + 100 + 1536) / 1024)));
+    QCOMPARE(list.subItem(0, 8), QStringLiteral("2")); // a.txt and b.doc, matching or not
+    QVERIFY(!list.subItem(0, 4).isEmpty()); // the folder type
+    QVERIFY(!list.subItem(0, 5).isEmpty());
+    QVERIFY(!list.subItem(0, 6).isEmpty());
+    QVERIFY(list.checked(0));
+    QVERIFY(list.rowBold(0));
+    QCOMPARE(list.rowColor(0), std::optional<ResultList::Rgb>(0x000000));
+
+    // a.txt.
+    QCOMPARE(list.subItem(1, 1), tree.root() + u'/');
+    QCOMPARE(list.subItem(1, 2), QStringLiteral("FILE"));
+    QCOMPARE(list.subItem(1, 3), QStringLiteral("1")); // 512 bytes
+    QCOMPARE(list.subItem(1, 4), QMimeDatabase().mimeTypeForFile(QStringLiteral("a.txt"), QMimeDatabase::MatchExtension).comment());
+    QCOMPARE(list.subItem(1, 6), DateTextFormatter(list.locale()).format(modified.toLocalTime()));
+    QCOMPARE(list.subItem(1, 7), QStringLiteral("R"));
+    QCOMPARE(list.nameBytes(1), QByteArray("a.txt"));
+    QVERIFY(list.checked(1));
+    QVERIFY(!list.rowBold(1));
+    QCOMPARE(list.rowColor(1), std::optional<ResultList::Rgb>(0x666666));
+
+    // sub1 and sub2: sizes of everything below.
+    QCOMPARE(list.subItem(2, 1), tree.path(QStringLiteral("sub1")));
+    QCOMPARE(list.sizeNumber(2), std::optional<double>(0));
+    QCOMPARE(list.subItem(3, 1), tree.path(QStringLiteral("sub1")) + u'/');
+    QCOMPARE(list.subItem(4, 1), tree.path(QStringLiteral("sub2")));
+    QCOMPARE(list.subItem(4, 3), QStringLiteral("2")); // 1536 bytes in deep
+    QCOMPARE(list.subItem(4, 8), QStringLiteral("0"));
+}
+
+void TestFolderScanner::folderSizeCountsAllFilesBelow()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QVERIFY(tree.createFileOfSize(QStringLiteral("x.txt"), 1024));
+    QVERIFY(tree.createFileOfSize(QStringLiteral("y.bin"), 10 * 1024));
+    QVERIFY(tree.createFileOfSize(QStringLiteral("s/t/z.bin"), 100 * 1024));
+    QVERIFY(tree.createFileOfSize(QStringLiteral("s/huge.bin"), qint64(5) << 30)); // sparse
+    for (bool recursive : { true, false }) {
+        Scan scan(recursive, false);
+        scan.run(tree.root(), QStringLiteral("*.txt"));
+        QVERIFY(scan.list.count() >= 2);
+        QCOMPARE(scan.list.sizeNumber(0),
+                 std::optional<double>(std::round((1024.0 + 10 * 1024 + 100 * 1024 + (qint64(5) << 30)) / 1024)));
+    }
+}
+
+void TestFolderScanner::nonRecursive()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    makeWorkedExample(tree);
+    Scan scan(false, false);
+    scan.run(tree.root(), QStringLiteral("*.txt"));
+    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")) }));
+    QVERIFY(scan.list.rowBold(0));
+    QCOMPARE(scan.counters.FileCount, qint64(1));
+    QCOMPARE(scan.counters.FolderCount, qint64(2));
+    QCOMPARE(scan.counters.SearchedFolderCount, qint64(2));
+}
+
+void TestFolderScanner::nonRecursiveWithoutMatchIsEmpty()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    makeWorkedExample(tree);
+    Scan scan(false, true);
+    scan.run(tree.root(), QStringLiteral("*.xls"));
+    QCOMPARE(scan.list.count(), 0);
+    QCOMPARE(scan.counters.FolderCount, qint64(1));
+    QCOMPARE(scan.counters.SearchedFolderCount, qint64(1));
+}
+
+void TestFolderScanner::searchFolderWithoutOwnMatches_data()
+{
+    QTest::addColumn<bool>("skipEmpty");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("skip-empty off") << false
+                                    << QStringList { folderRow("ROOT/a"), folderRow("ROOT/a/x"),
+                                                     fileRow("hit.txt"), folderRow("ROOT/b"),
+                                                     fileRow("b.txt"), folderRow("ROOT/c") };
+    QTest::newRow("skip-empty on") << true
+                                   << QStringList { folderRow("ROOT/a/x"), fileRow("hit.txt"),
+                                                    folderRow("ROOT/b"), fileRow("b.txt") };
+}
+
+void TestFolderScanner::searchFolderWithoutOwnMatches()
+{
+    QFETCH(bool, skipEmpty);
+    QFETCH(QStringList, rows);
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QVERIFY(tree.createFile(QStringLiteral("top.doc"), "x"));
+    QVERIFY(tree.createFile(QStringLiteral("a/a.doc"), "x"));
+    QVERIFY(tree.createFile(QStringLiteral("a/x/hit.txt"), "x"));
+    QVERIFY(tree.createFile(QStringLiteral("b/b.txt"), "x"));
+    QVERIFY(tree.createFolder(QStringLiteral("c")));
+    Scan scan(true, skipEmpty);
+    scan.run(tree.root(), QStringLiteral("txt"));
+    rows.replaceInStrings(QStringLiteral("ROOT"), tree.root());
+    QCOMPARE(scan.rows(), rows);
+    scan.verifyCountersMatchRows();
+    QCOMPARE(scan.counters.SearchedFolderCount, qint64(5));
+}
+
+void TestFolderScanner::patterns_data()
+{
+    QTest::addColumn<QString>("patternBox");
+    QTest::addColumn<QStringList>("matching");
+    // In enumeration order: upper-cased, ties by the exact name.
+    const QStringList all { "a.htm", "a.html", "a.tbt", "A.TXT", "a.txt", "htm", "html",
+                            "notatxt", "x.gz", "x.tar.gz" };
+    QTest::newRow("*.*") << "*.*" << all;
+    QTest::newRow("*.txt") << "*.txt" << QStringList { "A.TXT", "a.txt", "notatxt" };
+    QTest::newRow("t?t") << "t?t" << QStringList { "a.tbt", "A.TXT", "a.txt", "notatxt" };
+    QTest::newRow("tar.gz") << "*.tar.gz" << QStringList { "x.tar.gz" };
+    QTest::newRow("html") << "html" << QStringList { "a.html", "html" };
+    QTest::newRow("htm") << "*.htm" << QStringList { "a.htm", "htm" };
+    QTest::newRow("unclosed bracket") << "[ab" << all;
+    QTest::newRow("empty") << "" << all;
+}
+
+void TestFolderScanner::patterns()
+{
+    QFETCH(QString, patternBox);
+    QFETCH(QStringList, matching);
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    for (const char *name : { "A.TXT", "a.htm", "a.html", "a.tbt", "a.txt", "htm", "html", "notatxt",
+                              "x.gz", "x.tar.gz" })
+        QVERIFY(tree.createFile(QString::fromLatin1(name)));
+    Scan scan(false, false);
+    scan.run(tree.root(), patternBox);
+    QStringList expected;
+    if (!matching.isEmpty())
+        expected << folderRow(tree.root());
+    for (const QString &name : matching)
+        expected << fileRow(name);
+    QCOMPARE(scan.rows(), expected);
+}
+
+void TestFolderScanner::enumerationOrder()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    for (const char *name : { "_under.txt", "Zeta.txt", "alpha.txt", "Alpha.txt", "beta.txt" })
+        QVERIFY(tree.createFile(QString::fromLatin1(name)));
+    for (const char *name : { "_f", "Zf", "af", "Bf" })
+        QVERIFY(tree.createFolder(QString::fromLatin1(name)));
+    Scan scan(true, false);
+    scan.run(tree.root(), QStringLiteral("*.*"));
+    QCOMPARE(scan.rows(),
+             (QStringList { folderRow(tree.root()), fileRow("Alpha.txt"), fileRow("alpha.txt"),
+                            fileRow("beta.txt"), fileRow("Zeta.txt"), fileRow("_under.txt"),
+                            folderRow(tree.path("af")), folderRow(tree.path("Bf")),
+                            folderRow(tree.path("Zf")), folderRow(tree.path("_f")) }));
+}
+
+void TestFolderScanner::linksAreNotWalked()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QVERIFY(tree.createFile(QStringLiteral("real/inner.txt"), QByteArray(3000, 'x')));
+    QVERIFY(tree.createFile(QStringLiteral("target.bin"), QByteArray(5000, 'y')));
+    QVERIFY(tree.createLink(QStringLiteral("real/up"), QStringLiteral(".."))); // a loop
+    QVERIFY(tree.createLink(QStringLiteral("tofile.lnk"), QStringLiteral("target.bin")));
+    QVERIFY(tree.createLink(QStringLiteral("dangling.lnk"), QStringLiteral("nowhere")));
+    QVERIFY(tree.createLink(QStringLiteral("loop1"), QStringLiteral("loop2")));
+    QVERIFY(tree.createLink(QStringLiteral("loop2"), QStringLiteral("loop1")));
+    Scan scan(true, false);
+    scan.run(tree.root(), QStringLiteral("*"));
+    QCOMPARE(scan.rows(),
+             (QStringList { folderRow(tree.root()), fileRow("dangling.lnk"), fileRow("loop1"),
+                            fileRow("loop2"), fileRow("target.bin"), fileRow("tofile.lnk"),
+                            folderRow(tree.path("real")), fileRow("inner.txt"), fileRow("up") }));
+    // The link to a file has the file's size; the others their own.
+    QCOMPARE(scan.list.subItem(5, 3), QStringLiteral("5"));
+    QCOMPARE(scan.list.subItem(1, 3), QStringLiteral("0")); // "nowhere": 7 bytes
+    QCOMPARE(scan.list.subItem(8, 3), QStringLiteral("0"));
+    // Totals count what is walked, each file once.
+    const qint64 total = 3000 + 5000 + 5000 + 7 + 5 + 5 + 2;
+    QCOMPARE(scan.list.sizeNumber(0), std::optional<double>(std::round(total / 1024.0)));
+}
+
+void TestFolderScanner::cancelKeepsRowsAndCounters()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    for (int folder = 0; folder < 6; ++folder)
+        for (int file = 0; file < 4; ++file)
+            QVERIFY(tree.createFile(QStringLiteral("f%1/g/file%2.txt").arg(folder).arg(file), "x"));
+    QVERIFY(tree.createFile(QStringLiteral("own.txt"), "x"));
+
+    Scan full(true, false);
+    int yields = 0;
+    full.yield = [&] { ++yields; };
+    full.run(tree.root(), QStringLiteral("*.txt"));
+    const QStringList allRows = full.rows();
+    QVERIFY(yields > 20);
+
+    // Cancel at every yield point in turn: the rows made before stay, no
+    // further row is made, and the counters match the rows.
+    for (int cancelAt = 1; cancelAt <= yields; ++cancelAt) {
+        Scan scan(true, false);
+        int calls = 0;
+        scan.yield = [&] {
+            if (++calls == cancelAt)
+                scan.state.bgCancel = true;
+        };
+        scan.run(tree.root(), QStringLiteral("*.txt"));
+        const QStringList rows = scan.rows();
+        QVERIFY2(rows == allRows.mid(0, rows.size()), qPrintable(QString::number(cancelAt)));
+        QVERIFY(rows.size() < allRows.size() || cancelAt == yields);
+        scan.verifyCountersMatchRows();
+        QCOMPARE(scan.counters.SearchedFolderCount, scan.counters.FolderCount);
+        float kb = 0;
+        for (int row = 0; row < scan.list.count(); ++row)
+            if (scan.list.isFileRow(row))
+                kb = float(double(kb) + 1 / 1024.0);
+        QCOMPARE(scan.counters.FileKbTotal, kb);
+    }
+}
+
+void TestFolderScanner::cancelBeforeStartAddsNothing()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    makeWorkedExample(tree);
+    Scan scan(true, false);
+    scan.state.bgCancel = true;
+    scan.run(tree.root(), QStringLiteral("*.*"));
+    QCOMPARE(scan.list.count(), 0);
+    QCOMPARE(scan.counters.FolderCount, qint64(1));
+}
+
+void TestFolderScanner::missingSearchFolder()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    Scan scan(true, false);
+    scan.run(tree.path(QStringLiteral("missing")), QStringLiteral("*.*"));
+    QCOMPARE(scan.list.count(), 0);
+    QVERIFY(tree.createFile(QStringLiteral("plain.txt")));
+    scan.run(tree.path(QStringLiteral("plain.txt")), QStringLiteral("*.*"));
+    QCOMPARE(scan.list.count(), 0);
+}
+
+void TestFolderScanner::deepChain()
+{
+    constexpr int kDepth = 10'000;
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QVERIFY(tree.createFile(QStringLiteral("top.txt"), "top"));
+    const QString deepest = tree.createChain(QString(), kDepth, QStringLiteral("d"), QStringLiteral("bottom.txt"));
+    QVERIFY(!deepest.isEmpty());
+    Scan scan(true, true);
+    scan.run(tree.root(), QStringLiteral("*.txt"));
+    QCOMPARE(scan.list.count(), 4);
+    QCOMPARE(scan.list.text(0), tree.root());
+    QCOMPARE(scan.list.text(1), QStringLiteral("    top.txt"));
+    QCOMPARE(scan.list.text(2), tree.path(deepest));
+    QVERIFY(scan.list.pathBytes(2).size() > PATH_MAX);
+    QCOMPARE(scan.list.text(3), QStringLiteral("    bottom.txt"));
+    QCOMPARE(scan.counters.FileCount, qint64(2));
+    QCOMPARE(scan.counters.FolderCount, qint64(3));
+    QCOMPARE(scan.counters.SearchedFolderCount, qint64(2 + kDepth));
+    QCOMPARE(scan.list.subItem(0, 3), QStringLiteral("0")); // 3 bytes
+    QCOMPARE(scan.list.subItem(2, 8), QStringLiteral("1"));
+
+    // A search folder beyond PATH_MAX is opened too.
+    Scan deep(true, false);
+    deep.run(tree.path(deepest), QStringLiteral("*.txt"));
+    QCOMPARE(deep.rows(), (QStringList { folderRow(tree.path(deepest)), fileRow("bottom.txt") }));
+}
+
+void TestFolderScanner::unopenableFolder()
+{
+    if (TreeFixture::isRoot())
+        QSKIP("permissions do not keep root out of a folder");
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QVERIFY(tree.createFile(QStringLiteral("a.txt"), "a"));
+    QVERIFY(tree.createFile(QStringLiteral("closed/inner.txt"), "b"));
+    QVERIFY(tree.createFile(QStringLiteral("closed/sub/deeper.txt"), "c"));
+    QVERIFY(tree.createFile(QStringLiteral("open/o.txt"), "d"));
+    QVERIFY(tree.setPermissions(QStringLiteral("closed"), 0));
+    Scan scan(true, false);
+    scan.run(tree.root(), QStringLiteral("*.txt"));
+    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
+                                         folderRow(tree.path("closed")), folderRow(tree.path("open")),
+                                         fileRow("o.txt") }));
+    QCOMPARE(scan.list.subItem(0, 3), QString()); // a folder below could not be read
+    QCOMPARE(scan.list.subItem(2, 3), QString());
+    QCOMPARE(scan.list.subItem(2, 8), QString());
+    QCOMPARE(scan.list.subItem(3, 3), QStringLiteral("0"));
+    Scan skipping(true, true);
+    skipping.run(tree.root(), QStringLiteral("*.txt"));
+    QCOMPARE(skipping.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
+                                             folderRow(tree.path("open")), fileRow("o.txt") }));
+    tree.setPermissions(QStringLiteral("closed"), 0755);
+}
+
+void TestFolderScanner::onlyThisDirReadPerRow()
+{
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    makeWorkedExample(tree);
+    Scan scan(true, false);
+    // The box is ticked while the walk runs: rows made afterwards follow it.
+    scan.yield = [&] {
+        if (scan.list.count() == 3)
+            scan.onlyThisDir = true;
+    };
+    scan.run(tree.root(), QStringLiteral("*.txt"));
+    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
+                                         folderRow(tree.path("sub1")), fileRow("c.txt"),
+                                         folderRow("sub2"), folderRow(" + sub2/deep"),
+                                         fileRow("d.txt") }));
+}
+
+QTEST_GUILESS_MAIN(TestFolderScanner)
+#include "tst_folder_scanner.moc"
