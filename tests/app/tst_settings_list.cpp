@@ -1,5 +1,7 @@
 #include "app/settings_list.h"
 
+#include "app/last_options.h"
+#include "app/preference_store.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "scan/file_system.h"
@@ -8,6 +10,7 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +130,7 @@ struct Window
     explicit Window(FileSystem *fs = nullptr)
         : fileSystem(fs)
     {
+        controls.onClearCurrent = [this] { list.clearCurrentEntry(); };
         controls.onRefresh = [this] {
             if (fileSystem)
                 RefreshSettingsList(list, state, controls, *fileSystem, yield, kEnglish);
@@ -143,7 +147,11 @@ class TestSettingsList : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    }
     void columns();
     void listingOrder();
     void listingOnDisk();
@@ -164,6 +172,11 @@ private slots:
     void browseForSettingsFolder();
     void saveClickApplyRoundTrip();
     void modelStaysConsistent();
+    void startUp_data();
+    void startUp();
+
+private:
+    QTemporaryDir m_settingsDir;
 };
 
 void TestSettingsList::columns()
@@ -550,6 +563,51 @@ void TestSettingsList::modelStaysConsistent()
              QStringLiteral("/set/s/"));
     window.list.clear();
     QCOMPARE(window.list.rowCount(), 0);
+}
+
+void TestSettingsList::startUp_data()
+{
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("storedFolder"); // below the temporary folder
+    QTest::addColumn<QStringList>("entries");
+
+    QTest::newRow("first run: the program folder")
+        << false << QString() << texts({ "program/|p.kiv", "program/sub/|q.kiv" });
+    QTest::newRow("stored settings folder") << true << "elsewhere" << texts({ "elsewhere/|e.kiv" });
+    QTest::newRow("stored as empty: list untouched") << true << "" << texts({ "old/|stale.kiv" });
+}
+
+void TestSettingsList::startUp()
+{
+    QFETCH(bool, stored);
+    QFETCH(QString, storedFolder);
+    QFETCH(QStringList, entries);
+
+    QTemporaryDir dir;
+    for (const char *name :
+         { "program/p.kiv", "program/sub/q.kiv", "program/r.txt", "elsewhere/e.kiv" })
+        QVERIFY(touch(dir.filePath(QString::fromLatin1(name))));
+    Window window;
+    window.state.makerName = QStringLiteral("Morbanta");
+    window.state.shortName = QStringLiteral("kiv");
+    window.state.programFolder = dir.filePath(QStringLiteral("program")) + u'/';
+    QSettings(window.state.makerName, window.state.shortName).clear();
+    PreferenceStore store;
+    if (stored) {
+        store.SaveValue(window.state.makerName, window.state.shortName,
+                        QStringLiteral("txtSettingsPath"),
+                        storedFolder.isEmpty() ? QString() : dir.filePath(storedFolder));
+    }
+    window.list.addEntry(dir.filePath(QStringLiteral("old")).toUtf8(), "stale.kiv");
+    window.list.setCurrentEntry(0);
+
+    RestoreLastOptions(window.state, store, window.controls, kEnglish);
+    QStringList expected;
+    for (const QString &entry : entries)
+        expected << dir.path() + u'/' + entry;
+    QCOMPARE(entriesOf(window.list), expected);
+    QVERIFY(!window.list.currentEntry());
+    QSettings(window.state.makerName, window.state.shortName).clear();
 }
 
 QTEST_GUILESS_MAIN(TestSettingsList)

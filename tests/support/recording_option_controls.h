@@ -86,6 +86,8 @@ public:
     {
         ++currentCleared;
         log << QStringLiteral("clearCurrent");
+        if (onClearCurrent)
+            onClearCurrent();
     }
 
     std::map<OptionText, QString> texts;
@@ -99,6 +101,7 @@ public:
     int refreshes = 0;
     int currentCleared = 0;
     std::function<void()> onRefresh;
+    std::function<void()> onClearCurrent;
     QStringList log;
     QStringList fieldAfterControl; // calls that came before their field was set
 
