@@ -1,5 +1,7 @@
 #include "ui/animation_player.h"
 
+#include "app/last_options.h"
+#include "app/program_state.h"
 #include "core/avi_decoder.h"
 
 #include <QPainter>
@@ -117,4 +119,13 @@ QString AviTestLabelText(const std::optional<AviError> &error)
         return {};
     return QStringLiteral("error playing avi.\r\n") + QString::number(error->number()) + u' '
         + error->description();
+}
+
+void ResolveSearchAnimation(ProgramState &state,
+                            const std::function<bool(const QString &)> &fileExists)
+{
+    if (!state.sgAnimation.isEmpty() && fileExists(state.sgAnimation))
+        return;
+    const QString fallback = DefaultAnimationPath(state.programFolder);
+    state.sgAnimation = fileExists(fallback) ? fallback : QString();
 }

@@ -6,10 +6,12 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class AviFrameDecoder;
+struct ProgramState;
 
 // Plays an AVI clip (uncompressed or run-length encoded, without sound):
 // opening a clip starts it at its first frame, and it repeats at the clip's
@@ -61,3 +63,10 @@ private:
 // otherwise "error playing avi.", CR LF, the error number, a blank and the
 // description.
 [[nodiscard]] QString AviTestLabelText(const std::optional<AviError> &error);
+
+// The clip a search plays: sgAnimation when it names an existing file;
+// otherwise the default clip beside the program, which then becomes
+// sgAnimation, or, when that is missing too, none (sgAnimation emptied).
+// The path box is not touched.
+void ResolveSearchAnimation(ProgramState &state,
+                            const std::function<bool(const QString &)> &fileExists);

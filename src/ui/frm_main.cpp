@@ -4,6 +4,7 @@
 #include "app/preference_store.h"
 #include "app/program_state.h"
 #include "scan/result_list.h"
+#include "ui/animation_player.h"
 #include "ui/colour_swatch.h"
 #include "ui/result_list_delegate.h"
 #include "ui/tool_icons.h"
@@ -239,7 +240,6 @@ QWidget *frm_main::buildTopArea()
         = IconButton(strip, Indexed("cmdsave", 0), ToolIcon::Save, QStringLiteral("save settings"));
     m_ui.cmdInfo
         = IconButton(strip, QStringLiteral("cmdInfo"), ToolIcon::Info, QStringLiteral("info"));
-    m_ui.cmdInfo->setEnabled(false); // until the info window exists
     m_ui.cmdexit
         = IconButton(strip, QStringLiteral("cmdexit"), ToolIcon::Exit, QStringLiteral("exit"));
     for (QAbstractButton *button :
@@ -285,7 +285,7 @@ QWidget *frm_main::buildResultTab()
     m_ui.fraAniBack->setObjectName(QStringLiteral("fraAniBack"));
     m_ui.fraAniBack->setAutoFillBackground(true);
     auto *aniLayout = new QVBoxLayout(m_ui.fraAniBack);
-    m_ui.ani_Movie = new QWidget(m_ui.fraAniBack);
+    m_ui.ani_Movie = new AnimationPlayer(m_ui.fraAniBack);
     m_ui.ani_Movie->setObjectName(QStringLiteral("ani_Movie"));
     aniLayout->addWidget(m_ui.ani_Movie, 0, Qt::AlignCenter);
     m_ui.fraAniBack->hide();
@@ -340,7 +340,7 @@ QWidget *frm_main::buildSearchOptionsTab()
     m_ui.lblAniTest = Label(animation, QStringLiteral("lblAniTest"), {});
     SetTextColour(m_ui.lblAniTest, kAniTestRed);
     m_ui.lblAniTest->setTextFormat(Qt::PlainText);
-    m_ui.ani_Test = new QWidget(animation);
+    m_ui.ani_Test = new AnimationPlayer(animation);
     m_ui.ani_Test->setObjectName(QStringLiteral("ani_Test"));
     m_ui.ani_Test->setFixedSize(Px(kAniTestWidthTwips), Px(kAniTestHeightTwips));
     m_ui.cmdAviTest = PushButton(animation, QStringLiteral("cmdAviTest"), QStringLiteral("play"));

@@ -4,11 +4,13 @@
 #include "ui/common_dialog.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <functional>
 
+class AnimationPlayer;
 class PreferenceStore;
 class QAbstractButton;
 class QCheckBox;
@@ -24,6 +26,7 @@ class QVBoxLayout;
 class QWebEngineView;
 class ResultList;
 class UserDialogs;
+class zfrm_Info;
 struct ProgramState;
 
 // The controls of the main window under their program names. Every widget
@@ -52,7 +55,7 @@ struct FrmMainControls
     // "search result".
     QTreeView *lstItems = nullptr;
     QFrame *fraAniBack = nullptr;
-    QWidget *ani_Movie = nullptr; // replaced by the animation player
+    AnimationPlayer *ani_Movie = nullptr;
 
     // "search options".
     QFrame *frasetup = nullptr;
@@ -64,7 +67,7 @@ struct FrmMainControls
     QPushButton *cmdBrowseForAni = nullptr;
     QPushButton *cmdAviTest = nullptr;
     QPushButton *cmdAviDeafult = nullptr;
-    QWidget *ani_Test = nullptr; // replaced by the animation player
+    AnimationPlayer *ani_Test = nullptr;
     QLabel *lblAniTest = nullptr;
     QPushButton *cmdListFont = nullptr;
     QPushButton *cmdReadFolderAgain = nullptr;
@@ -188,6 +191,9 @@ public:
     void cmdAviDeafult_Click();
     void cmdBrowseForAni_Click();
     void cmdAviTest_Click();
+    // The search animation around every scan.
+    void StartSearchAnimation();
+    void StopSearchAnimation();
 
     // Settings files and list (frm_main_settings.cpp).
     void cmdsave_Click(int index);
@@ -244,4 +250,5 @@ private:
     bool m_restored = false;
     bool m_restoring = false;
     bool m_unloaded = false;
+    QPointer<zfrm_Info> m_info; // the info window while it is open
 };

@@ -4,7 +4,12 @@
 
 #include "app/last_options.h"
 #include "app/program_state.h"
+#include "scan/file_system.h"
+#include "ui/animation_player.h"
 
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 
 void frm_main::txtAnimation_Change()
@@ -33,5 +38,31 @@ void frm_main::cmdBrowseForAni_Click()
 
 void frm_main::cmdAviTest_Click()
 {
-    // Plays sgAnimation in ani_Test once the animation player is in place.
+    // A failure is recorded, not raised: the label shows the player's own
+    // number and description, and a clip that plays empties it.
+    const std::optional<AviError> error = m_ui.ani_Test->open(m_state.sgAnimation);
+    m_ui.lblAniTest->setText(AviTestLabelText(error));
+}
+
+void frm_main::StartSearchAnimation()
+{
+    // sgAnimation may be replaced by the default clip or emptied; the path
+    // box keeps showing what the user typed.
+    ResolveSearchAnimation(m_state, [this](const QString &path) {
+        return SharedFileSystem(m_state).fileExists(path);
+    });
+    if (m_state.sgAnimation.isEmpty())
+        m_ui.ani_Movie->close();
+    else
+        (void)m_ui.ani_Movie->open(m_state.sgAnimation); // a clip that fails leaves it empty
+    m_ui.fraAniBack->show();
+    m_ui.ani_Movie->show();
+    QCoreApplication::processEvents();
+}
+
+void frm_main::StopSearchAnimation()
+{
+    m_ui.ani_Movie->hide();
+    m_ui.fraAniBack->hide();
+    QCoreApplication::processEvents();
 }

@@ -3,6 +3,7 @@
 #include "ui/frm_main.h"
 
 #include "app/program_state.h"
+#include "ui/zfrm_info.h"
 
 void frm_main::cmdsearch_Click() { }
 
@@ -22,7 +23,10 @@ void frm_main::cmdBrowser_Click(int index)
     Q_UNUSED(index)
 }
 
-void frm_main::cmdInfo_Click() { }
+void frm_main::cmdInfo_Click()
+{
+    ShowInfoWindow(m_info, m_state, this);
+}
 
 void frm_main::cmdCancel_Click(int index)
 {

@@ -114,7 +114,7 @@ void TestControlNames::buttons_data()
     row("cmdMach_1", kTop, "", "generate list");
     row("cmdBrowser_1", kTop, "", "open result in browser");
     row("cmdsave_0", kTop, "", "save settings");
-    row("cmdInfo", kTop, "", "info", false);
+    row("cmdInfo", kTop, "", "info");
     row("cmdexit", kTop, "", "exit");
     row("cmdCancel_0", kTop, "cancel", "");
     // "search options".
