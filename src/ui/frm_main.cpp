@@ -3,6 +3,7 @@
 #include "app/last_options.h"
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "app/settings_list.h"
 #include "scan/result_list.h"
 #include "ui/animation_player.h"
 #include "ui/colour_swatch.h"
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
@@ -52,8 +52,6 @@ constexpr int kDBPathWidthTwips = 8490;
 constexpr int kStatusWidthTwips = 5670;
 constexpr int kAniTestWidthTwips = 1575;
 constexpr int kAniTestHeightTwips = 795;
-constexpr int kSettingsFileColumnTwips = 7830;
-constexpr int kSettingsPathColumnTwips = 3230;
 constexpr int kMinimumColumnPixels = 8;
 constexpr int kCancelZeroLeftTwips = 12300;
 constexpr int kCancelZeroTopTwips = 270;
@@ -144,7 +142,7 @@ frm_main::frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dia
 {
     setObjectName(QStringLiteral("frm_main"));
     m_resultList = new ResultList(this);
-    m_settingsModel = new QStandardItemModel(0, 2, this);
+    m_settingsList = new SettingsList(this);
     buildWindow();
     connectHandlers();
     Form_Load(programFilePath);
@@ -205,9 +203,10 @@ void frm_main::buildWindow()
     m_ui.tabData->addTab(m_ui.previewPage, QStringLiteral("htm preview"));
     layout->addWidget(m_ui.tabData, 1);
 
-    // The fourth cancel button sits beyond the right edge of the client area.
+    // The fourth cancel button sits beyond the right edge of the client
+    // area, wherever that edge is (see resizeEvent).
     m_ui.cmdCancel[0] = PushButton(this, Indexed("cmdCancel", 0), QStringLiteral("cancel"));
-    m_ui.cmdCancel[0]->move(Px(kCancelZeroLeftTwips), Px(kCancelZeroTopTwips));
+    placeHiddenCancel();
 }
 
 QWidget *frm_main::buildTopArea()
@@ -521,7 +520,7 @@ QWidget *frm_main::buildSettingsTab()
     m_ui.lstsettings->setItemsExpandable(false);
     m_ui.lstsettings->setUniformRowHeights(true);
     m_ui.lstsettings->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_ui.lstsettings->setModel(m_settingsModel);
+    m_ui.lstsettings->setModel(m_settingsList);
     layout->addWidget(m_ui.lstsettings, 1);
 
     auto *row = new QHBoxLayout;
@@ -597,6 +596,7 @@ void frm_main::connectHandlers()
         connect(m_ui.cmdBrowser[size_t(i)], &QAbstractButton::clicked, this,
                 [this, i] { cmdBrowser_Click(i); });
     }
+    connectSettingsList();
     connect(m_ui.cmdUseSetting, &QPushButton::clicked, this, &frm_main::cmdUseSetting_Click);
     connect(m_ui.cmdBrowseSettingsPath, &QPushButton::clicked, this,
             &frm_main::cmdBrowseSettingsPath_Click);
@@ -633,18 +633,30 @@ void frm_main::Form_Load(const QString &programFilePath)
     m_restored = false;
     InitialiseProgramState(m_state, programFilePath);
 
-    m_settingsModel->setHorizontalHeaderLabels(
-        { QStringLiteral("settings-file"), QStringLiteral("path") });
-    m_ui.lstsettings->header()->resizeSection(0, Px(kSettingsFileColumnTwips));
-    m_ui.lstsettings->header()->resizeSection(1, Px(kSettingsPathColumnTwips));
+    for (int column = 0; column < SettingsList::kColumnCount; ++column)
+        m_ui.lstsettings->header()->resizeSection(
+            column, Px(SettingsList::kColumns[size_t(column)].widthTwips));
 
     resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
+    placeHiddenCancel();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize screenTwips = screen ? screen->geometry().size() * kTwipsPerPixel : QSize();
     const QPoint start = StartPositionTwips(m_state, m_store, screenTwips,
                                             frameGeometry().size() * kTwipsPerPixel);
     moveWindowTwips(start.x(), start.y());
     QApplication::restoreOverrideCursor();
+}
+
+void frm_main::placeHiddenCancel()
+{
+    const int beyondEdge = Px(kCancelZeroLeftTwips - kClientWidthTwips);
+    m_ui.cmdCancel[0]->move(width() + beyondEdge, Px(kCancelZeroTopTwips));
+}
+
+void frm_main::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeHiddenCancel();
 }
 
 bool frm_main::event(QEvent *event)

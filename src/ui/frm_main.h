@@ -3,6 +3,7 @@
 #include "app/option_controls.h"
 #include "ui/common_dialog.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
@@ -18,13 +19,13 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStandardItemModel;
 class QTabWidget;
 class QToolButton;
 class QTreeView;
 class QVBoxLayout;
 class QWebEngineView;
 class ResultList;
+class SettingsList;
 class UserDialogs;
 class zfrm_Info;
 struct ProgramState;
@@ -128,7 +129,10 @@ public:
     [[nodiscard]] ProgramState &state() { return m_state; }
     [[nodiscard]] UserDialogs &dialogs() { return m_dialogs; }
     [[nodiscard]] ResultList &resultList() { return *m_resultList; }
-    [[nodiscard]] QStandardItemModel &settingsModel() { return *m_settingsModel; }
+    [[nodiscard]] SettingsList &settingsList() { return *m_settingsList; }
+    // Lets pending window events run, at most every few milliseconds, so a
+    // long command keeps the window painted without being slowed by it.
+    void letEventsRun();
     // The preview browser, made on first use so that a window that never
     // previews never starts the web engine.
     QWebEngineView *iebrowser();
@@ -199,6 +203,8 @@ public:
     void cmdsave_Click(int index);
     void cmdUseSetting_Click();
     void cmdBrowseSettingsPath_Click();
+    void lstsettings_Click(int row);
+    void lstsettings_DblClick();
 
     // Commands (frm_main_commands.cpp).
     void cmdsearch_Click();
@@ -215,6 +221,7 @@ protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void Form_Load(const QString &programFilePath);
@@ -225,6 +232,8 @@ private:
     QWidget *buildPageOptionsTab();
     QWidget *buildSettingsTab();
     void connectHandlers();
+    void connectSettingsList();
+    void placeHiddenCancel();
     void connectCheckBox(QCheckBox *box, void (frm_main::*click)(), void (frm_main::*keyUp)());
 
     // The field a text box writes, if any, and whether it shows a swatch.
@@ -244,7 +253,8 @@ private:
     CommonDialog m_cmdDialog; // cmd_Dialog
     FrmMainControls m_ui;
     ResultList *m_resultList = nullptr; // child of the window
-    QStandardItemModel *m_settingsModel = nullptr;
+    SettingsList *m_settingsList = nullptr; // child of the window
+    QElapsedTimer m_sinceEvents;
     QWebEngineView *m_iebrowser = nullptr;
     QHash<QObject *, std::function<void()>> m_keyUpHandlers;
     bool m_restored = false;

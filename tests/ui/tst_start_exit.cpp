@@ -173,8 +173,8 @@ void TestStartExit::firstRunShowsDefaults()
     QCOMPARE(list->font().family(), QStringLiteral("Arial"));
     QCOMPARE(list->font().pointSizeF(), 8.0);
 
-    // The settings folder is the program folder, without its separator.
-    QCOMPARE(text("txtSettingsPath"), m_dir->path());
+    // The settings folder is the program folder; listing it gives it its separator.
+    QCOMPARE(text("txtSettingsPath"), m_dir->path() + u'/');
 }
 
 void TestStartExit::restoreWaitsForActivation()
@@ -243,7 +243,7 @@ void TestStartExit::unloadSavesAndNextRunRestores()
     QCOMPARE(StoredValue(QStringLiteral("sgFontSizeFILE")), QStringLiteral("7,5"));
     QCOMPARE(StoredValue(QStringLiteral("DESKTOP_LEFT")), QStringLiteral("1500"));
     QCOMPARE(StoredValue(QStringLiteral("DESKTOP_TOP")), QStringLiteral("750"));
-    QCOMPARE(StoredValue(QStringLiteral("txtSettingsPath")), m_dir->path());
+    QCOMPARE(StoredValue(QStringLiteral("txtSettingsPath")), m_dir->path() + u'/');
 
     ProgramRun next(m_dir->path());
     QCOMPARE(next.window->pos(), QPoint(100, 50));
