@@ -95,6 +95,25 @@ void TestInfoWindow::windowHasItsTitleSizeAndControls()
     QVERIFY(window.closeButton()->text().isEmpty());
     QVERIFY(!window.closeButton()->icon().isNull());
     QCOMPARE(window.closeButton()->accessibleName(), QStringLiteral("Schließen"));
+    // The word is drawn in dark blue after a run of blanks, about in the
+    // middle of the button.
+    const QImage caption
+        = window.closeButton()->icon().pixmap(window.closeButton()->iconSize()).toImage();
+    QCOMPARE(caption.width(), window.closeButton()->width());
+    int left = caption.width();
+    int right = -1;
+    for (int y = 0; y < caption.height(); ++y) {
+        for (int x = 0; x < caption.width(); ++x) {
+            const QColor c = caption.pixelColor(x, y);
+            if (c.blue() > 2 * c.red() + 40 && c.blue() > 2 * c.green() + 40) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    QVERIFY2(right > left, "no dark blue text on the button");
+    QVERIFY2(left > caption.width() / 4, qPrintable(QString::number(left)));
+    QVERIFY2(right < caption.width() * 3 / 4, qPrintable(QString::number(right)));
     QCOMPARE(window.photo()->pixmap().size(), QSize(164, 122));
     QCOMPARE(window.photo()->pos(), QPoint(41, 233)); // 620, 3500 twips
 }
