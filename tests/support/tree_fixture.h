@@ -49,6 +49,7 @@ public:
     {
         return relative.isEmpty() ? root() : root() + u'/' + relative;
     }
+    [[nodiscard]] QString path(const char *relative) const { return path(QString::fromUtf8(relative)); }
     [[nodiscard]] QByteArray pathBytes(const QByteArray &relative) const
     {
         const QByteArray base = QFile::encodeName(root());
@@ -59,11 +60,16 @@ public:
     [[nodiscard]] static bool isRoot() { return ::geteuid() == 0; }
 
     bool createFolder(const QString &relative) { return QDir().mkpath(path(relative)); }
+    bool createFolder(const char *relative) { return createFolder(QString::fromUtf8(relative)); }
 
     bool createFile(const QString &relative, const QByteArray &data = {},
                     const QDateTime &modified = {})
     {
         return createFile(relative.toUtf8(), data, modified);
+    }
+    bool createFile(const char *relative, const QByteArray &data = {}, const QDateTime &modified = {})
+    {
+        return createFile(QByteArray(relative), data, modified);
     }
     bool createFile(const QByteArray &relative, const QByteArray &data,
                     const QDateTime &modified = {})

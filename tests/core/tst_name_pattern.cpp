@@ -1,0 +1,146 @@
+// The file-name matching rule of Part 2.3.
+#undef QT_NO_CAST_FROM_ASCII
+#include "core/name_pattern.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+class TestNamePattern : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matching_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("matches");
+
+        const auto row = [](const char *pattern, const char *name, bool matches) {
+            QTest::addRow("%s ~ %s", pattern, name) << QString::fromUtf8(pattern) << QString::fromUtf8(name) << matches;
+        };
+        // The tail rule: the last N characters, N the pattern's length.
+        row("txt", "a.txt", true);
+        row("txt", "A.TXT", true);
+        row("txt", "notatxt", true);
+        row("txt", "a.txta", false);
+        row("TXT", "a.txt", true);
+        row("t?t", "a.txt", true);
+        row("t?t", "a.tbt", true);
+        row("t?t", "a.tt", false);
+        row("tar.gz", "x.tar.gz", true);
+        row("tar.gz", "x.gz", false);
+        row("html", "html", true);
+        row("html", "htm", false);
+        row("html", "a.html", true);
+        row("html", "a.htm", false); // tail ".HTM"
+        row("htm", "a.htm", true);
+        row("htm", "xhtm", true);
+        row("htm", "a.HTM", true);
+        // The whole name when it is shorter than the pattern.
+        row("a.txt", "txt", false);
+        row("readme.txt", "readme.txt", true);
+        row("readme.txt", "xreadme.txt", true);
+        // Wildcards.
+        row("#", "file1", true);
+        row("#", "filea", false);
+        row("v##", "v12", true);
+        row("v##", "v1a", false);
+        // The tail of a bracket pattern is as long as the pattern's text.
+        row("[A-F]", "c", true);
+        row("[A-F]", "x.c", false); // the whole name "X.C" against one character
+        row("*.[A-F]", "x.c", true);
+        row("*.[A-F]", "x.g", false);
+        row("*.[a-f]", "x.C", true); // both upper-cased
+        row("*.[!A-F]", "x.c", false);
+        row("*.[!A-F]", "x.g", true);
+        row("[ACE]x", "ax", true);
+        row("[ACE]x", "bx", false);
+        row("[A-CX-Z]", "y", true);
+        row("[-]", "-", true);
+        row("[*]", "*", true);
+        row("[*]", "a", false);
+        row("[?]", "?", true);
+        row("[#]", "#", true);
+        row("[#]", "1", false);
+        row("*", "anything", true);
+        row("*", "", true);
+        row("*c", "abc", true); // tail of 2: "bc"
+        row("*c", "abd", false);
+        row("a*", "ab", true);
+        row("a*", "ba", false); // tail "BA"
+        row("a*c", "abc", true);
+        row("a*c", "xabc", true); // tail "ABC"
+        row("a**c", "abc", true);
+        // The empty pattern: empty tail, empty pattern.
+        row("", "a.txt", true);
+        row("", "", true);
+        // A pattern the rules cannot read matches everything.
+        row("[ab", "zzz", true);
+        row("[", "x", true);
+        row("[Z-A]", "q", true);
+        // Characters beyond ASCII and beyond the BMP.
+        row("ä", "Ä", true);
+        row("ÄRGER", "kein ärger", true);
+        row("é", "e", false);
+        row("😀", "a😀", true);
+        row("?", "😀", true);
+        row("??", "😀", false); // one character: compared as a whole
+    }
+
+    void matching()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, name);
+        QFETCH(bool, matches);
+        const NamePattern rule(pattern, QLocale::c());
+        QCOMPARE(rule.matches(name), matches);
+        QCOMPARE(rule.matches(QByteArrayView(name.toUtf8())), matches);
+    }
+
+    void validity()
+    {
+        QVERIFY(NamePattern("txt").isValid());
+        QVERIFY(!NamePattern("txt").matchesEverything());
+        QVERIFY(NamePattern("*").matchesEverything());
+        QVERIFY(!NamePattern("[ab").isValid());
+        QVERIFY(NamePattern("[ab").matchesEverything());
+        QVERIFY(NamePattern("[]x").isValid());
+    }
+
+    void undecodableBytes()
+    {
+        const NamePattern rule("?.txt", QLocale::c());
+        QVERIFY(rule.matches(QByteArrayView("\xff.txt")));
+        QVERIFY(!NamePattern("a.txt", QLocale::c()).matches(QByteArrayView("\xff.txt")));
+        QVERIFY(NamePattern("txt", QLocale::c()).matches(QByteArrayView("\xff\xfe.txt")));
+    }
+
+    void turkishUpperCasing()
+    {
+        // In a Turkish locale "i" upper-cases to the dotted capital I, so
+        // the pattern "i" does not match the name "I".
+        const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+        if (turkish.toUpper(QStringLiteral("i")) == QStringLiteral("I"))
+            QSKIP("this Qt has no locale-specific case mapping");
+        const NamePattern rule(QStringLiteral("i"), turkish);
+        QVERIFY(!rule.matches(QByteArrayView("I")));
+        QVERIFY(rule.matches(QByteArrayView("i")));
+        QVERIFY(rule.matches(QString::fromUtf8("İ")));
+    }
+
+    void noBacktrackingBlowUp()
+    {
+        const QString pattern = QString("*a").repeated(200) + u'b';
+        const QString name = QString(400, u'a');
+        const NamePattern rule(pattern, QLocale::c());
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 100; ++i)
+            QVERIFY(!rule.matches(name));
+        QVERIFY2(timer.elapsed() < 2000, "matching must not backtrack exponentially");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNamePattern)
+#include "tst_name_pattern.moc"

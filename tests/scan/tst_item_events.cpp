@@ -1,0 +1,90 @@
+// ItemClick and ItemCheck (Part 2.4).
+#undef QT_NO_CAST_FROM_ASCII
+#include "scan/item_events.h"
+#include "scan/result_list.h"
+
+#include <QTest>
+
+namespace {
+
+// F = folder row, f = file row; every row checked, as the scanner makes them.
+void fill(ResultList &list, const QString &kinds)
+{
+    for (const QChar kind : kinds) {
+        if (kind == u'F')
+            list.addFolderRow("/d", "/d", {}, 0);
+        else
+            list.addFileRow("x", "/d", {});
+    }
+}
+
+QString checks(const ResultList &list)
+{
+    QString out;
+    for (int row = 0; row < list.count(); ++row)
+        out += list.checked(row) ? u'1' : u'0';
+    return out;
+}
+
+void setChecks(ResultList &list, const QString &pattern)
+{
+    for (int row = 0; row < list.count(); ++row)
+        list.setChecked(row, pattern[row] == u'1');
+}
+
+} // namespace
+
+class TestItemEvents : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void itemCheck_data()
+    {
+        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<QString>("before"); // after the user's toggle
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("after");
+        // The folder was unchecked: its files are inverted one by one, up
+        // to the next folder row.
+        QTest::newRow("all checked") << "FfffFff" << "0111111" << 0 << "0000111";
+        QTest::newRow("inverted, not set") << "FfffFff" << "0101111" << 0 << "0010111";
+        QTest::newRow("checked again") << "FfffFff" << "1000111" << 0 << "1111111";
+        QTest::newRow("second folder") << "FfFff" << "11011" << 2 << "11000";
+        QTest::newRow("folder then folder") << "FFff" << "0111" << 0 << "0111";
+        QTest::newRow("last row") << "Fff" << "110" << 2 << "110";
+        QTest::newRow("last row is a folder") << "FfF" << "110" << 2 << "110";
+        QTest::newRow("file row") << "Fff" << "101" << 1 << "101";
+    }
+
+    void itemCheck()
+    {
+        QFETCH(QString, kinds);
+        QFETCH(QString, before);
+        QFETCH(int, row);
+        QFETCH(QString, after);
+        ResultList list;
+        fill(list, kinds);
+        setChecks(list, before);
+        int currentItem = -1;
+        ItemCheck(list, currentItem, row);
+        QCOMPARE(checks(list), after);
+        QCOMPARE(currentItem, row);
+        QVERIFY(list.selected(row));
+    }
+
+    void itemClick()
+    {
+        ResultList list;
+        fill(list, "Fff");
+        int currentItem = 0;
+        ItemClick(list, currentItem, 2);
+        QCOMPARE(currentItem, 2);
+        QCOMPARE(checks(list), QString("111"));
+        ItemClick(list, currentItem, 7); // not a row: nothing changes
+        QCOMPARE(currentItem, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestItemEvents)
+#include "tst_item_events.moc"
