@@ -5,6 +5,7 @@
 #include "core/ini_file.h"
 #include "core/yes_no.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -254,7 +255,13 @@ void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QStr
 {
     const QFileInfo info(path);
     const QString fullPath = info.exists() ? info.absoluteFilePath() : path;
-    const IniDocument document = IniFile::load(fullPath).value_or(IniDocument());
+    ApplySettingsFile(state, controls, QFile::encodeName(fullPath), locale);
+}
+
+void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QByteArray &nativePath,
+                       const QLocale &locale)
+{
+    const IniDocument document = IniFile::load(nativePath).value_or(IniDocument());
     for (int i = 0; i < kSettingsKeyCount; ++i) {
         const SettingsKey &key = kSettingsKeys[size_t(i)];
         ApplySettingsValue(state, controls, i, IniFile::read(document, key.section, key.key),

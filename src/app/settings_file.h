@@ -119,3 +119,6 @@ bool SaveSettingsFile(const ProgramState &state, OptionControls &controls,
 // file is only read. Nothing is generated and no search is started.
 void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QString &path,
                        const QLocale &locale = QLocale());
+// The same for a path in file-system bytes, as the settings list holds it.
+void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QByteArray &nativePath,
+                       const QLocale &locale = QLocale());

@@ -141,12 +141,17 @@ void SettingsList::setCurrentEntry(int row)
         m_current.reset();
 }
 
-QString SettingsList::currentFilePath() const
+QByteArray SettingsList::currentFileBytes() const
 {
     if (!m_current)
         return {};
     const Entry &e = entry(*m_current);
-    return QFile::decodeName(e.folder + e.fileName);
+    return e.folder + e.fileName;
+}
+
+QString SettingsList::currentFilePath() const
+{
+    return QFile::decodeName(currentFileBytes());
 }
 
 void ListSettingsFiles(SettingsList &list, ProgramState &state, FileSystem &fileSystem,
@@ -221,6 +226,6 @@ bool ApplyCurrentSettingsEntry(const SettingsList &list, ProgramState &state,
 {
     if (!list.currentEntry())
         return false;
-    ApplySettingsFile(state, controls, list.currentFilePath(), locale);
+    ApplySettingsFile(state, controls, list.currentFileBytes(), locale);
     return true;
 }

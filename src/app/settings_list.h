@@ -82,6 +82,8 @@ public:
     void clearCurrentEntry() { m_current.reset(); }
     // The current entry's folder followed by its file name; empty when none.
     [[nodiscard]] QString currentFilePath() const;
+    // The same in file-system bytes: reaches the file whatever its name.
+    [[nodiscard]] QByteArray currentFileBytes() const;
 
     // True while a listing fills the list (it yields to window events).
     [[nodiscard]] bool isListing() const { return m_listing; }

@@ -212,11 +212,16 @@ namespace IniFile {
 
 std::optional<IniDocument> load(const QString &path)
 {
-    if (path.isEmpty())
+    return load(QFile::encodeName(path));
+}
+
+std::optional<IniDocument> load(const QByteArray &nativePath)
+{
+    if (nativePath.isEmpty() || nativePath.contains('\0'))
         return std::nullopt;
     // Opened without blocking and checked on the open descriptor, so a pipe
     // or device put in the file's place is never read from.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct stat status

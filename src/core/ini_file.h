@@ -70,6 +70,9 @@ inline constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 // not a regular file (a folder, a device, a pipe), cannot be read, or is
 // larger than kMaxFileBytes. Never blocks on a pipe.
 [[nodiscard]] std::optional<IniDocument> load(const QString &path);
+// The same for a path in file-system bytes (a name that is not valid UTF-8
+// is still reached).
+[[nodiscard]] std::optional<IniDocument> load(const QByteArray &nativePath);
 
 // Writes the whole document atomically (QSaveFile), so a failed write
 // leaves the old file as it was. False when the file could not be written.

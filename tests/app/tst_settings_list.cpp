@@ -17,6 +17,9 @@
 
 #include <map>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
@@ -172,6 +175,7 @@ private slots:
     void browseForSettingsFolder();
     void saveClickApplyRoundTrip();
     void modelStaysConsistent();
+    void undecodableNameIsApplied();
     void startUp_data();
     void startUp();
 
@@ -563,6 +567,29 @@ void TestSettingsList::modelStaysConsistent()
              QStringLiteral("/set/s/"));
     window.list.clear();
     QCOMPARE(window.list.rowCount(), 0);
+}
+
+void TestSettingsList::undecodableNameIsApplied()
+{
+    QTemporaryDir dir;
+    const QByteArray name = "\xFF\xFE-old.kiv"; // not UTF-8: from an older system
+    QFile file;
+    const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    QVERIFY(file.write("[window]\r\nleft=77\r\ntop=88\r\n") > 0);
+    file.close();
+
+    Window window;
+    window.controls.texts[OptionText::SettingsPath] = dir.path();
+    window.controls.refreshSettingsList();
+    QCOMPARE(window.list.count(), 1);
+    QCOMPARE(window.list.entry(0).fileName, name);
+    QVERIFY(window.list.fileNameText(0).endsWith(u"-old.kiv"));
+    window.list.setCurrentEntry(0);
+    QVERIFY(ApplyCurrentSettingsEntry(window.list, window.state, window.controls, kEnglish));
+    QCOMPARE(window.controls.position, QPoint(77, 88));
 }
 
 void TestSettingsList::startUp_data()
