@@ -10,18 +10,24 @@
 #include <QFile>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 // The walk in two phases. First the tree below the search folder is read
 // into a compact snapshot, depth first, each folder opened relative to its
 // parent's handle; files and subfolders of a folder are sorted into
-// enumeration order as they are read, so the snapshot lies in exactly the
-// order the rows are made. Folder totals are then summed once, bottom up.
-// Second, the rows are made from the snapshot by an explicit-stack version
-// of Part 2.3's recursive ScanFolder, step by step, releasing the snapshot's
-// files as their rows are made.
+// enumeration order as they are read. The top of the tree is read first;
+// the subtrees below it ("units") are then read by two threads at once, each
+// unit into its own store, which lies in exactly the order its rows are
+// made. Folder totals are summed once, bottom up. Second, the rows are made
+// from the snapshot by an explicit-stack version of Part 2.3's recursive
+// ScanFolder, step by step, releasing each unit's files as their rows are
+// made.
 
 namespace {
 
@@ -67,17 +73,20 @@ private:
 };
 
 // Names in shared byte blocks; an offset encodes block and position, and a
-// name never spans two blocks.
+// name never spans two blocks. Blocks grow from small (a store per small
+// subtree) to kMaxBlockSize.
 class NameStore
 {
 public:
-    static constexpr quint64 kBlockSize = 1 << 20;
+    static constexpr quint64 kFirstBlockSize = 1 << 12;
+    static constexpr quint64 kMaxBlockSize = 1 << 20;
 
     quint64 add(QByteArrayView name)
     {
         const quint64 length = quint64(name.size());
         if (m_blocks.empty() || m_used + length > m_capacity) {
-            m_capacity = std::max(kBlockSize, length);
+            const quint64 next = m_blocks.empty() ? kFirstBlockSize : std::min(kMaxBlockSize, m_capacity * 2);
+            m_capacity = std::max(next, length);
             m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
             m_used = 0;
         }
@@ -130,6 +139,7 @@ struct SnapFolder
     quint32 childCount = 0;
     quint8 flags = 0;
     quint8 attributes = 0;
+    qint32 unit = -1; // top store only: the unit store that holds this folder's subtree
     bool listed = false; // opened and read
     bool totalKnown = false; // every folder below was read too
 };
@@ -169,21 +179,15 @@ ResultList::Properties propertiesOf(const auto &item)
     return properties;
 }
 
-class Snapshot
+// The snapshot of one subtree: its folders (the subtree's own folder at
+// index 0; a folder's subfolders contiguous, after it), their files
+// (contiguous per folder) and names.
+class Store
 {
 public:
-    Snapshot(const FileSystem &fileSystem, const std::atomic<bool> &cancel,
-             const std::function<void()> &yield)
-        : m_fs(fileSystem)
-        , m_cancel(cancel)
-        , m_yield(yield)
-    {
-    }
-
-    // Reads the whole tree below rootPath; false when cancelled.
-    bool read(const QByteArray &rootPath);
-
+    [[nodiscard]] SnapFolder &folder(quint32 index) { return m_folders[index]; }
     [[nodiscard]] const SnapFolder &folder(quint32 index) const { return m_folders[index]; }
+    [[nodiscard]] quint32 folderCount() const { return quint32(m_folders.size()); }
     [[nodiscard]] QByteArrayView folderName(quint32 index) const
     {
         return m_folderNames.get(m_folders[index].name, m_folders[index].nameLength);
@@ -193,45 +197,49 @@ public:
     {
         return m_fileNames.get(file.name, file.nameLength);
     }
-    // The files before `index` are no longer needed.
+    // The files before `index` are no longer needed (the store lies in the
+    // order its rows are made).
     void releaseFilesBefore(quint32 index)
     {
-        if (index >= m_files.size())
+        if (!m_releasable || index >= m_files.size())
             return;
         m_fileNames.releaseBefore(m_files[index].name);
         m_files.releaseBefore(index);
     }
+    void setReleasable(bool releasable) { m_releasable = releasable; }
+    [[nodiscard]] size_t unit() const { return m_unit; }
+    void setUnit(size_t unit) { m_unit = unit; }
 
-private:
-    struct Frame
+    quint32 addFolder(const SnapFolder &folder, QByteArrayView name)
     {
-        quint32 folder;
-        quint32 nextChild = 0;
-        std::optional<FileSystem::FolderHandle> handle;
-    };
-
-    void readFolder(quint32 index, FileSystem::FolderHandle handle);
-    std::optional<FileSystem::FolderHandle> handleOf(size_t frame);
-    void closeHandle(Frame &frame);
-    void closeAll();
-    void limitOpenHandles();
-    [[nodiscard]] bool cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
-    void yield() const
-    {
-        if (m_yield)
-            m_yield();
+        m_folders.push_back(folder);
+        m_folders.back().name = m_folderNames.add(name);
+        m_folders.back().nameLength = quint32(name.size());
+        return quint32(m_folders.size() - 1);
     }
 
-    const FileSystem &m_fs;
-    const std::atomic<bool> &m_cancel;
-    const std::function<void()> &m_yield;
-    QByteArray m_rootPath;
+    // Reads one opened folder into `index`: its files and its subfolders
+    // (appended, unread) in enumeration order.
+    void readFolder(const FileSystem &fs, quint32 index, FileSystem::FolderHandle handle,
+                    const std::function<void()> &yield);
+
+    // Sums the totals bottom up: a subfolder always comes after its parent.
+    void sumTotals()
+    {
+        for (size_t index = m_folders.size() - 1; index > 0; --index) {
+            SnapFolder &parent = m_folders[m_folders[index].parent];
+            parent.total += m_folders[index].total;
+            parent.totalKnown = parent.totalKnown && m_folders[index].totalKnown;
+        }
+    }
+
+private:
     std::vector<SnapFolder> m_folders;
-    BlockStore<SnapFile, 4096> m_files;
+    BlockStore<SnapFile, 512> m_files;
     NameStore m_fileNames;
     NameStore m_folderNames;
-    std::vector<Frame> m_stack;
-    int m_openHandles = 0;
+    bool m_releasable = true;
+    size_t m_unit = size_t(-1); // the index among the snapshot's units
 
     // Reused per folder while it is read and sorted.
     std::vector<SnapFile> m_pendingFiles;
@@ -239,7 +247,8 @@ private:
     std::vector<char> m_pendingNames;
 };
 
-void Snapshot::readFolder(quint32 index, FileSystem::FolderHandle handle)
+void Store::readFolder(const FileSystem &fs, quint32 index, FileSystem::FolderHandle handle,
+                       const std::function<void()> &yield)
 {
     // Names of this folder go into a scratch buffer first, so that sorting
     // can compare them; then both kinds are appended in enumeration order.
@@ -249,7 +258,7 @@ void Snapshot::readFolder(quint32 index, FileSystem::FolderHandle handle)
     int sinceYield = 0;
     qint64 ownTotal = 0;
     bool ownTotalKnown = true;
-    const bool listed = m_fs.readFolder(handle, [&](const FileSystem::EntryView &entry) {
+    const bool listed = fs.readFolder(handle, [&](const FileSystem::EntryView &entry) {
         const quint64 offset = m_pendingNames.size();
         m_pendingNames.insert(m_pendingNames.end(), entry.name.begin(), entry.name.end());
         if (entry.isFolder) {
@@ -270,7 +279,7 @@ void Snapshot::readFolder(quint32 index, FileSystem::FolderHandle handle)
                 ownTotalKnown = false;
             m_pendingFiles.push_back(file);
         }
-        if (++sinceYield == kEntriesPerYield) {
+        if (yield && ++sinceYield == kEntriesPerYield) {
             sinceYield = 0;
             yield();
         }
@@ -293,66 +302,87 @@ void Snapshot::readFolder(quint32 index, FileSystem::FolderHandle handle)
 
     self.firstFile = quint32(m_files.size());
     self.fileCount = quint32(m_pendingFiles.size());
+    self.firstChild = quint32(m_folders.size());
+    self.childCount = quint32(m_pendingFolders.size());
     for (SnapFile file : m_pendingFiles) {
         file.name = m_fileNames.add(nameIn(file));
         m_files.push_back(file);
     }
-    self.firstChild = quint32(m_folders.size());
-    self.childCount = quint32(m_pendingFolders.size());
-    for (SnapFolder folder : m_pendingFolders) {
-        folder.name = m_folderNames.add(nameIn(folder));
-        m_folders.push_back(folder); // `self` is not used after this
-    }
+    for (const SnapFolder &folder : m_pendingFolders)
+        addFolder(folder, nameIn(folder)); // `self` is not used after this
 }
 
-void Snapshot::closeHandle(Frame &frame)
+// Reads a whole subtree into a store, depth first, from the opened handle
+// of its top folder (store index 0, already added). The top handle stays
+// open (the caller closes it); below it, at most kMaxOpenFolders handles are
+// open at once, others are opened again from an ancestor when needed.
+class SubtreeReader
 {
-    if (frame.handle) {
+public:
+    SubtreeReader(const FileSystem &fs, const std::atomic<bool> &cancel,
+                  const std::function<void()> &yield, Store &store)
+        : m_fs(fs)
+        , m_cancel(cancel)
+        , m_yield(yield)
+        , m_store(store)
+    {
+    }
+    // False when cancelled.
+    bool read(FileSystem::FolderHandle top);
+
+private:
+    struct Frame
+    {
+        quint32 folder;
+        quint32 nextChild = 0;
+        std::optional<FileSystem::FolderHandle> handle;
+        bool ownsHandle = true;
+    };
+    std::optional<FileSystem::FolderHandle> handleOf(size_t frame);
+    void closeHandle(Frame &frame);
+    void limitOpenHandles();
+
+    const FileSystem &m_fs;
+    const std::atomic<bool> &m_cancel;
+    const std::function<void()> &m_yield;
+    Store &m_store;
+    std::vector<Frame> m_stack;
+    int m_openHandles = 0;
+};
+
+void SubtreeReader::closeHandle(Frame &frame)
+{
+    if (frame.handle && frame.ownsHandle) {
         m_fs.closeFolder(*frame.handle);
         frame.handle.reset();
         --m_openHandles;
     }
 }
 
-void Snapshot::closeAll()
+void SubtreeReader::limitOpenHandles()
 {
-    for (Frame &frame : m_stack)
-        closeHandle(frame);
-    m_stack.clear();
-}
-
-void Snapshot::limitOpenHandles()
-{
-    // Close the shallowest open handle below the root's; it is opened again
+    // Close the shallowest open handle below the top; it is opened again
     // from its ancestors when its next subfolder is due.
     for (size_t i = 1; m_openHandles > kMaxOpenFolders && i + 1 < m_stack.size(); ++i)
         closeHandle(m_stack[i]);
 }
 
-std::optional<FileSystem::FolderHandle> Snapshot::handleOf(size_t frame)
+std::optional<FileSystem::FolderHandle> SubtreeReader::handleOf(size_t frame)
 {
     if (m_stack[frame].handle)
         return m_stack[frame].handle;
-    // Open it again: from the nearest ancestor with a handle, or from the
-    // search folder's path, one name after the other.
+    // Open it again from the nearest ancestor with a handle (the top's
+    // stays open), one name after the other.
     size_t from = frame;
     while (from > 0 && !m_stack[from].handle)
         --from;
-    std::optional<FileSystem::FolderHandle> current;
-    bool own = false;
-    if (m_stack[from].handle) {
-        current = m_stack[from].handle;
-    } else {
-        current = m_fs.openFolder(m_rootPath, nullptr);
-        own = true;
-    }
+    std::optional<FileSystem::FolderHandle> current = m_stack[from].handle;
     for (size_t i = from + 1; current && i <= frame; ++i) {
         const std::optional<FileSystem::FolderHandle> next =
-            m_fs.openSubfolder(*current, folderName(m_stack[i].folder));
-        if (own)
+            m_fs.openSubfolder(*current, m_store.folderName(m_stack[i].folder));
+        if (i > from + 1)
             m_fs.closeFolder(*current);
         current = next;
-        own = true;
     }
     if (current) {
         m_stack[frame].handle = current;
@@ -362,55 +392,230 @@ std::optional<FileSystem::FolderHandle> Snapshot::handleOf(size_t frame)
     return m_stack[frame].handle;
 }
 
+bool SubtreeReader::read(FileSystem::FolderHandle top)
+{
+    m_store.readFolder(m_fs, 0, top, m_yield);
+    m_stack.push_back({ 0, 0, top, false });
+    bool cancelled = false;
+    while (!m_stack.empty()) {
+        if (m_cancel.load(std::memory_order_relaxed)) {
+            cancelled = true;
+            break;
+        }
+        const size_t topFrame = m_stack.size() - 1;
+        const SnapFolder &parent = m_store.folder(m_stack[topFrame].folder);
+        if (m_stack[topFrame].nextChild == parent.childCount) {
+            closeHandle(m_stack[topFrame]);
+            m_stack.pop_back();
+            continue;
+        }
+        const quint32 child = parent.firstChild + m_stack[topFrame].nextChild++;
+        const bool lastChild = m_stack[topFrame].nextChild == parent.childCount;
+        std::optional<FileSystem::FolderHandle> handle;
+        if (const auto parentHandle = handleOf(topFrame))
+            handle = m_fs.openSubfolder(*parentHandle, m_store.folderName(child));
+        // A chain of single subfolders keeps no handle open behind it.
+        if (lastChild)
+            closeHandle(m_stack[topFrame]);
+        if (!handle) {
+            m_store.folder(child).listed = false;
+            continue;
+        }
+        m_store.readFolder(m_fs, child, *handle, m_yield);
+        if (m_yield)
+            m_yield();
+        m_stack.push_back({ child, 0, handle, true });
+        ++m_openHandles;
+        limitOpenHandles();
+    }
+    for (Frame &frame : m_stack)
+        closeHandle(frame);
+    m_stack.clear();
+    if (cancelled)
+        return false;
+    m_store.sumTotals();
+    return true;
+}
+
+// The whole snapshot: the top store (the search folder and, when the tree
+// is wide enough, a few levels below it) and the unit stores of the
+// subtrees below the top.
+class Snapshot
+{
+public:
+    Snapshot(const FileSystem &fileSystem, const std::atomic<bool> &cancel,
+             const std::function<void()> &yield)
+        : m_fs(fileSystem)
+        , m_cancel(cancel)
+        , m_yield(yield)
+    {
+    }
+    ~Snapshot() { closeTopHandles(); }
+
+    // Reads the whole tree below rootPath; false when cancelled.
+    bool read(const QByteArray &rootPath);
+
+    [[nodiscard]] Store &top() { return m_top; }
+    // The store and index holding a top-store folder's contents.
+    [[nodiscard]] std::pair<Store *, quint32> resolve(Store *store, quint32 index)
+    {
+        const qint32 unit = store == &m_top ? m_top.folder(index).unit : -1;
+        if (unit >= 0)
+            return { m_units[size_t(unit)].get(), 0 };
+        return { store, index };
+    }
+    // A unit's rows are all made: its store is freed.
+    void release(Store *store)
+    {
+        if (store != &m_top && store->unit() < m_units.size())
+            m_units[store->unit()].reset();
+    }
+
+private:
+    // Units are wanted until there are this many (two threads share them),
+    // looking at most this many levels below the search folder.
+    static constexpr size_t kWantedUnits = 32;
+    static constexpr int kMaxTopLevels = 3;
+
+    bool readUnits(bool mainThread);
+    void closeTopHandles()
+    {
+        for (const auto &[index, handle] : m_topHandles)
+            m_fs.closeFolder(handle);
+        m_topHandles.clear();
+    }
+    [[nodiscard]] bool cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
+
+    const FileSystem &m_fs;
+    const std::atomic<bool> &m_cancel;
+    const std::function<void()> &m_yield;
+    Store m_top;
+    std::vector<std::pair<quint32, FileSystem::FolderHandle>> m_topHandles; // top folders read, open
+    std::vector<quint32> m_unitFolders; // top-store index of each unit's folder
+    std::vector<std::unique_ptr<Store>> m_units;
+    std::atomic<size_t> m_nextUnit { 0 };
+    std::atomic<bool> m_unitCancelled { false };
+};
+
+bool Snapshot::readUnits(bool mainThread)
+{
+    static const std::function<void()> kNoYield;
+    for (;;) {
+        const size_t unit = m_nextUnit.fetch_add(1);
+        if (unit >= m_unitFolders.size())
+            return true;
+        if (cancelled())
+            return false;
+        const quint32 index = m_unitFolders[unit];
+        const SnapFolder &folder = m_top.folder(index);
+        Store &store = *m_units[unit];
+        // The parent's handle is among the top handles, open until all
+        // units are read.
+        std::optional<FileSystem::FolderHandle> parentHandle;
+        for (const auto &[topIndex, handle] : m_topHandles)
+            if (topIndex == folder.parent)
+                parentHandle = handle;
+        const std::optional<FileSystem::FolderHandle> handle =
+            parentHandle ? m_fs.openSubfolder(*parentHandle, m_top.folderName(index)) : std::nullopt;
+        if (!handle)
+            continue; // not listed: the unit's folder keeps listed == false
+        SubtreeReader reader(m_fs, m_cancel, mainThread ? m_yield : kNoYield, store);
+        const bool complete = reader.read(*handle);
+        m_fs.closeFolder(*handle);
+        if (!complete)
+            return false;
+    }
+}
+
 bool Snapshot::read(const QByteArray &rootPath)
 {
-    m_rootPath = rootPath;
     ResultList::Properties own;
     const std::optional<FileSystem::FolderHandle> root = m_fs.openFolder(rootPath, &own);
     SnapFolder rootFolder;
     storeProperties(own, rootFolder);
-    m_folders.push_back(rootFolder);
+    m_top.addFolder(rootFolder, {});
+    m_top.setReleasable(false); // read breadth first: not in row order
     if (!root)
         return true; // the search folder cannot be opened: no rows
-    readFolder(0, *root);
-    m_stack.push_back({ 0, 0, root });
-    m_openHandles = 1;
-    while (!m_stack.empty()) {
-        if (cancelled()) {
-            closeAll();
-            return false;
+    m_topHandles.emplace_back(0, *root);
+    m_top.readFolder(m_fs, 0, *root, m_yield);
+
+    // The top, breadth first, until the frontier is wide enough.
+    std::vector<quint32> frontier;
+    for (quint32 c = 0; c < m_top.folder(0).childCount; ++c)
+        frontier.push_back(m_top.folder(0).firstChild + c);
+    for (int level = 1; level < kMaxTopLevels && !frontier.empty() && frontier.size() < kWantedUnits;
+         ++level) {
+        std::vector<quint32> next;
+        for (const quint32 index : frontier) {
+            if (cancelled())
+                return false;
+            std::optional<FileSystem::FolderHandle> parentHandle;
+            for (const auto &[topIndex, handle] : m_topHandles)
+                if (topIndex == m_top.folder(index).parent)
+                    parentHandle = handle;
+            const auto handle = parentHandle
+                ? m_fs.openSubfolder(*parentHandle, m_top.folderName(index))
+                : std::nullopt;
+            if (!handle)
+                continue;
+            m_topHandles.emplace_back(index, *handle);
+            m_top.readFolder(m_fs, index, *handle, m_yield);
+            if (m_yield)
+                m_yield();
+            for (quint32 c = 0; c < m_top.folder(index).childCount; ++c)
+                next.push_back(m_top.folder(index).firstChild + c);
         }
-        const size_t top = m_stack.size() - 1;
-        const quint32 parent = m_stack[top].folder;
-        const SnapFolder &parentFolder = m_folders[parent];
-        if (m_stack[top].nextChild == parentFolder.childCount) {
-            closeHandle(m_stack[top]);
-            m_stack.pop_back();
-            continue;
-        }
-        const quint32 child = parentFolder.firstChild + m_stack[top].nextChild++;
-        const bool lastChild = m_stack[top].nextChild == parentFolder.childCount;
-        std::optional<FileSystem::FolderHandle> handle;
-        if (const auto parentHandle = handleOf(top))
-            handle = m_fs.openSubfolder(*parentHandle, folderName(child));
-        // A chain of single subfolders keeps no handle open behind it.
-        if (lastChild)
-            closeHandle(m_stack[top]);
-        if (!handle) {
-            m_folders[child].listed = false;
-            continue;
-        }
-        readFolder(child, *handle);
-        yield();
-        m_stack.push_back({ child, 0, handle });
-        ++m_openHandles;
-        limitOpenHandles();
+        frontier = std::move(next);
     }
-    // Totals once, bottom up: a subfolder always comes after its parent.
-    for (size_t index = m_folders.size() - 1; index > 0; --index) {
-        SnapFolder &parent = m_folders[m_folders[index].parent];
-        parent.total += m_folders[index].total;
-        parent.totalKnown = parent.totalKnown && m_folders[index].totalKnown;
+
+    // The subtrees below the top, shared by this thread and a worker.
+    for (const quint32 index : frontier) {
+        m_top.folder(index).unit = qint32(m_units.size());
+        auto store = std::make_unique<Store>();
+        store->setUnit(m_units.size());
+        SnapFolder folder = m_top.folder(index);
+        folder.unit = -1;
+        folder.parent = 0;
+        store->addFolder(folder, m_top.folderName(index));
+        m_units.push_back(std::move(store));
+        m_unitFolders.push_back(index);
+    }
+    bool complete = true;
+    if (m_units.size() >= 2 && std::thread::hardware_concurrency() >= 2) {
+        std::future<bool> worker;
+        try {
+            worker = std::async(std::launch::async, [this] { return readUnits(false); });
+        } catch (const std::system_error &) {
+            // No thread to be had: this thread reads them all.
+        }
+        complete = readUnits(true);
+        if (worker.valid()) {
+            // The window keeps its turns while the worker finishes.
+            while (worker.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+                if (m_yield)
+                    m_yield();
+            }
+            complete = worker.get() && complete;
+        }
+    } else {
+        complete = readUnits(true);
+    }
+    closeTopHandles();
+    if (!complete || cancelled())
+        return false;
+
+    // Totals, bottom up: units first (their readers did), then the top.
+    for (quint32 index = m_top.folderCount() - 1; index > 0; --index) {
+        SnapFolder &folder = m_top.folder(index);
+        if (folder.unit >= 0) {
+            const SnapFolder &unitTop = m_units[size_t(folder.unit)]->folder(0);
+            folder.total = unitTop.total;
+            folder.totalKnown = unitTop.totalKnown;
+        }
+        SnapFolder &parent = m_top.folder(folder.parent);
+        parent.total += folder.total;
+        parent.totalKnown = parent.totalKnown && folder.totalKnown;
     }
     return true;
 }
@@ -425,6 +630,14 @@ bool Snapshot::read(const QByteArray &rootPath)
     path = QDir::cleanPath(path);
     return QFile::encodeName(path);
 }
+
+// A folder of the snapshot: its store and index there (after resolve()).
+struct FolderRef
+{
+    Store *store;
+    quint32 index;
+    [[nodiscard]] const SnapFolder &folder() const { return store->folder(index); }
+};
 
 class RowMaker
 {
@@ -455,8 +668,8 @@ private:
     }
     // Steps 1 to 6 of ScanFolder for one folder; true when its subfolders
     // are to be walked (step 7).
-    bool scanOwnFiles(quint32 folder);
-    void addFolderRow(quint32 folder, const QString &rowText);
+    bool scanOwnFiles(FolderRef folder);
+    void addFolderRow(FolderRef folder, const QString &rowText);
     [[nodiscard]] QString subfolderRowText() const;
 
     ProgramState &m_state;
@@ -471,9 +684,9 @@ private:
     QByteArray m_path; // the folder being walked, as the file system reports it
 };
 
-void RowMaker::addFolderRow(quint32 index, const QString &rowText)
+void RowMaker::addFolderRow(FolderRef ref, const QString &rowText)
 {
-    const SnapFolder &folder = m_snapshot.folder(index);
+    const SnapFolder &folder = ref.folder();
     ResultList::Properties properties = propertiesOf(folder);
     if (folder.totalKnown)
         properties.sizeBytes = folder.total;
@@ -484,24 +697,24 @@ void RowMaker::addFolderRow(quint32 index, const QString &rowText)
     m_currentItem = m_list.addFolderRow(rowText, m_path, properties, fileCount);
 }
 
-bool RowMaker::scanOwnFiles(quint32 index)
+bool RowMaker::scanOwnFiles(FolderRef ref)
 {
     // 1. A cancelled walk makes no call.
     if (cancelled())
         return false;
     // 2.-4. The folder was opened and read ahead.
     yield();
-    const SnapFolder &folder = m_snapshot.folder(index);
+    const SnapFolder &folder = ref.folder();
     bool found = false;
     yield();
     // 5.
     if (folder.listed) {
-        m_snapshot.releaseFilesBefore(folder.firstFile);
+        ref.store->releaseFilesBefore(folder.firstFile);
         for (quint32 i = folder.firstFile; i < folder.firstFile + folder.fileCount; ++i) {
             if (cancelled())
                 break;
-            const SnapFile &file = m_snapshot.file(i);
-            const QByteArrayView name = m_snapshot.fileName(file);
+            const SnapFile &file = ref.store->file(i);
+            const QByteArrayView name = ref.store->fileName(file);
             if (!m_pattern.matches(name))
                 continue;
             found = true;
@@ -509,7 +722,7 @@ bool RowMaker::scanOwnFiles(quint32 index)
             if (m_list.count() == 0) {
                 ++m_counters.FolderCount;
                 ++m_counters.SearchedFolderCount;
-                addFolderRow(index, QString::fromUtf8(m_path));
+                addFolderRow(ref, QString::fromUtf8(m_path));
             }
             const QByteArray nameBytes = QByteArray::fromRawData(name.data(), name.size());
             ResultList::Properties properties = propertiesOf(file);
@@ -548,36 +761,44 @@ QString RowMaker::subfolderRowText() const
 void RowMaker::run(const QByteArray &rootPath)
 {
     m_path = rootPath;
-    if (!scanOwnFiles(0))
+    const FolderRef root { &m_snapshot.top(), 0 };
+    if (!scanOwnFiles(root))
         return;
     // 7., with the recursion as a stack: each entry is a folder whose
     // subfolders are being walked, and the length of its path.
     struct Frame
     {
-        quint32 folder;
+        FolderRef folder;
         quint32 nextChild;
         qsizetype pathLength;
     };
-    std::vector<Frame> stack { { 0, 0, m_path.size() } };
+    std::vector<Frame> stack { { root, 0, m_path.size() } };
     while (!stack.empty()) {
         Frame &frame = stack.back();
-        const SnapFolder &folder = m_snapshot.folder(frame.folder);
+        const SnapFolder &folder = frame.folder.folder();
         if (cancelled() || frame.nextChild == folder.childCount) {
+            // A unit's top folder is done: its store is no longer needed.
+            if (frame.folder.store != &m_snapshot.top() && frame.folder.index == 0)
+                m_snapshot.release(frame.folder.store);
             stack.pop_back();
             if (!stack.empty())
                 m_path.truncate(stack.back().pathLength);
             continue;
         }
-        const quint32 child = folder.firstChild + frame.nextChild++;
+        const quint32 childIndex = folder.firstChild + frame.nextChild++;
         m_path.truncate(frame.pathLength);
         if (!m_path.endsWith('/'))
             m_path += '/';
-        m_path += m_snapshot.folderName(child);
+        m_path += frame.folder.store->folderName(childIndex);
+        const auto [store, index] = m_snapshot.resolve(frame.folder.store, childIndex);
+        const FolderRef child { store, index };
         ++m_counters.FolderCount;
         ++m_counters.SearchedFolderCount;
         addFolderRow(child, subfolderRowText());
         if (scanOwnFiles(child))
             stack.push_back({ child, 0, m_path.size() });
+        else if (child.store != &m_snapshot.top() && child.index == 0)
+            m_snapshot.release(child.store);
     }
 }
 
