@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 
 QString AviError::description() const
@@ -188,9 +189,11 @@ std::optional<AviError> Parser::parse()
         return e;
 
     // The stream's own rate is exact; the main header's frame time serves
-    // when the stream gives none.
+    // when the stream gives none. A rate too high to count in microseconds
+    // still gives a frame time.
     if (m_video.rate > 0 && m_video.scale > 0)
-        m_clip.microsecondsPerFrame = qint64(m_video.scale) * 1000000 / m_video.rate;
+        m_clip.microsecondsPerFrame
+            = std::max<qint64>(1, qint64(m_video.scale) * 1000000 / m_video.rate);
     else
         m_clip.microsecondsPerFrame = m_mainMicroseconds;
     if (m_clip.microsecondsPerFrame <= 0)

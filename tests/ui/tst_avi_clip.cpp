@@ -472,6 +472,13 @@ void TestAviClip::frameRateComesFromTheStream()
     const AviParseResult fallback = OpenAviClip(bytes);
     QVERIFY(fallback.clip);
     QCOMPARE(fallback.clip->microsecondsPerFrame, qint64(100000));
+
+    // Four billion frames a second is absurd, but not no rate at all.
+    AviWriteSpec fast = rleSpec(4, 4, false);
+    fast.rate = 0xffffffffu;
+    const AviParseResult hurried = OpenAviClip(WriteAviClip(fast, testFrames(4, 4, 2, 256)));
+    QVERIFY(hurried.clip);
+    QCOMPARE(hurried.clip->microsecondsPerFrame, qint64(1));
 }
 
 void TestAviClip::loadReadsAFileAndRefusesAMissingOne()
