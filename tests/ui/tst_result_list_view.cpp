@@ -1,0 +1,122 @@
+// The result list as the window shows it: each row in its own colour and
+// weight, check boxes in the first column, a user's tick reported by the list.
+
+#include "scan/result_list.h"
+#include "ui/result_list_delegate.h"
+#include "ui/window_fixture.h"
+
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+// Opens the delegate's style step to the test.
+class DelegateProbe : public ResultListDelegate
+{
+public:
+    QStyleOptionViewItem optionFor(const QModelIndex &index) const
+    {
+        QStyleOptionViewItem option;
+        initStyleOption(&option, index);
+        return option;
+    }
+};
+
+} // namespace
+
+class TestResultListView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void rowsShowTheirColourAndWeight_data();
+    void rowsShowTheirColourAndWeight();
+    void viewUsesTheStyleDelegate();
+    void tickInViewReachesList();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ProgramRun> m_run;
+};
+
+void TestResultListView::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    UseTemporaryPreferenceStore(*m_dir);
+    m_run = std::make_unique<ProgramRun>(m_dir->path());
+    ResultList &list = m_run->window->resultList();
+    list.addRow(QStringLiteral("plain"));
+    const int folder = list.addRow(QStringLiteral("folder"));
+    list.setRowStyle(folder, 0x123456, true);
+    const int file = list.addRow(QStringLiteral("file"));
+    list.setRowStyle(file, 0x666666, false);
+    list.setSubItem(file, 3, QStringLiteral("12"));
+    list.setSubItemStyle(file, 3, 0xff0000, true);
+    list.publishRows();
+}
+
+void TestResultListView::cleanup()
+{
+    m_run.reset();
+    m_dir.reset();
+}
+
+void TestResultListView::rowsShowTheirColourAndWeight_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QColor>("colour"); // invalid: the view's own text colour
+    QTest::newRow("plain row") << 0 << 0 << false << QColor();
+    QTest::newRow("bold folder") << 1 << 0 << true << QColor(0x12, 0x34, 0x56);
+    QTest::newRow("grey file") << 2 << 0 << false << QColor(0x66, 0x66, 0x66);
+    QTest::newRow("red bold size") << 2 << 3 << true << QColor(255, 0, 0);
+}
+
+void TestResultListView::rowsShowTheirColourAndWeight()
+{
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(bool, bold);
+    QFETCH(QColor, colour);
+    auto *view = m_run->window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    DelegateProbe probe;
+    const QModelIndex index = view->model()->index(row, column);
+    const QStyleOptionViewItem option = probe.optionFor(index);
+    QCOMPARE(option.font.bold(), bold);
+    const QColor shown = option.palette.color(QPalette::Text);
+    if (colour.isValid())
+        QCOMPARE(shown, colour);
+    else
+        QCOMPARE(shown, QStyleOptionViewItem().palette.color(QPalette::Text));
+}
+
+void TestResultListView::viewUsesTheStyleDelegate()
+{
+    auto *view = m_run->window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    QVERIFY(dynamic_cast<ResultListDelegate *>(view->itemDelegate()));
+    QCOMPARE(view->model(), &m_run->window->resultList());
+}
+
+void TestResultListView::tickInViewReachesList()
+{
+    QVERIFY(m_run->showAndActivate());
+    auto *view = m_run->window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    QSignalSpy checks(&m_run->window->resultList(), &ResultList::itemCheck);
+    const QModelIndex index = view->model()->index(1, 0);
+    const bool before = m_run->window->resultList().checked(1);
+    // The tick square sits at the left of the first column.
+    const QRect cell = view->visualRect(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(cell.left() + 10, cell.center().y()));
+    QCOMPARE(m_run->window->resultList().checked(1), !before);
+    QCOMPARE(checks.size(), 1);
+    QCOMPARE(checks[0][0].toInt(), 1);
+}
+
+QTEST_MAIN(TestResultListView)
+#include "tst_result_list_view.moc"
