@@ -11,7 +11,8 @@
 // regard to letter case; blanks around names and values do not count; lines
 // starting with ";" or "#" are comments; a line that is neither a section
 // nor holds "=" is kept and ignored. When the same key (or section) appears
-// twice, the first one counts, for reading and for writing.
+// twice, the first one counts, for reading and for writing. Quotes around a
+// value are part of it (the program writes none and strips none).
 //
 // Text is written as UTF-8 with CR LF line ends. A file that is not valid
 // UTF-8 comes from an older writer and is read as Latin-1; LF and CR LF line
