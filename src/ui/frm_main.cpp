@@ -339,6 +339,7 @@ QWidget *frm_main::buildSearchOptionsTab()
     m_ui.lblAniTest = Label(animation, QStringLiteral("lblAniTest"), {});
     SetTextColour(m_ui.lblAniTest, kAniTestRed);
     m_ui.lblAniTest->setTextFormat(Qt::PlainText);
+    m_ui.lblAniTest->setWordWrap(true); // a player's long error text shows whole
     m_ui.ani_Test = new AnimationPlayer(animation);
     m_ui.ani_Test->setObjectName(QStringLiteral("ani_Test"));
     m_ui.ani_Test->setFixedSize(Px(kAniTestWidthTwips), Px(kAniTestHeightTwips));
