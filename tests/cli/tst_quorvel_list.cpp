@@ -113,6 +113,37 @@ private slots:
         QCOMPARE(result.out, root + "/\r\n\r\n" + root + "\t4\t\t\r\nsub\t2\t\t");
     }
 
+    // Sizes follow --locale: 1536 KiB is 1,536 in English and 1.536 in German.
+    void locale()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("big"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile file(folder + QStringLiteral("/big.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(1536 * 1024));
+        file.close();
+        const QStringList sizeOnly { QStringLiteral("--text"),
+                                     QStringLiteral("--with-files"),
+                                     QStringLiteral("--set"),
+                                     QStringLiteral("bgFileTag1=False"),
+                                     QStringLiteral("--set"),
+                                     QStringLiteral("bgFileTag2=False"),
+                                     QStringLiteral("--set"),
+                                     QStringLiteral("bgFileTag3=False"),
+                                     QStringLiteral("--set"),
+                                     QStringLiteral("bgFileTag4=False"),
+                                     folder };
+        const QByteArray head = folder.toUtf8() + "/\r\n\r\n" + folder.toUtf8();
+        Run result
+            = run(sizeOnly + QStringList { QStringLiteral("--locale"), QStringLiteral("en_US") });
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, head + "\t\t1,536\t\r\n    big.bin\t\t1,536\t");
+        result
+            = run(sizeOnly + QStringList { QStringLiteral("--locale"), QStringLiteral("de_DE") });
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, head + "\t\t1.536\t\r\n    big.bin\t\t1.536\t");
+    }
+
     // The page: toggle mode by default, table mode through --set; written
     // under the given name.
     void page()
