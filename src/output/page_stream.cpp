@@ -81,9 +81,3 @@ bool PageStream::commit()
     }
     return true;
 }
-
-void PageStream::cancel()
-{
-    m_buffer.clear();
-    fail(QStringLiteral("cancelled"));
-}

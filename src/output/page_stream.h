@@ -38,8 +38,6 @@ public:
     // Writes what is left and puts the file in place. False when anything
     // failed since open(); the final name is then untouched.
     [[nodiscard]] bool commit();
-    // Drops the page: the final name is untouched.
-    void cancel();
 
     [[nodiscard]] bool failed() const { return m_failed; }
     [[nodiscard]] const QString &errorString() const { return m_error; }
