@@ -90,7 +90,8 @@ public:
             m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
             m_used = 0;
         }
-        std::memcpy(m_blocks.back().get() + m_used, name.data(), length);
+        if (length > 0)
+            std::memcpy(m_blocks.back().get() + m_used, name.data(), length);
         const quint64 offset = (quint64(m_blocks.size() - 1) << 32) | m_used;
         m_used += length;
         return offset;
@@ -807,7 +808,7 @@ void RowMaker::run(const QByteArray &rootPath)
 void ScanFolder(ProgramState &state, ResultList &list, ScanCounters &counters, int &currentItem,
                 const QString &folderPath, const QString &pattern, const ScanHooks &hooks)
 {
-    if (state.bgCancel.load())
+    if (state.bgCancel.load() || folderPath.isEmpty())
         return;
     const FileSystem &fileSystem = SharedFileSystem(state);
     const QByteArray rootPath = folderPathOf(folderPath);

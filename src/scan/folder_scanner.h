@@ -33,7 +33,8 @@ struct ScanHooks
 // every point the Part names (and while reading ahead); the rows added before
 // a cancel stay and the counters match them. The file system is
 // SharedFileSystem(state). The folder path may end in a separator ("/data/"
-// is the folder "/data"); a relative path is taken from the current folder.
+// is the folder "/data"); a relative path is taken from the current folder;
+// an empty path, like a folder that cannot be opened, adds no rows.
 //
 // The tree is read ahead into a compact snapshot (folder totals computed
 // once, bottom up), then rows are made from it. No C++ recursion: a tree of

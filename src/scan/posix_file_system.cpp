@@ -281,9 +281,10 @@ bool PosixFileSystem::readFolder(FolderHandle folder,
             const QByteArrayView nameView(name, qsizetype(std::strlen(name)));
             struct statx status {};
             if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &status) != 0) {
-                // Gone or unreadable since listed: a file without properties.
+                // Gone, or the folder may be listed but not searched: an
+                // entry without properties, a folder if the listing says so.
                 properties = {};
-                entry(EntryView { nameView, false, &properties });
+                entry(EntryView { nameView, dirent->d_type == DT_DIR, &properties });
                 continue;
             }
             bool isFolder = S_ISDIR(status.stx_mode);

@@ -94,6 +94,7 @@ private slots:
     void missingSearchFolder();
     void deepChain();
     void unopenableFolder();
+    void listableButNotSearchableFolder();
     void onlyThisDirReadPerRow();
     void wideTreeMatchesReferenceWalk_data();
     void wideTreeMatchesReferenceWalk();
@@ -481,6 +482,27 @@ void TestFolderScanner::unopenableFolder()
     QCOMPARE(skipping.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
                                              folderRow(tree.path("open")), fileRow("o.txt") }));
     tree.setPermissions(QStringLiteral("closed"), 0755);
+}
+
+void TestFolderScanner::listableButNotSearchableFolder()
+{
+    if (TreeFixture::isRoot())
+        QSKIP("permissions do not keep root out of a folder");
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QVERIFY(tree.createFile("half/x.txt", "x"));
+    QVERIFY(tree.createFile("half/inner/y.txt", "y"));
+    QVERIFY(tree.setPermissions("half", 0444)); // names can be read, nothing else
+    Scan scan(true, false);
+    scan.run(tree.root(), "*.txt");
+    tree.setPermissions("half", 0755);
+    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.path("half")), fileRow("x.txt"),
+                                         folderRow(tree.path("half/inner")) }));
+    QCOMPARE(scan.list.subItem(0, 3), QString()); // sizes below cannot be read
+    QCOMPARE(scan.list.subItem(0, 8), QStringLiteral("1"));
+    QCOMPARE(scan.list.subItem(1, 3), QString());
+    QCOMPARE(scan.list.subItem(2, 8), QString());
+    scan.verifyCountersMatchRows();
 }
 
 void TestFolderScanner::onlyThisDirReadPerRow()
