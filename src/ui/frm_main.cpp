@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -664,6 +665,10 @@ bool frm_main::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         RestoreOptions();
+    // Some window systems show a window without activating it; the options
+    // are restored once it is on screen all the same.
+    if (event->type() == QEvent::Show && !m_restored)
+        QTimer::singleShot(0, this, &frm_main::RestoreOptions);
     return QWidget::event(event);
 }
 

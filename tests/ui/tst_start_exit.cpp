@@ -26,6 +26,7 @@ private slots:
     void firstRunShowsDefaults();
     void restoreWaitsForActivation();
     void secondActivationChangesNothing();
+    void shownWithoutActivationRestores();
     void unloadSavesAndNextRunRestores();
     void exitButtonClosesAndSaves();
     void unloadClosesOtherWindows();
@@ -213,6 +214,27 @@ void TestStartExit::secondActivationChangesNothing()
     QCOMPARE(run.state.sgGridColor, QStringLiteral("abcdef"));
     QCOMPARE(recursive->isChecked(), false);
     QCOMPARE(run.state.bgRecursive, false);
+}
+
+void TestStartExit::shownWithoutActivationRestores()
+{
+    // A window system that shows the window but never activates it.
+    class SwallowActivation : public QObject
+    {
+    public:
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            return event->type() == QEvent::WindowActivate;
+        }
+    } swallow;
+    store(QStringLiteral("sgGridColor"), QStringLiteral("654321"));
+    ProgramRun run(m_dir->path());
+    run.window->installEventFilter(&swallow);
+    run.window->show();
+    QVERIFY(!run.window->restored());
+    QTRY_VERIFY(run.window->restored());
+    QCOMPARE(run.state.sgGridColor, QStringLiteral("654321"));
+    run.window->removeEventFilter(&swallow);
 }
 
 void TestStartExit::unloadSavesAndNextRunRestores()
