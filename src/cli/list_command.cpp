@@ -179,12 +179,13 @@ public:
     }
     ~ProgressLine() { finish(); }
 
-    void show(const QString &text, bool force = false)
+    // text() is only asked for when the line is due.
+    template<typename Text> void show(const Text &text, bool force = false)
     {
         if (!m_enabled || (!force && m_clock.elapsed() < kProgressIntervalMs))
             return;
         m_clock.restart();
-        const QByteArray bytes = QStringLiteral("\r%1\x1b[K").arg(text).toLocal8Bit();
+        const QByteArray bytes = QStringLiteral("\r%1\x1b[K").arg(text()).toLocal8Bit();
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
         std::fflush(stderr);
         m_shown = true;
@@ -283,16 +284,14 @@ int RunListCommand(const QStringList &arguments)
     SearchSteps steps;
     steps.browseForFolder = [&] { return folder; };
     steps.scan.onlyThisDir = [onlyThisDir] { return onlyThisDir; };
-    steps.scan.yield = [&] {
-        progress.show(QStringLiteral("scanning: %1 folders, %2 files")
-                          .arg(counters.SearchedFolderCount)
-                          .arg(counters.FileCount));
+    const auto scanned = [&] {
+        return QStringLiteral("scanned: %1 folders, %2 files")
+            .arg(counters.SearchedFolderCount)
+            .arg(counters.FileCount);
     };
+    steps.scan.yield = [&] { progress.show(scanned); };
     RunSearch(state, list, counters, currentItem, pathBoxText, patternText, steps);
-    progress.show(QStringLiteral("scanned: %1 folders, %2 files")
-                      .arg(counters.SearchedFolderCount)
-                      .arg(counters.FileCount),
-                  true);
+    progress.show(scanned, true);
 
     const bool toStandardOutput = args.output ? *args.output == QLatin1String("-") : args.text;
     QFile standardOutput;
@@ -307,7 +306,8 @@ int RunListCommand(const QStringList &arguments)
             tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
         const QString text
             = ClipboardText(list, pathBoxText, args.withFiles, tags, [&](int percent) {
-                  progress.show(QStringLiteral("writing: %1%").arg(percent), percent == 100);
+                  progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
+                                percent == 100);
               });
         progress.finish();
         const QByteArray bytes = text.toUtf8();
@@ -339,7 +339,8 @@ int RunListCommand(const QStringList &arguments)
     else if (args.output)
         request.outputPath = QDir::current().absoluteFilePath(*args.output);
     request.progress = [&](int percent) {
-        progress.show(QStringLiteral("writing: %1%").arg(percent), percent == 100);
+        progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
+                      percent == 100);
     };
     state.bgCancel = false;
     const PageResult result = GeneratePage(request);

@@ -18,6 +18,16 @@ constexpr std::array<bool, 256> makeSpecialBytes()
 }
 constexpr std::array<bool, 256> kSpecialBytes = makeSpecialBytes();
 
+// Latin-1 characters (of a QString) that cannot be copied as their byte.
+constexpr std::array<bool, 256> makeSpecialLatin1()
+{
+    std::array<bool, 256> special {};
+    for (const char c : { '&', '<', '>', '"', '\'', '\t', '\n', '\r' })
+        special[size_t(c)] = true;
+    return special;
+}
+constexpr std::array<bool, 256> kSpecialLatin1 = makeSpecialLatin1();
+
 void appendNumber(QByteArray &page, quint32 value)
 {
     char digits[10];
@@ -130,12 +140,23 @@ void appendText(QByteArray &page, QStringView text)
 {
     const qsizetype size = text.size();
     const char16_t *data = text.utf16();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = data[i];
-        if (unit < 0x80 && !kSpecialBytes[unit]) {
-            page.append(char(unit));
-            continue;
+    qsizetype i = 0;
+    while (i < size) {
+        // Copy the run of plain Latin-1 characters in one step.
+        qsizetype run = i;
+        while (run < size && data[run] < 0x100 && !kSpecialLatin1[data[run]])
+            ++run;
+        if (run > i) {
+            const qsizetype start = page.size();
+            page.resize(start + (run - i));
+            char *out = page.data() + start;
+            for (qsizetype k = i; k < run; ++k)
+                *out++ = char(data[k]);
+            i = run;
+            if (i == size)
+                break;
         }
+        const char16_t unit = data[i];
         char32_t c = unit;
         if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(data[i + 1])) {
             c = QChar::surrogateToUcs4(unit, data[i + 1]);
@@ -144,6 +165,7 @@ void appendText(QByteArray &page, QStringView text)
             c = kReplacement;
         }
         appendCodePoint(page, c);
+        ++i;
     }
 }
 
