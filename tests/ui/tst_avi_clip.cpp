@@ -477,7 +477,7 @@ void TestAviClip::frameRateComesFromTheStream()
     AviWriteSpec fast = rleSpec(4, 4, false);
     fast.rate = 0xffffffffu;
     const AviParseResult hurried = OpenAviClip(WriteAviClip(fast, testFrames(4, 4, 2, 256)));
-    QVERIFY(hurried.clip);
+    QVERIFY2(hurried.clip, qPrintable(hurried.error.description()));
     QCOMPARE(hurried.clip->microsecondsPerFrame, qint64(1));
 }
 
