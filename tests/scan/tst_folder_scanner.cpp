@@ -89,6 +89,7 @@ private slots:
     void patterns();
     void enumerationOrder();
     void linksAreNotWalked();
+    void cancelKeepsRowsAndCounters_data();
     void cancelKeepsRowsAndCounters();
     void cancelBeforeStartAddsNothing();
     void missingSearchFolder();
@@ -366,13 +367,21 @@ void TestFolderScanner::linksAreNotWalked()
     QCOMPARE(scan.list.sizeNumber(0), std::optional<double>(std::round(total / 1024.0)));
 }
 
+void TestFolderScanner::cancelKeepsRowsAndCounters_data()
+{
+    QTest::addColumn<int>("folders");
+    QTest::newRow("narrow") << 6;
+    QTest::newRow("wide (read on two threads)") << 40;
+}
+
 void TestFolderScanner::cancelKeepsRowsAndCounters()
 {
+    QFETCH(int, folders);
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    for (int folder = 0; folder < 6; ++folder)
-        for (int file = 0; file < 4; ++file)
-            QVERIFY(tree.createFile(QStringLiteral("f%1/g/file%2.txt").arg(folder).arg(file), "x"));
+    for (int folder = 0; folder < folders; ++folder)
+        for (int file = 0; file < 3; ++file)
+            QVERIFY(tree.createFile(QStringLiteral("f%1/g/file%2.txt").arg(folder, 2, 10, QLatin1Char('0')).arg(file), "x"));
     QVERIFY(tree.createFile(QStringLiteral("own.txt"), "x"));
 
     Scan full(true, false);
@@ -384,6 +393,7 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
 
     // Cancel at every yield point in turn: the rows made before stay, no
     // further row is made, and the counters match the rows.
+    int partial = 0; // cancels that stopped the walk between rows
     for (int cancelAt = 1; cancelAt <= yields; ++cancelAt) {
         Scan scan(true, false);
         int calls = 0;
@@ -394,7 +404,8 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
         scan.run(tree.root(), QStringLiteral("*.txt"));
         const QStringList rows = scan.rows();
         QVERIFY2(rows == allRows.mid(0, rows.size()), qPrintable(QString::number(cancelAt)));
-        QVERIFY(rows.size() < allRows.size() || cancelAt == yields);
+        if (!rows.isEmpty() && rows.size() < allRows.size())
+            ++partial;
         scan.verifyCountersMatchRows();
         QCOMPARE(scan.counters.SearchedFolderCount, scan.counters.FolderCount);
         float kb = 0;
@@ -403,6 +414,7 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
                 kb = float(double(kb) + 1 / 1024.0);
         QCOMPARE(scan.counters.FileKbTotal, kb);
     }
+    QVERIFY(partial > 10);
 }
 
 void TestFolderScanner::cancelBeforeStartAddsNothing()
