@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <cstring>
 
 #include <dirent.h>
+#include <fnmatch.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -201,6 +203,75 @@ QByteArray PosixFileSystem::typeCacheKey(QByteArrayView name)
     return name.sliced(start).toByteArray();
 }
 
+void PosixFileSystem::loadNameGlobs() const
+{
+    m_nameGlobs.emplace();
+    // globs2 lines: weight:type:glob[:flags]. Globs that begin with "*" are
+    // suffix rules, which the suffix key covers.
+    const QStringList files = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                        QStringLiteral("mime/globs2"));
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine().trimmed();
+            if (line.isEmpty() || line.startsWith('#'))
+                continue;
+            const QList<QByteArray> fields = line.split(':');
+            if (fields.size() < 3)
+                continue;
+            const QByteArray glob = fields[2].toLower();
+            if (glob.isEmpty() || glob.startsWith('*'))
+                continue;
+            const qsizetype wildcard = [&] {
+                for (qsizetype i = 0; i < glob.size(); ++i)
+                    if (glob[i] == '*' || glob[i] == '?' || glob[i] == '[')
+                        return i;
+                return qsizetype(-1);
+            }();
+            if (wildcard < 0) {
+                m_nameGlobs->literals.insert(glob, true);
+                m_nameGlobs->longestLiteral = std::max(m_nameGlobs->longestLiteral, glob.size());
+            } else if (wildcard > 0) {
+                m_nameGlobs->prefixes.push_back(glob.left(wildcard));
+            } else {
+                m_nameGlobs->patterns.push_back(glob);
+            }
+        }
+    }
+}
+
+bool PosixFileSystem::typeNeedsWholeName(const QByteArray &name) const
+{
+    if (!m_nameGlobs)
+        loadNameGlobs();
+    const NameGlobs &globs = *m_nameGlobs;
+    // Lower-cased on the stack: this runs for every file row.
+    constexpr qsizetype kMaxName = 256;
+    if (name.size() > kMaxName)
+        return false;
+    char lower[kMaxName];
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        lower[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+    }
+    const QByteArrayView view(lower, name.size());
+    if (name.size() <= globs.longestLiteral
+        && globs.literals.contains(QByteArray::fromRawData(lower, name.size())))
+        return true;
+    for (const QByteArray &prefix : globs.prefixes)
+        if (view.startsWith(prefix))
+            return true;
+    if (!globs.patterns.empty()) {
+        const QByteArray terminated(lower, name.size());
+        for (const QByteArray &pattern : globs.patterns)
+            if (::fnmatch(pattern.constData(), terminated.constData(), 0) == 0)
+                return true;
+    }
+    return false;
+}
+
 QString PosixFileSystem::typeDescription(const QByteArray &name, bool isFolder) const
 {
     std::lock_guard lock(m_typeMutex);
@@ -212,13 +283,27 @@ QString PosixFileSystem::typeDescription(const QByteArray &name, bool isFolder) 
         }
         return m_folderType;
     }
+    const auto lookUp = [](const QByteArray &fileName) {
+        return QMimeDatabase()
+            .mimeTypeForFile(QString::fromUtf8(fileName), QMimeDatabase::MatchExtension)
+            .comment();
+    };
+    if (typeNeedsWholeName(name)) {
+        constexpr qsizetype kMaxNamesCached = 4096;
+        const auto found = m_nameTypeCache.constFind(name);
+        if (found != m_nameTypeCache.constEnd())
+            return *found;
+        if (m_nameTypeCache.size() >= kMaxNamesCached)
+            m_nameTypeCache.clear();
+        return *m_nameTypeCache.insert(name, lookUp(name));
+    }
     const QByteArray key = typeCacheKey(name);
     const auto found = m_typeCache.constFind(key);
     if (found != m_typeCache.constEnd())
         return *found;
-    const QString type = QMimeDatabase()
-                             .mimeTypeForFile(QString::fromUtf8(name), QMimeDatabase::MatchExtension)
-                             .comment();
+    // The suffix alone, behind a neutral stem, so the cached text does not
+    // depend on which name came first.
+    const QString type = lookUp(key.startsWith('.') ? QByteArray("x") + key : key);
     m_typeCache.insert(key, type);
     return type;
 }

@@ -8,7 +8,8 @@
 
 // The real file system on POSIX (DESIGN.md, platform table): statx relative
 // to folder descriptors, enumeration in EnumerationLess order, type texts
-// from QMimeDatabase by name only (cached by suffix), birth time where the
+// from QMimeDatabase by name only (cached by suffix, except for the few names
+// the database knows as a whole), birth time where the
 // file system has one (else the status-change time), attributes R (owner may
 // not write), H (name starts with "."), S (not a regular file, folder or
 // link), never A; folders also have bit 16. A link to a file has the data of
@@ -42,7 +43,23 @@ public:
     [[nodiscard]] static QByteArray typeCacheKey(QByteArrayView name);
 
 private:
+    // Names whose type does not follow from their suffix: the MIME
+    // database's globs that are literal names (cmakelists.txt) or begin with
+    // a literal part (readme*, makefile.*), lower-cased; others that begin
+    // with a wildcard other than "*" are matched as they are.
+    struct NameGlobs
+    {
+        QHash<QByteArray, bool> literals;
+        std::vector<QByteArray> prefixes;
+        std::vector<QByteArray> patterns;
+        qsizetype longestLiteral = 0;
+    };
+    void loadNameGlobs() const;
+    [[nodiscard]] bool typeNeedsWholeName(const QByteArray &name) const;
+
     mutable std::mutex m_typeMutex;
-    mutable QHash<QByteArray, QString> m_typeCache;
+    mutable QHash<QByteArray, QString> m_typeCache; // by typeCacheKey
+    mutable QHash<QByteArray, QString> m_nameTypeCache; // by whole name, bounded
+    mutable std::optional<NameGlobs> m_nameGlobs;
     mutable QString m_folderType;
 };

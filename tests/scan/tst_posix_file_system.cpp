@@ -156,8 +156,13 @@ private slots:
         QCOMPARE(PosixFileSystem::typeCacheKey("Makefile"), QByteArray("Makefile"));
         QCOMPARE(PosixFileSystem::typeCacheKey(".bashrc"), QByteArray(".bashrc"));
         PosixFileSystem fs;
-        for (const char *name : { "x.tar.gz", "y.tar.gz", "a.txt", "b.txt", "c.C", "d.c", "README", "z.pdf" })
+        // Names the database knows as a whole keep their own type, and the
+        // cached suffix type does not depend on which name came first.
+        for (const char *name : { "CMakeLists.txt", "x.tar.gz", "y.tar.gz", "a.txt", "b.txt", "c.C",
+                                  "d.c", "README", "README.md", "Makefile", "makefile.am",
+                                  "meson.build", "z.pdf", "notes.TXT" })
             QCOMPARE(fs.typeDescription(name, false), mimeComment(name));
+        QVERIFY(fs.typeDescription("CMakeLists.txt", false) != fs.typeDescription("a.txt", false));
     }
 
     void existence()
