@@ -220,6 +220,9 @@ void TestAviWindow::infoButtonOpensTheInfoWindowModally()
             QVERIFY(info);
             QCOMPARE(info->windowTitle(), QStringLiteral("Information"));
             QCOMPARE(info->parentWidget(), m_run->window.get());
+            // The main window takes no input while it is open.
+            QVERIFY(info->windowModality() != Qt::NonModal);
+            QCOMPARE(QGuiApplication::modalWindow(), info->windowHandle());
             seen.append(info);
             texts.append(info->creditText());
             info->closeButton()->click();
