@@ -44,8 +44,7 @@ constexpr int kEntriesPerYield = 4096;
 
 // Append-only storage in fixed blocks whose leading blocks can be released
 // once their items are no longer needed.
-template<typename T, size_t kBlock>
-class BlockStore
+template<typename T, size_t kBlock> class BlockStore
 {
 public:
     [[nodiscard]] size_t size() const { return m_size; }
@@ -85,7 +84,8 @@ public:
     {
         const quint64 length = quint64(name.size());
         if (m_blocks.empty() || m_used + length > m_capacity) {
-            const quint64 next = m_blocks.empty() ? kFirstBlockSize : std::min(kMaxBlockSize, m_capacity * 2);
+            const quint64 next
+                = m_blocks.empty() ? kFirstBlockSize : std::min(kMaxBlockSize, m_capacity * 2);
             m_capacity = std::max(next, length);
             m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
             m_used = 0;
@@ -297,7 +297,8 @@ void Store::readFolder(const FileSystem &fs, quint32 index, FileSystem::FolderHa
     const auto nameIn = [scratch](const auto &item) {
         return QByteArrayView(scratch + item.name, qsizetype(item.nameLength));
     };
-    const auto byName = [&](const auto &a, const auto &b) { return EnumerationLess(nameIn(a), nameIn(b)); };
+    const auto byName
+        = [&](const auto &a, const auto &b) { return EnumerationLess(nameIn(a), nameIn(b)); };
     std::sort(m_pendingFiles.begin(), m_pendingFiles.end(), byName);
     std::sort(m_pendingFolders.begin(), m_pendingFolders.end(), byName);
 
@@ -326,8 +327,7 @@ public:
         , m_cancel(cancel)
         , m_yield(yield)
         , m_store(store)
-    {
-    }
+    { }
     // False when cancelled.
     bool read(FileSystem::FolderHandle top);
 
@@ -379,8 +379,8 @@ std::optional<FileSystem::FolderHandle> SubtreeReader::handleOf(size_t frame)
         --from;
     std::optional<FileSystem::FolderHandle> current = m_stack[from].handle;
     for (size_t i = from + 1; current && i <= frame; ++i) {
-        const std::optional<FileSystem::FolderHandle> next =
-            m_fs.openSubfolder(*current, m_store.folderName(m_stack[i].folder));
+        const std::optional<FileSystem::FolderHandle> next
+            = m_fs.openSubfolder(*current, m_store.folderName(m_stack[i].folder));
         if (i > from + 1)
             m_fs.closeFolder(*current);
         current = next;
@@ -449,8 +449,7 @@ public:
         : m_fs(fileSystem)
         , m_cancel(cancel)
         , m_yield(yield)
-    {
-    }
+    { }
     ~Snapshot() { closeTopHandles(); }
 
     // Reads the whole tree below rootPath; false when cancelled.
@@ -491,7 +490,8 @@ private:
     const std::atomic<bool> &m_cancel;
     const std::function<void()> &m_yield;
     Store m_top;
-    std::vector<std::pair<quint32, FileSystem::FolderHandle>> m_topHandles; // top folders read, open
+    std::vector<std::pair<quint32, FileSystem::FolderHandle>>
+        m_topHandles; // top folders read, open
     std::vector<quint32> m_unitFolders; // top-store index of each unit's folder
     std::vector<std::unique_ptr<Store>> m_units;
     std::atomic<size_t> m_nextUnit { 0 };
@@ -516,8 +516,9 @@ bool Snapshot::readUnits(bool mainThread)
         for (const auto &[topIndex, handle] : m_topHandles)
             if (topIndex == folder.parent)
                 parentHandle = handle;
-        const std::optional<FileSystem::FolderHandle> handle =
-            parentHandle ? m_fs.openSubfolder(*parentHandle, m_top.folderName(index)) : std::nullopt;
+        const std::optional<FileSystem::FolderHandle> handle = parentHandle
+            ? m_fs.openSubfolder(*parentHandle, m_top.folderName(index))
+            : std::nullopt;
         if (!handle)
             continue; // not listed: the unit's folder keeps listed == false
         SubtreeReader reader(m_fs, m_cancel, mainThread ? m_yield : kNoYield, store);
@@ -545,8 +546,8 @@ bool Snapshot::read(const QByteArray &rootPath)
     std::vector<quint32> frontier;
     for (quint32 c = 0; c < m_top.folder(0).childCount; ++c)
         frontier.push_back(m_top.folder(0).firstChild + c);
-    for (int level = 1; level < kMaxTopLevels && !frontier.empty() && frontier.size() < kWantedUnits;
-         ++level) {
+    for (int level = 1;
+         level < kMaxTopLevels && !frontier.empty() && frontier.size() < kWantedUnits; ++level) {
         std::vector<quint32> next;
         for (const quint32 index : frontier) {
             if (cancelled())
@@ -655,13 +656,15 @@ public:
         , m_fs(fileSystem)
         , m_snapshot(snapshot)
         , m_folderType(fileSystem.typeDescription(QByteArray(), true))
-    {
-    }
+    { }
 
     void run(const QByteArray &rootPath);
 
 private:
-    [[nodiscard]] bool cancelled() const { return m_state.bgCancel.load(std::memory_order_relaxed); }
+    [[nodiscard]] bool cancelled() const
+    {
+        return m_state.bgCancel.load(std::memory_order_relaxed);
+    }
     void yield() const
     {
         if (m_hooks.yield)

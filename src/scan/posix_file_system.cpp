@@ -15,8 +15,8 @@
 #include <cstring>
 
 #include <dirent.h>
-#include <fnmatch.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -28,8 +28,8 @@ constexpr qint64 kHidden = 2;
 constexpr qint64 kSystem = 4;
 constexpr qint64 kDirectory = 16;
 
-constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_CTIME
-    | STATX_BTIME;
+constexpr unsigned kStatxMask
+    = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
 
 // A name as a NUL-terminated C string without an allocation for the usual
 // lengths.
@@ -122,14 +122,18 @@ PosixFileSystem::~PosixFileSystem() = default;
 
 bool PosixFileSystem::fileExists(const QString &path) const
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &status) == 0
         && !S_ISDIR(status.st_mode);
 }
 
 bool PosixFileSystem::folderExists(const QString &path) const
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &status) == 0
         && S_ISDIR(status.st_mode);
 }
@@ -161,7 +165,8 @@ std::optional<FileSystem::Listing> PosixFileSystem::listFolder(const QByteArray 
     closeFolder(*folder);
     if (!read)
         return std::nullopt;
-    const auto byName = [](const Entry &a, const Entry &b) { return EnumerationLess(a.name, b.name); };
+    const auto byName
+        = [](const Entry &a, const Entry &b) { return EnumerationLess(a.name, b.name); };
     std::sort(listing.files.begin(), listing.files.end(), byName);
     std::sort(listing.subfolders.begin(), listing.subfolders.end(), byName);
     return listing;
@@ -181,7 +186,9 @@ std::optional<FileSystem::Drive> PosixFileSystem::drive(const QString &path) con
         drive.totalBytes = storage.bytesTotal();
     if (storage.bytesAvailable() >= 0)
         drive.freeBytes = storage.bytesAvailable();
-    struct statvfs volume {};
+    struct statvfs volume
+    {
+    };
     if (::statvfs(QFile::encodeName(path).constData(), &volume) == 0)
         drive.serialNumber = qint32(quint32(volume.f_fsid & 0xffffffffu));
     return drive;
@@ -277,7 +284,8 @@ QString PosixFileSystem::typeDescription(const QByteArray &name, bool isFolder) 
     std::lock_guard lock(m_typeMutex);
     if (isFolder) {
         if (m_folderType.isNull()) {
-            m_folderType = QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
+            m_folderType
+                = QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
             if (m_folderType.isNull())
                 m_folderType = QLatin1String("");
         }
@@ -308,8 +316,8 @@ QString PosixFileSystem::typeDescription(const QByteArray &name, bool isFolder) 
     return type;
 }
 
-std::optional<FileSystem::FolderHandle> PosixFileSystem::openFolder(const QByteArray &path,
-                                                                    ResultList::Properties *own) const
+std::optional<FileSystem::FolderHandle>
+PosixFileSystem::openFolder(const QByteArray &path, ResultList::Properties *own) const
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -318,7 +326,9 @@ std::optional<FileSystem::FolderHandle> PosixFileSystem::openFolder(const QByteA
         return std::nullopt;
     if (own) {
         *own = {};
-        struct statx status {};
+        struct statx status
+        {
+        };
         if (::statx(fd, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, kStatxMask, &status) == 0) {
             fillProperties(status, lastComponent(path), *own);
             own->sizeBytes.reset();
@@ -331,8 +341,8 @@ std::optional<FileSystem::FolderHandle> PosixFileSystem::openSubfolder(FolderHan
                                                                        QByteArrayView name) const
 {
     const CName cname(name);
-    const int fd = ::openat(int(parent), cname.get(),
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd
+        = ::openat(int(parent), cname.get(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     return FolderHandle(fd);
@@ -346,7 +356,8 @@ bool PosixFileSystem::readFolder(FolderHandle folder,
         return false;
     // getdents64 straight into a buffer large enough for most folders in one call.
     constexpr size_t kBufferSize = 64 * 1024;
-    thread_local const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    thread_local const std::unique_ptr<char[]> buffer
+        = std::make_unique_for_overwrite<char[]>(kBufferSize);
     ResultList::Properties properties;
     for (;;) {
         const ssize_t got = ::getdents64(fd, buffer.get(), kBufferSize);
@@ -364,8 +375,11 @@ bool PosixFileSystem::readFolder(FolderHandle folder,
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
             const QByteArrayView nameView(name, qsizetype(std::strlen(name)));
-            struct statx status {};
-            if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &status) != 0) {
+            struct statx status
+            {
+            };
+            if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &status)
+                != 0) {
                 // Gone, or the folder may be listed but not searched: an
                 // entry without properties, a folder if the listing says so.
                 properties = {};
@@ -376,7 +390,9 @@ bool PosixFileSystem::readFolder(FolderHandle folder,
             if (S_ISLNK(status.stx_mode)) {
                 // A link to a file is the file it points to; a link to a
                 // folder and a dangling link keep their own data.
-                struct statx target {};
+                struct statx target
+                {
+                };
                 if (::statx(fd, name, AT_NO_AUTOMOUNT, kStatxMask, &target) == 0
                     && !S_ISDIR(target.stx_mode))
                     status = target;

@@ -9,7 +9,8 @@ struct ProgressGeometry
 {
     int left = 1;
     int top = 1;
-    int barEnd = 0; // x of the bar's end: floor(value / (scale / width)); 0 when that is not a number
+    int barEnd
+        = 0; // x of the bar's end: floor(value / (scale / width)); 0 when that is not a number
     int bottom = 0; // the box's height
     int textX = 30;
     int textY = -30;

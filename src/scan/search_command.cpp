@@ -27,8 +27,7 @@ QString ItemCountText(qint64 rows)
 
 namespace {
 
-template<typename F, typename... Args>
-void call(const F &step, Args &&...args)
+template<typename F, typename... Args> void call(const F &step, Args &&...args)
 {
     if (step)
         step(std::forward<Args>(args)...);

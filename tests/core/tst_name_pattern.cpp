@@ -17,7 +17,8 @@ private slots:
         QTest::addColumn<bool>("matches");
 
         const auto row = [](const char *pattern, const char *name, bool matches) {
-            QTest::addRow("%s ~ %s", pattern, name) << QString::fromUtf8(pattern) << QString::fromUtf8(name) << matches;
+            QTest::addRow("%s ~ %s", pattern, name)
+                << QString::fromUtf8(pattern) << QString::fromUtf8(name) << matches;
         };
         // The tail rule: the last N characters, N the pattern's length.
         row("txt", "a.txt", true);

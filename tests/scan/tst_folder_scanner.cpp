@@ -67,8 +67,14 @@ struct Scan
     }
 };
 
-QString folderRow(const QString &text) { return text + QStringLiteral("|FOLDER"); }
-QString fileRow(const QString &name) { return QStringLiteral("    ") + name + QStringLiteral("|FILE"); }
+QString folderRow(const QString &text)
+{
+    return text + QStringLiteral("|FOLDER");
+}
+QString fileRow(const QString &name)
+{
+    return QStringLiteral("    ") + name + QStringLiteral("|FILE");
+}
 
 } // namespace
 
@@ -119,26 +125,27 @@ void TestFolderScanner::workedExample_data()
     QTest::addColumn<qint64>("folderCount");
     QTest::addColumn<qint64>("searchedFolderCount");
 
-    QTest::newRow("skip-empty on") << true << false
-                                   << QStringList { folderRow("ROOT"), fileRow("a.txt"),
-                                                    folderRow("ROOT/sub1"), fileRow("c.txt"),
-                                                    folderRow("ROOT/sub2/deep"), fileRow("d.txt") }
-                                   << qint64(4) << qint64(5);
-    QTest::newRow("skip-empty off") << false << false
-                                    << QStringList { folderRow("ROOT"), fileRow("a.txt"),
-                                                     folderRow("ROOT/sub1"), fileRow("c.txt"),
-                                                     folderRow("ROOT/sub2"), folderRow("ROOT/sub2/deep"),
-                                                     fileRow("d.txt") }
-                                    << qint64(5) << qint64(5);
+    QTest::newRow("skip-empty on")
+        << true << false << QStringList { folderRow("ROOT"),           fileRow("a.txt"),
+                                          folderRow("ROOT/sub1"),      fileRow("c.txt"),
+                                          folderRow("ROOT/sub2/deep"), fileRow("d.txt") }
+        << qint64(4) << qint64(5);
+    QTest::newRow("skip-empty off")
+        << false << false
+        << QStringList { folderRow("ROOT"), fileRow("a.txt"),       folderRow("ROOT/sub1"),
+                         fileRow("c.txt"),  folderRow("ROOT/sub2"), folderRow("ROOT/sub2/deep"),
+                         fileRow("d.txt") }
+        << qint64(5) << qint64(5);
     QTest::newRow("only this dir, skip-empty on")
         << true << true
-        << QStringList { folderRow("ROOT"), fileRow("a.txt"), folderRow("sub1"), fileRow("c.txt"),
-                         folderRow(" + sub2/deep"), fileRow("d.txt") }
+        << QStringList { folderRow("ROOT"), fileRow("a.txt"),          folderRow("sub1"),
+                         fileRow("c.txt"),  folderRow(" + sub2/deep"), fileRow("d.txt") }
         << qint64(4) << qint64(5);
     QTest::newRow("only this dir, skip-empty off")
         << false << true
-        << QStringList { folderRow("ROOT"), fileRow("a.txt"), folderRow("sub1"), fileRow("c.txt"),
-                         folderRow("sub2"), folderRow(" + sub2/deep"), fileRow("d.txt") }
+        << QStringList { folderRow("ROOT"), fileRow("a.txt"),  folderRow("sub1"),
+                         fileRow("c.txt"),  folderRow("sub2"), folderRow(" + sub2/deep"),
+                         fileRow("d.txt") }
         << qint64(5) << qint64(5);
 }
 
@@ -183,7 +190,8 @@ void TestFolderScanner::workedExampleRowContents()
     // The search folder's row.
     QCOMPARE(list.subItem(0, 1), tree.root());
     QCOMPARE(list.subItem(0, 2), QStringLiteral("FOLDER"));
-    QCOMPARE(list.sizeNumber(0), std::optional<double>(std::round((512.0 + 2048 + 100 + 1536) / 1024)));
+    QCOMPARE(list.sizeNumber(0),
+             std::optional<double>(std::round((512.0 + 2048 + 100 + 1536) / 1024)));
     QCOMPARE(list.subItem(0, 8), QStringLiteral("2")); // a.txt and b.doc, matching or not
     QVERIFY(!list.subItem(0, 4).isEmpty()); // the folder type
     QVERIFY(!list.subItem(0, 5).isEmpty());
@@ -196,7 +204,10 @@ void TestFolderScanner::workedExampleRowContents()
     QCOMPARE(list.subItem(1, 1), tree.root() + u'/');
     QCOMPARE(list.subItem(1, 2), QStringLiteral("FILE"));
     QCOMPARE(list.subItem(1, 3), QStringLiteral("1")); // 512 bytes
-    QCOMPARE(list.subItem(1, 4), QMimeDatabase().mimeTypeForFile(QStringLiteral("a.txt"), QMimeDatabase::MatchExtension).comment());
+    QCOMPARE(list.subItem(1, 4),
+             QMimeDatabase()
+                 .mimeTypeForFile(QStringLiteral("a.txt"), QMimeDatabase::MatchExtension)
+                 .comment());
     QCOMPARE(list.subItem(1, 6), DateTextFormatter(list.locale()).format(modified.toLocalTime()));
     QCOMPARE(list.subItem(1, 7), QStringLiteral("R"));
     QCOMPARE(list.nameBytes(1), QByteArray("a.txt"));
@@ -226,7 +237,8 @@ void TestFolderScanner::folderSizeCountsAllFilesBelow()
         scan.run(tree.root(), QStringLiteral("*.txt"));
         QVERIFY(scan.list.count() >= 2);
         QCOMPARE(scan.list.sizeNumber(0),
-                 std::optional<double>(std::round((1024.0 + 10 * 1024 + 100 * 1024 + (qint64(5) << 30)) / 1024)));
+                 std::optional<double>(
+                     std::round((1024.0 + 10 * 1024 + 100 * 1024 + (qint64(5) << 30)) / 1024)));
     }
 }
 
@@ -237,7 +249,8 @@ void TestFolderScanner::nonRecursive()
     makeWorkedExample(tree);
     Scan scan(false, false);
     scan.run(tree.root(), QStringLiteral("*.txt"));
-    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")) }));
+    QCOMPARE(scan.rows(),
+             (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")) }));
     QVERIFY(scan.list.rowBold(0));
     QCOMPARE(scan.counters.FileCount, qint64(1));
     QCOMPARE(scan.counters.FolderCount, qint64(2));
@@ -260,10 +273,9 @@ void TestFolderScanner::searchFolderWithoutOwnMatches_data()
 {
     QTest::addColumn<bool>("skipEmpty");
     QTest::addColumn<QStringList>("rows");
-    QTest::newRow("skip-empty off") << false
-                                    << QStringList { folderRow("ROOT/a"), folderRow("ROOT/a/x"),
-                                                     fileRow("hit.txt"), folderRow("ROOT/b"),
-                                                     fileRow("b.txt"), folderRow("ROOT/c") };
+    QTest::newRow("skip-empty off")
+        << false << QStringList { folderRow("ROOT/a"), folderRow("ROOT/a/x"), fileRow("hit.txt"),
+                                  folderRow("ROOT/b"), fileRow("b.txt"),      folderRow("ROOT/c") };
     QTest::newRow("skip-empty on") << true
                                    << QStringList { folderRow("ROOT/a/x"), fileRow("hit.txt"),
                                                     folderRow("ROOT/b"), fileRow("b.txt") };
@@ -293,8 +305,8 @@ void TestFolderScanner::patterns_data()
     QTest::addColumn<QString>("patternBox");
     QTest::addColumn<QStringList>("matching");
     // In enumeration order: upper-cased, ties by the exact name.
-    const QStringList all { "a.htm", "a.html", "a.tbt", "A.TXT", "a.txt", "htm", "html",
-                            "notatxt", "x.gz", "x.tar.gz" };
+    const QStringList all { "a.htm", "a.html", "a.tbt",   "A.TXT", "a.txt",
+                            "htm",   "html",   "notatxt", "x.gz",  "x.tar.gz" };
     QTest::newRow("*.*") << "*.*" << all;
     QTest::newRow("*.txt") << "*.txt" << QStringList { "A.TXT", "a.txt", "notatxt" };
     QTest::newRow("t?t") << "t?t" << QStringList { "a.tbt", "A.TXT", "a.txt", "notatxt" };
@@ -311,8 +323,8 @@ void TestFolderScanner::patterns()
     QFETCH(QStringList, matching);
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    for (const char *name : { "A.TXT", "a.htm", "a.html", "a.tbt", "a.txt", "htm", "html", "notatxt",
-                              "x.gz", "x.tar.gz" })
+    for (const char *name : { "A.TXT", "a.htm", "a.html", "a.tbt", "a.txt", "htm", "html",
+                              "notatxt", "x.gz", "x.tar.gz" })
         QVERIFY(tree.createFile(QString::fromLatin1(name)));
     Scan scan(false, false);
     scan.run(tree.root(), patternBox);
@@ -381,7 +393,9 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
     QVERIFY(tree.isValid());
     for (int folder = 0; folder < folders; ++folder)
         for (int file = 0; file < 3; ++file)
-            QVERIFY(tree.createFile(QStringLiteral("f%1/g/file%2.txt").arg(folder, 2, 10, QLatin1Char('0')).arg(file), "x"));
+            QVERIFY(tree.createFile(
+                QStringLiteral("f%1/g/file%2.txt").arg(folder, 2, 10, QLatin1Char('0')).arg(file),
+                "x"));
     QVERIFY(tree.createFile(QStringLiteral("own.txt"), "x"));
 
     Scan full(true, false);
@@ -447,7 +461,8 @@ void TestFolderScanner::deepChain()
     TreeFixture tree;
     QVERIFY(tree.isValid());
     QVERIFY(tree.createFile(QStringLiteral("top.txt"), "top"));
-    const QString deepest = tree.createChain(QString(), kDepth, QStringLiteral("d"), QStringLiteral("bottom.txt"));
+    const QString deepest
+        = tree.createChain(QString(), kDepth, QStringLiteral("d"), QStringLiteral("bottom.txt"));
     QVERIFY(!deepest.isEmpty());
     Scan scan(true, true);
     scan.run(tree.root(), QStringLiteral("*.txt"));
@@ -482,17 +497,19 @@ void TestFolderScanner::unopenableFolder()
     QVERIFY(tree.setPermissions(QStringLiteral("closed"), 0));
     Scan scan(true, false);
     scan.run(tree.root(), QStringLiteral("*.txt"));
-    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
-                                         folderRow(tree.path("closed")), folderRow(tree.path("open")),
-                                         fileRow("o.txt") }));
+    QCOMPARE(
+        scan.rows(),
+        (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("closed")),
+                       folderRow(tree.path("open")), fileRow("o.txt") }));
     QCOMPARE(scan.list.subItem(0, 3), QString()); // a folder below could not be read
     QCOMPARE(scan.list.subItem(2, 3), QString());
     QCOMPARE(scan.list.subItem(2, 8), QString());
     QCOMPARE(scan.list.subItem(3, 3), QStringLiteral("0"));
     Scan skipping(true, true);
     skipping.run(tree.root(), QStringLiteral("*.txt"));
-    QCOMPARE(skipping.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
-                                             folderRow(tree.path("open")), fileRow("o.txt") }));
+    QCOMPARE(skipping.rows(),
+             (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("open")),
+                            fileRow("o.txt") }));
     tree.setPermissions(QStringLiteral("closed"), 0755);
 }
 
@@ -508,8 +525,9 @@ void TestFolderScanner::listableButNotSearchableFolder()
     Scan scan(true, false);
     scan.run(tree.root(), "*.txt");
     tree.setPermissions("half", 0755);
-    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.path("half")), fileRow("x.txt"),
-                                         folderRow(tree.path("half/inner")) }));
+    QCOMPARE(scan.rows(),
+             (QStringList { folderRow(tree.path("half")), fileRow("x.txt"),
+                            folderRow(tree.path("half/inner")) }));
     QCOMPARE(scan.list.subItem(0, 3), QString()); // sizes below cannot be read
     QCOMPARE(scan.list.subItem(0, 8), QStringLiteral("1"));
     QCOMPARE(scan.list.subItem(1, 3), QString());
@@ -529,10 +547,10 @@ void TestFolderScanner::onlyThisDirReadPerRow()
             scan.onlyThisDir = true;
     };
     scan.run(tree.root(), QStringLiteral("*.txt"));
-    QCOMPARE(scan.rows(), (QStringList { folderRow(tree.root()), fileRow("a.txt"),
-                                         folderRow(tree.path("sub1")), fileRow("c.txt"),
-                                         folderRow("sub2"), folderRow(" + sub2/deep"),
-                                         fileRow("d.txt") }));
+    QCOMPARE(scan.rows(),
+             (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("sub1")),
+                            fileRow("c.txt"), folderRow("sub2"), folderRow(" + sub2/deep"),
+                            fileRow("d.txt") }));
 }
 
 namespace {
@@ -589,7 +607,8 @@ struct ReferenceWalk
                     ++searched;
                     addFolder(QString::fromUtf8(path), path);
                 }
-                rows << "    " + name + "|FILE|" + QString::number(*file.properties.sizeBytes) + u'|';
+                rows << "    " + name + "|FILE|" + QString::number(*file.properties.sizeBytes)
+                        + u'|';
             }
         }
         if (!found && skipEmpty && !rows.isEmpty() && rows.last().contains("|FOLDER|")) {
@@ -647,8 +666,13 @@ void TestFolderScanner::wideTreeMatchesReferenceWalk()
         const QString topName = QString("%1Top%2").arg(top % 2 ? "a" : "B").arg(top);
         for (int sub = 0; sub < top % 4; ++sub) {
             for (int file = 0; file < (top + sub) % 3; ++file) {
-                const QString name = QString("%1/s%2/f%3.%4").arg(topName).arg(sub).arg(file).arg(file % 2 ? "txt" : "doc");
-                QVERIFY(tree.createFileOfSize(name, (top * 7919 + sub * 104729 + file * 1299709) % 300000));
+                const QString name = QString("%1/s%2/f%3.%4")
+                                         .arg(topName)
+                                         .arg(sub)
+                                         .arg(file)
+                                         .arg(file % 2 ? "txt" : "doc");
+                QVERIFY(tree.createFileOfSize(
+                    name, (top * 7919 + sub * 104729 + file * 1299709) % 300000));
             }
             if (sub == 2)
                 QVERIFY(tree.createFile(topName + "/s2/deeper/d.txt", "d"));

@@ -47,14 +47,22 @@ private slots:
         QTest::addColumn<QString>("after");
         // The folder was unchecked: its files are inverted one by one, up
         // to the next folder row.
-        QTest::newRow("all checked") << "FfffFff" << "0111111" << 0 << "0000111";
-        QTest::newRow("inverted, not set") << "FfffFff" << "0101111" << 0 << "0010111";
-        QTest::newRow("checked again") << "FfffFff" << "1000111" << 0 << "1111111";
-        QTest::newRow("second folder") << "FfFff" << "11011" << 2 << "11000";
-        QTest::newRow("folder then folder") << "FFff" << "0111" << 0 << "0111";
-        QTest::newRow("last row") << "Fff" << "110" << 2 << "110";
-        QTest::newRow("last row is a folder") << "FfF" << "110" << 2 << "110";
-        QTest::newRow("file row") << "Fff" << "101" << 1 << "101";
+        QTest::newRow("all checked") << "FfffFff"
+                                     << "0111111" << 0 << "0000111";
+        QTest::newRow("inverted, not set") << "FfffFff"
+                                           << "0101111" << 0 << "0010111";
+        QTest::newRow("checked again") << "FfffFff"
+                                       << "1000111" << 0 << "1111111";
+        QTest::newRow("second folder") << "FfFff"
+                                       << "11011" << 2 << "11000";
+        QTest::newRow("folder then folder") << "FFff"
+                                            << "0111" << 0 << "0111";
+        QTest::newRow("last row") << "Fff"
+                                  << "110" << 2 << "110";
+        QTest::newRow("last row is a folder") << "FfF"
+                                              << "110" << 2 << "110";
+        QTest::newRow("file row") << "Fff"
+                                  << "101" << 1 << "101";
     }
 
     void itemCheck()

@@ -29,7 +29,9 @@ const FileSystem::Entry *find(const std::vector<FileSystem::Entry> &entries, con
 
 QString mimeComment(const char *name)
 {
-    return QMimeDatabase().mimeTypeForFile(QString::fromUtf8(name), QMimeDatabase::MatchExtension).comment();
+    return QMimeDatabase()
+        .mimeTypeForFile(QString::fromUtf8(name), QMimeDatabase::MatchExtension)
+        .comment();
 }
 
 } // namespace
@@ -76,12 +78,13 @@ private slots:
         QVERIFY(tree.createFile(QByteArray("bad\xff.txt"), "b"));
 
         PosixFileSystem fs;
-        const std::optional<FileSystem::Listing> listing = fs.listFolder(QFile::encodeName(tree.root()));
+        const std::optional<FileSystem::Listing> listing
+            = fs.listFolder(QFile::encodeName(tree.root()));
         QVERIFY(listing);
         QCOMPARE(names(listing->files),
-                 (QStringList { ".hidden", "alpha.html", QString::fromUtf8("bad\xff.txt"), "dangling",
-                                "loop1", "loop2", "pipe", "readonly.txt", "sparse.bin", "tofile.lnk",
-                                "tofolder", "Zeta.txt", "_under.txt" }));
+                 (QStringList { ".hidden", "alpha.html", QString::fromUtf8("bad\xff.txt"),
+                                "dangling", "loop1", "loop2", "pipe", "readonly.txt", "sparse.bin",
+                                "tofile.lnk", "tofolder", "Zeta.txt", "_under.txt" }));
         QCOMPARE(names(listing->subfolders), (QStringList { "another", "Sub" }));
 
         const auto *zeta = find(listing->files, "Zeta.txt");
@@ -95,16 +98,19 @@ private slots:
         QVERIFY(!zeta->properties.type.isEmpty());
 
         QCOMPARE(find(listing->files, ".hidden")->properties.attributes, std::optional<qint64>(2));
-        QCOMPARE(find(listing->files, "readonly.txt")->properties.attributes, std::optional<qint64>(1));
+        QCOMPARE(find(listing->files, "readonly.txt")->properties.attributes,
+                 std::optional<qint64>(1));
         QCOMPARE(find(listing->files, "pipe")->properties.attributes, std::optional<qint64>(4));
-        QCOMPARE(find(listing->files, "sparse.bin")->properties.sizeBytes, std::optional<qint64>(qint64(3) << 30));
+        QCOMPARE(find(listing->files, "sparse.bin")->properties.sizeBytes,
+                 std::optional<qint64>(qint64(3) << 30));
         QCOMPARE(find(listing->files, "alpha.html")->properties.type, mimeComment("alpha.html"));
 
         // A link to a file: the file's data; to a folder: a file with its
         // own data; dangling and looping links: their own data.
         const auto *toFile = find(listing->files, "tofile.lnk");
         QCOMPARE(toFile->properties.sizeBytes, std::optional<qint64>(2000));
-        QCOMPARE(toFile->properties.modifiedSecs, std::optional<qint64>(modified.toSecsSinceEpoch()));
+        QCOMPARE(toFile->properties.modifiedSecs,
+                 std::optional<qint64>(modified.toSecsSinceEpoch()));
         const auto *toFolder = find(listing->files, "tofolder");
         QVERIFY(!toFolder->isFolder);
         QCOMPARE(toFolder->properties.sizeBytes, std::optional<qint64>(3)); // "Sub"
@@ -116,7 +122,8 @@ private slots:
         QVERIFY(sub && sub->isFolder);
         QCOMPARE(sub->properties.attributes, std::optional<qint64>(16));
         QCOMPARE(sub->properties.type, fs.typeDescription({}, true));
-        QCOMPARE(sub->properties.type, QMimeDatabase().mimeTypeForName("inode/directory").comment());
+        QCOMPARE(sub->properties.type,
+                 QMimeDatabase().mimeTypeForName("inode/directory").comment());
         QVERIFY(!sub->properties.sizeBytes); // one folder only: its tree is not summed here
 
         QVERIFY(!fs.listFolder(QFile::encodeName(tree.path("missing"))));
@@ -158,9 +165,9 @@ private slots:
         PosixFileSystem fs;
         // Names the database knows as a whole keep their own type, and the
         // cached suffix type does not depend on which name came first.
-        for (const char *name : { "CMakeLists.txt", "x.tar.gz", "y.tar.gz", "a.txt", "b.txt", "c.C",
-                                  "d.c", "README", "README.md", "Makefile", "makefile.am",
-                                  "meson.build", "z.pdf", "notes.TXT" })
+        for (const char *name :
+             { "CMakeLists.txt", "x.tar.gz", "y.tar.gz", "a.txt", "b.txt", "c.C", "d.c", "README",
+               "README.md", "Makefile", "makefile.am", "meson.build", "z.pdf", "notes.TXT" })
             QCOMPARE(fs.typeDescription(name, false), mimeComment(name));
         QVERIFY(fs.typeDescription("CMakeLists.txt", false) != fs.typeDescription("a.txt", false));
     }
@@ -219,7 +226,8 @@ private slots:
         QVERIFY(!fs.listFolder(QFile::encodeName(tree.path("closed"))));
         const auto listing = fs.listFolder(QFile::encodeName(tree.root()));
         QVERIFY(listing);
-        QCOMPARE(find(listing->subfolders, "closed")->properties.attributes, std::optional<qint64>(1 | 16));
+        QCOMPARE(find(listing->subfolders, "closed")->properties.attributes,
+                 std::optional<qint64>(1 | 16));
         tree.setPermissions("closed", 0755);
     }
 };

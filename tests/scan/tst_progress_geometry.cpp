@@ -22,7 +22,8 @@ private slots:
         QTest::newRow("rounded down") << 333 << 20 << 37 << "" << 123 << "37%"; // 123.21
         QTest::newRow("full") << 333 << 20 << 100 << "" << 333 << "100%";
         QTest::newRow("caption") << 100 << 20 << 5 << " done" << 5 << "5% done";
-        QTest::newRow("negative rounds toward minus infinity") << 333 << 20 << -37 << "" << -124 << "";
+        QTest::newRow("negative rounds toward minus infinity")
+            << 333 << 20 << -37 << "" << -124 << "";
         QTest::newRow("zero width") << 0 << 20 << 50 << "" << 0 << "50%";
     }
 

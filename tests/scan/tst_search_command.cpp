@@ -53,17 +53,28 @@ private slots:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("reduced");
-        QTest::newRow("*.txt") << "*.txt" << "txt";
-        QTest::newRow("*.*") << "*.*" << "*";
-        QTest::newRow("*.tar.gz") << "*.tar.gz" << "tar.gz";
-        QTest::newRow("*abc") << "*abc" << "*abc";
-        QTest::newRow("readme.txt") << "readme.txt" << "readme.txt";
-        QTest::newRow("txt") << "txt" << "txt";
-        QTest::newRow("*.htm") << "*.htm" << "htm";
-        QTest::newRow("*x.y") << "*x.y" << "y";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("*") << "*" << "*";
-        QTest::newRow("*.") << "*." << "";
+        QTest::newRow("*.txt") << "*.txt"
+                               << "txt";
+        QTest::newRow("*.*") << "*.*"
+                             << "*";
+        QTest::newRow("*.tar.gz") << "*.tar.gz"
+                                  << "tar.gz";
+        QTest::newRow("*abc") << "*abc"
+                              << "*abc";
+        QTest::newRow("readme.txt") << "readme.txt"
+                                    << "readme.txt";
+        QTest::newRow("txt") << "txt"
+                             << "txt";
+        QTest::newRow("*.htm") << "*.htm"
+                               << "htm";
+        QTest::newRow("*x.y") << "*x.y"
+                              << "y";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("*") << "*"
+                           << "*";
+        QTest::newRow("*.") << "*."
+                            << "";
     }
     void reducePattern()
     {
@@ -74,7 +85,8 @@ private slots:
 
     void texts()
     {
-        QCOMPARE(SearchStatusText("*", "/data/"), QString("Searching for '*' in '/data/' (recursive)"));
+        QCOMPARE(SearchStatusText("*", "/data/"),
+                 QString("Searching for '*' in '/data/' (recursive)"));
         QCOMPARE(ItemCountText(0), QString("0 items"));
         QCOMPARE(ItemCountText(1), QString("1 items"));
         QCOMPARE(ItemCountText(1234), QString("1234 items"));
@@ -102,8 +114,9 @@ private slots:
         QCOMPARE(window.pathBox, pathBox);
         QCOMPARE(window.statusLine, "Searching for 'txt' in '" + tree.root() + "/' (recursive)");
         QCOMPARE(window.countLine, QString("2 items"));
-        QCOMPARE(window.log, (QStringList { "busy", "browse", "yield", "start animation", "hide list",
-                                            "show list", "stop animation", "default pointer" }));
+        QCOMPARE(window.log,
+                 (QStringList { "busy", "browse", "yield", "start animation", "hide list",
+                                "show list", "stop animation", "default pointer" }));
         QVERIFY(window.listVisible);
         QVERIFY(!state.bgCancel);
         QCOMPARE(list.count(), 2);
@@ -188,7 +201,8 @@ private slots:
         QCOMPARE(list.text(2), QString(" + /sub"));
 
         // An unusable path: an empty list.
-        ReadFolderAgain(state, list, counters, currentItem, tree.path("missing"), "txt", window.steps());
+        ReadFolderAgain(state, list, counters, currentItem, tree.path("missing"), "txt",
+                        window.steps());
         QCOMPARE(list.count(), 0);
         QCOMPARE(window.countLine, QString("0 items"));
     }

@@ -49,7 +49,10 @@ public:
     {
         return relative.isEmpty() ? root() : root() + u'/' + relative;
     }
-    [[nodiscard]] QString path(const char *relative) const { return path(QString::fromUtf8(relative)); }
+    [[nodiscard]] QString path(const char *relative) const
+    {
+        return path(QString::fromUtf8(relative));
+    }
     [[nodiscard]] QByteArray pathBytes(const QByteArray &relative) const
     {
         const QByteArray base = QFile::encodeName(root());
@@ -67,7 +70,8 @@ public:
     {
         return createFile(relative.toUtf8(), data, modified);
     }
-    bool createFile(const char *relative, const QByteArray &data = {}, const QDateTime &modified = {})
+    bool createFile(const char *relative, const QByteArray &data = {},
+                    const QDateTime &modified = {})
     {
         return createFile(QByteArray(relative), data, modified);
     }
@@ -82,7 +86,8 @@ public:
             return false;
         bool ok = true;
         for (qsizetype written = 0; ok && written < data.size();) {
-            const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
+            const ssize_t n
+                = ::write(fd, data.constData() + written, size_t(data.size() - written));
             ok = n > 0;
             written += n > 0 ? n : 0;
         }
@@ -98,7 +103,10 @@ public:
             return false;
         return !modified.isValid() || setModified(relative.toUtf8(), modified);
     }
-    bool createSparseFile(const QString &relative, qint64 size) { return createFileOfSize(relative, size); }
+    bool createSparseFile(const QString &relative, qint64 size)
+    {
+        return createFileOfSize(relative, size);
+    }
 
     // A symbolic link at `relative` whose content is `target` (relative to
     // the link's folder, or absolute).
@@ -121,7 +129,8 @@ public:
         times[0].tv_sec = time_t(modified.toSecsSinceEpoch());
         times[0].tv_nsec = 0;
         times[1] = times[0];
-        return ::utimensat(AT_FDCWD, pathBytes(relative).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+        return ::utimensat(AT_FDCWD, pathBytes(relative).constData(), times, AT_SYMLINK_NOFOLLOW)
+            == 0;
     }
     bool setPermissions(const QString &relative, mode_t mode)
     {
@@ -132,17 +141,19 @@ public:
     // `relative` (made if missing), made relative to folder descriptors so
     // any depth works; with a file name, an empty file of that name is put
     // into the deepest folder. Returns the deepest folder's relative path.
-    QString createChain(const QString &relative, int depth, const QString &name = QStringLiteral("d"),
-                        const QString &fileName = {})
+    QString createChain(const QString &relative, int depth,
+                        const QString &name = QStringLiteral("d"), const QString &fileName = {})
     {
         if (!relative.isEmpty() && !createFolder(relative))
             return {};
         const QByteArray folderName = QFile::encodeName(name);
-        int fd = ::open(QFile::encodeName(path(relative)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int fd = ::open(QFile::encodeName(path(relative)).constData(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         QString deepest = relative;
         for (int level = 0; fd >= 0 && level < depth; ++level) {
             ::mkdirat(fd, folderName.constData(), 0755);
-            const int next = ::openat(fd, folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const int next
+                = ::openat(fd, folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             ::close(fd);
             fd = next;
             deepest += deepest.isEmpty() ? name : u'/' + name;
@@ -180,7 +191,9 @@ private:
                     const QByteArray name(entry->d_name);
                     if (name == "." || name == "..")
                         continue;
-                    struct stat status {};
+                    struct stat status
+                    {
+                    };
                     if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0
                         && S_ISDIR(status.st_mode)) {
                         if (subfolder.isEmpty())
@@ -195,7 +208,8 @@ private:
             }
             if (!subfolder.isEmpty()) {
                 ::fchmodat(fd, subfolder.constData(), 0700, 0);
-                const int next = ::openat(fd, subfolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                const int next
+                    = ::openat(fd, subfolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                 if (next < 0) {
                     ::unlinkat(fd, subfolder.constData(), AT_REMOVEDIR); // best effort
                     ::close(fd);
