@@ -373,23 +373,20 @@ std::optional<FileSystem::FolderHandle> SubtreeReader::handleOf(size_t frame)
     if (m_stack[frame].handle)
         return m_stack[frame].handle;
     // Open it again from the nearest ancestor with a handle (the top's
-    // stays open), one name after the other.
+    // stays open), one name after the other. The folders on the way keep
+    // their handles: the walk comes back up through them next.
     size_t from = frame;
     while (from > 0 && !m_stack[from].handle)
         --from;
-    std::optional<FileSystem::FolderHandle> current = m_stack[from].handle;
-    for (size_t i = from + 1; current && i <= frame; ++i) {
+    for (size_t i = from + 1; i <= frame; ++i) {
         const std::optional<FileSystem::FolderHandle> next
-            = m_fs.openSubfolder(*current, m_store.folderName(m_stack[i].folder));
-        if (i > from + 1)
-            m_fs.closeFolder(*current);
-        current = next;
-    }
-    if (current) {
-        m_stack[frame].handle = current;
+            = m_fs.openSubfolder(*m_stack[i - 1].handle, m_store.folderName(m_stack[i].folder));
+        if (!next)
+            break;
+        m_stack[i].handle = next;
         ++m_openHandles;
-        limitOpenHandles();
     }
+    limitOpenHandles();
     return m_stack[frame].handle;
 }
 

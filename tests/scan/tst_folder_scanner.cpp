@@ -105,6 +105,7 @@ private slots:
     void onlyThisDirReadPerRow();
     void wideTreeMatchesReferenceWalk_data();
     void wideTreeMatchesReferenceWalk();
+    void manyOpenFoldersAreReopened();
 };
 
 // The tree of Part 2.3's worked example: a.txt, b.doc, sub1/c.txt,
@@ -700,6 +701,36 @@ void TestFolderScanner::wideTreeMatchesReferenceWalk()
     QCOMPARE(scan.counters.FileCount, reference.fileCount);
     QCOMPARE(scan.counters.FolderCount, reference.folderCount);
     QCOMPARE(scan.counters.SearchedFolderCount, reference.searched);
+}
+
+void TestFolderScanner::manyOpenFoldersAreReopened()
+{
+    // Each level holds "a" (the way down) and "b" (a leaf with a file), so
+    // every level still has a subfolder to open when the walk comes back
+    // up: more levels than the scanner keeps handles open.
+    constexpr int kLevels = 300;
+    TreeFixture tree;
+    QVERIFY(tree.isValid());
+    QString level;
+    for (int i = 0; i < kLevels; ++i) {
+        level += level.isEmpty() ? QStringLiteral("a") : QStringLiteral("/a");
+        QVERIFY(tree.createFile(level.chopped(1) + QStringLiteral("b/f%1.txt").arg(i), "x"));
+    }
+    Scan scan(true, false);
+    scan.run(tree.root(), "*.txt");
+    ReferenceWalk reference;
+    reference.pattern = "txt";
+    reference.scan(QFile::encodeName(tree.root()), tree.root() + u'/');
+    const NumberFormatter numbers(scan.list.locale());
+    for (QString &row : reference.rows) {
+        QStringList parts = row.split(u'|');
+        if (!parts[2].isEmpty())
+            parts[2] = numbers.sizeText(parts[2].toLongLong());
+        row = parts.join(u'|');
+    }
+    QCOMPARE(scannedRows(scan.list), reference.rows);
+    QCOMPARE(scan.counters.FileCount, qint64(kLevels));
+    QCOMPARE(scan.counters.SearchedFolderCount, qint64(2 * kLevels)); // 1 + 299 a + 300 b
 }
 
 QTEST_GUILESS_MAIN(TestFolderScanner)
