@@ -47,3 +47,11 @@ bool QtUserDialogs::askYesNo(QWidget *parent, const QString &title, const QStrin
     return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }
+
+bool QtUserDialogs::askYesNoDefaultNo(QWidget *parent, const QString &title,
+                                      const QString &question)
+{
+    return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+        == QMessageBox::Yes;
+}

@@ -35,6 +35,13 @@ public:
     [[nodiscard]] virtual bool askYesNo(QWidget *parent, const QString &title,
                                         const QString &question)
         = 0;
+    // The same question with "No" as the default button; answered like
+    // askYesNo unless a dialog set knows better.
+    [[nodiscard]] virtual bool askYesNoDefaultNo(QWidget *parent, const QString &title,
+                                                 const QString &question)
+    {
+        return askYesNo(parent, title, question);
+    }
 };
 
 // The real dialogs: QFileDialog, QFontDialog, QMessageBox.
@@ -50,4 +57,5 @@ public:
     QString existingDirectory(QWidget *parent, const QString &caption,
                               const QString &startFolder) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &question) override;
+    bool askYesNoDefaultNo(QWidget *parent, const QString &title, const QString &question) override;
 };
