@@ -609,6 +609,7 @@ void frm_main::connectHandlers()
             &frm_main::cmdReadFolderAgain_Click);
     connect(m_ui.cmdInfo, &QToolButton::clicked, this, &frm_main::cmdInfo_Click);
     connect(m_ui.cmdexit, &QToolButton::clicked, this, &frm_main::cmdexit_Click);
+    connectCommands();
 
     // The preview's web engine starts only when the preview is first looked at.
     connect(m_ui.tabData, &QTabWidget::currentChanged, this, [this](int index) {

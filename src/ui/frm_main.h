@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/option_controls.h"
+#include "scan/scan_counters.h"
 #include "ui/common_dialog.h"
 
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@ class SettingsList;
 class UserDialogs;
 class zfrm_Info;
 struct ProgramState;
+struct SearchSteps;
 
 // The controls of the main window under their program names. Every widget
 // also carries its name as objectName; members of a button or box array are
@@ -216,6 +218,18 @@ public:
     void cmdBrowser_Click(int index);
     void cmdInfo_Click();
     void cmdexit_Click();
+    // The re-read, run by both "refresh array" buttons and by the generator.
+    void ReadFolderAgain();
+    void CopyListToClipboard();
+    // Loads OutputFile into iebrowser; waits for the load within a time limit.
+    void LoadPreview();
+    // The summary counters and CurrentItem (-1: none) of the result list.
+    [[nodiscard]] const ScanCounters &counters() const { return m_counters; }
+    [[nodiscard]] int currentItem() const { return m_currentItem; }
+    // OutputFile: the page written last (empty until one was written).
+    [[nodiscard]] const QString &outputFile() const { return m_outputFile; }
+    // True while a long command runs; the other long commands are refused then.
+    [[nodiscard]] bool longCommandRunning() const { return m_longCommandRunning; }
 
 protected:
     bool event(QEvent *event) override;
@@ -232,6 +246,8 @@ private:
     QWidget *buildPageOptionsTab();
     QWidget *buildSettingsTab();
     void connectHandlers();
+    void connectCommands(); // frm_main_commands.cpp
+    [[nodiscard]] SearchSteps searchSteps();
     void connectSettingsList();
     void placeHiddenCancel();
     void connectCheckBox(QCheckBox *box, void (frm_main::*click)(), void (frm_main::*keyUp)());
@@ -261,4 +277,9 @@ private:
     bool m_restoring = false;
     bool m_unloaded = false;
     QPointer<zfrm_Info> m_info; // the info window while it is open
+    ScanCounters m_counters;
+    int m_currentItem = -1; // CurrentItem
+    QString m_listFolder; // ListFolder
+    QString m_outputFile; // OutputFile
+    bool m_longCommandRunning = false;
 };

@@ -1,26 +1,222 @@
 // The commands behind the main window's buttons: search, re-read, copy,
-// generate, open in browser, info, cancel and exit.
+// generate, open in browser, info, cancel and exit, and the result list's
+// click and check events.
 #include "ui/frm_main.h"
 
 #include "app/program_state.h"
+#include "output/clipboard_text.h"
+#include "output/page_generator.h"
+#include "scan/file_system.h"
+#include "scan/item_events.h"
+#include "scan/result_list.h"
+#include "scan/search_command.h"
+#include "ui/browse_for_folder.h"
+#include "ui/long_command.h"
+#include "ui/preview_loader.h"
+#include "ui/progress_painter.h"
+#include "ui/user_dialogs.h"
 #include "ui/zfrm_info.h"
 
-void frm_main::cmdsearch_Click() { }
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFrame>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QUrl>
+#include <QWebEngineView>
 
-void frm_main::cmdRefresh_Click() { }
+namespace {
 
-void frm_main::cmdReadFolderAgain_Click() { }
+// How long the generator waits for the preview before it goes on.
+constexpr int kPreviewLoadLimitMs = 15000;
 
-void frm_main::cmdcopy_Click() { }
+bool Ticked(const QCheckBox *box)
+{
+    // A grey (third-state) box counts as ticked.
+    return box->checkState() != Qt::Unchecked;
+}
+
+// The status line of a page that could not be written: one line, with the
+// page's path and the reason.
+QString PageFailedText(const PageResult &result)
+{
+    QString reason = result.reason.isEmpty() ? QStringLiteral("unknown error") : result.reason;
+    reason.replace(u'\n', u' ');
+    if (result.path.isEmpty())
+        return QStringLiteral("List not written: ") + reason;
+    return QStringLiteral("List not written: ") + QDir::toNativeSeparators(result.path)
+        + QStringLiteral(" (") + reason + u')';
+}
+
+} // namespace
+
+// ------------------------------------------------------------ result list
+
+void frm_main::connectCommands()
+{
+    connect(m_resultList, &ResultList::itemCheck, this, [this](int row) {
+        ItemCheck(*m_resultList, m_currentItem, row);
+        m_ui.lstItems->selectionModel()->setCurrentIndex(m_resultList->index(row, 0),
+                                                         QItemSelectionModel::ClearAndSelect
+                                                             | QItemSelectionModel::Rows);
+    });
+    connect(m_ui.lstItems, &QTreeView::clicked, this, [this](const QModelIndex &index) {
+        ItemClick(*m_resultList, m_currentItem, index.row());
+    });
+}
+
+// ---------------------------------------------------------------- search
+
+SearchSteps frm_main::searchSteps()
+{
+    SearchSteps steps;
+    steps.scan.yield = [this] { letEventsRun(); };
+    steps.scan.onlyThisDir = [this] { return Ticked(m_ui.chkOnlyThisDir); };
+    steps.scan.pathBoxText = [this] { return m_ui.txt_DBPathName->text(); };
+    steps.yield = [] { QCoreApplication::processEvents(); };
+    // The busy pointer belongs to LongCommand, which restores it however the command ends.
+    steps.browseForFolder
+        = [this] { return BrowseForFolder(m_dialogs, this, QStringLiteral("gus.sdg")); };
+    steps.setPathBox = [this](const QString &text) { m_ui.txt_DBPathName->setText(text); };
+    steps.startAnimation = [this] { StartSearchAnimation(); };
+    steps.stopAnimation = [this] { StopSearchAnimation(); };
+    steps.setListVisible = [this](bool visible) { m_ui.lstItems->setVisible(visible); };
+    steps.setStatusLine = [this](const QString &text) { m_ui.lblNewFile->setText(text); };
+    steps.setCountLine = [this](const QString &text) { m_ui.lbl_Status->setText(text); };
+    return steps;
+}
+
+void frm_main::cmdsearch_Click()
+{
+    const LongCommand command(m_longCommandRunning);
+    if (!command.started())
+        return;
+    QString pathBox = m_ui.txt_DBPathName->text();
+    RunSearch(m_state, *m_resultList, m_counters, m_currentItem, pathBox, m_ui.txtEXT->text(),
+              searchSteps());
+}
+
+void frm_main::ReadFolderAgain()
+{
+    ::ReadFolderAgain(m_state, *m_resultList, m_counters, m_currentItem,
+                      m_ui.txt_DBPathName->text(), m_ui.txtEXT->text(), searchSteps());
+}
+
+void frm_main::cmdRefresh_Click()
+{
+    const LongCommand command(m_longCommandRunning);
+    if (command.started())
+        ReadFolderAgain();
+}
+
+void frm_main::cmdReadFolderAgain_Click()
+{
+    cmdRefresh_Click();
+}
+
+// ------------------------------------------------------------- clipboard
+
+void frm_main::cmdcopy_Click()
+{
+    CopyListToClipboard();
+}
+
+void frm_main::CopyListToClipboard()
+{
+    const LongCommand command(m_longCommandRunning);
+    if (!command.started())
+        return;
+    const QString folderLine = m_ui.txt_DBPathName->text();
+    const bool includeFiles = m_dialogs.askYesNoDefaultNo(this, QStringLiteral(" K I V "),
+                                                          QStringLiteral("print files in output?"));
+    std::array<bool, 5> fileTags {};
+    for (size_t i = 0; i < fileTags.size(); ++i)
+        fileTags[i] = Ticked(m_ui.chkFileTag[i]);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    QCoreApplication::processEvents();
+    const QString text
+        = ClipboardText(*m_resultList, folderLine, includeFiles, fileTags, [this](int percent) {
+              DrawProgress(m_ui.picProgress, qint16(percent), ProgressColours::kClipboard);
+              letEventsRun();
+          });
+    clipboard->setText(text);
+    DrawProgress(m_ui.picProgress, 0, ProgressColours::kReset);
+}
+
+// -------------------------------------------------------------- generate
 
 void frm_main::cmdMach_Click(int index)
 {
     Q_UNUSED(index)
+    const LongCommand command(m_longCommandRunning);
+    if (!command.started())
+        return;
+    m_state.bgCancel = false;
+    if (m_iebrowser)
+        m_iebrowser->hide();
+
+    if (m_resultList->count() == 0 && !m_ui.txt_DBPathName->text().isEmpty()) {
+        if (!m_dialogs.askYesNo(this, applicationTitle(),
+                                QStringLiteral("Array not generated. Read folder again?")))
+            return;
+        ReadFolderAgain();
+    }
+    DrawProgress(m_ui.picProgress, 0, ProgressColours::kReset);
+
+    PageRequest request;
+    request.list = m_resultList;
+    request.counters = &m_counters;
+    request.state = &m_state;
+    request.folderText = m_ui.txt_DBPathName->text();
+    request.patternText = m_ui.txtEXT->text();
+    request.onlyThisDir = Ticked(m_ui.chkOnlyThisDir);
+    request.fileSystem = &SharedFileSystem(m_state);
+    request.progress = [this](int percent) {
+        DrawProgress(m_ui.picProgress, qint16(percent), ProgressColours::kGeneration);
+    };
+    request.yield = [this] { letEventsRun(); };
+    if (!request.folderText.isEmpty())
+        m_listFolder = ListFolderOf(request.folderText);
+    const PageResult result = GeneratePage(request);
+
+    m_ui.lstItems->show();
+    if (!result.ok) {
+        // OutputFile keeps naming the page written last; the preview still shows it.
+        if (m_iebrowser)
+            m_iebrowser->show();
+        m_ui.lblNewFile->setText(PageFailedText(result));
+        return;
+    }
+    m_outputFile = result.path;
+    LoadPreview();
+    iebrowser()->show();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    m_ui.lblNewFile->setText(QStringLiteral("List ready."));
+    m_ui.tabData->setCurrentIndex(kTabPreview);
+    QCoreApplication::processEvents();
+}
+
+// ------------------------------------------------- preview and the rest
+
+void frm_main::LoadPreview()
+{
+    LoadPageIntoPreview(iebrowser(), m_outputFile, kPreviewLoadLimitMs);
 }
 
 void frm_main::cmdBrowser_Click(int index)
 {
     Q_UNUSED(index)
+    if (m_outputFile.isEmpty())
+        return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_outputFile));
 }
 
 void frm_main::cmdInfo_Click()
@@ -37,5 +233,8 @@ void frm_main::cmdCancel_Click(int index)
 
 void frm_main::cmdexit_Click()
 {
+    // A command still running stops at its next step instead of finishing
+    // for a window that is gone.
+    m_state.bgCancel = true;
     close();
 }

@@ -6,6 +6,7 @@
 #include "app/settings_file.h"
 #include "app/settings_list.h"
 #include "ui/browse_for_folder.h"
+#include "ui/long_command.h"
 
 #include <QCoreApplication>
 #include <QTabWidget>
@@ -55,6 +56,8 @@ void frm_main::cmdUseSetting_Click()
 
 void frm_main::cmdBrowseSettingsPath_Click()
 {
+    if (m_longCommandRunning)
+        return;
     SettingsPathChosen(*this, BrowseForFolder(m_dialogs, this, QStringLiteral("gus.sdg")));
 }
 
@@ -71,6 +74,10 @@ void frm_main::lstsettings_DblClick()
 
 void frm_main::refreshSettingsList()
 {
+    // The listing is a long command: not while another one runs.
+    const LongCommand command(m_longCommandRunning);
+    if (!command.started())
+        return;
     RefreshSettingsList(
         *m_settingsList, m_state, *this, [this] { letEventsRun(); }, QLocale());
     m_ui.lstsettings->clearSelection();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QtGlobal>
+
+// One long command of the main window (search, re-read, generation,
+// clipboard export, settings listing) for its whole run: it shows the busy
+// pointer and marks the window busy, and undoes both when it ends, however
+// it ends. While one runs, another does not start: started() is false, and
+// the refused command must return at once. This keeps a command from
+// clearing the list under a running one while window events run.
+class LongCommand
+{
+public:
+    explicit LongCommand(bool &running);
+    ~LongCommand();
+    Q_DISABLE_COPY_MOVE(LongCommand)
+
+    [[nodiscard]] bool started() const { return m_started; }
+
+private:
+    bool &m_running;
+    bool m_started;
+};
