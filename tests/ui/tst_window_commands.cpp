@@ -38,13 +38,16 @@ class SlowFileSystem final : public FileSystem
 {
 public:
     static constexpr std::chrono::milliseconds kPerFolder { 8 };
+    explicit SlowFileSystem(std::chrono::milliseconds perFolder = kPerFolder)
+        : m_perFolder(perFolder)
+    { }
 
     bool fileExists(const QString &path) const override { return m_real.fileExists(path); }
     bool folderExists(const QString &path) const override { return m_real.folderExists(path); }
     bool createFolder(const QString &path) override { return m_real.createFolder(path); }
     std::optional<Listing> listFolder(const QByteArray &path) const override
     {
-        std::this_thread::sleep_for(kPerFolder);
+        std::this_thread::sleep_for(m_perFolder);
         return m_real.listFolder(path);
     }
     std::optional<Drive> drive(const QString &path) const override { return m_real.drive(path); }
@@ -65,13 +68,14 @@ public:
     bool readFolder(FolderHandle folder,
                     const std::function<void(const EntryView &)> &entry) const override
     {
-        std::this_thread::sleep_for(kPerFolder);
+        std::this_thread::sleep_for(m_perFolder);
         return m_real.readFolder(folder, entry);
     }
     void closeFolder(FolderHandle folder) const override { m_real.closeFolder(folder); }
 
 private:
     PosixFileSystem m_real;
+    std::chrono::milliseconds m_perFolder;
 };
 
 // Records what QDesktopServices was asked to open.
@@ -221,22 +225,23 @@ bool TestWindowCommands::noCommandLeftBehind()
 void TestWindowCommands::searchListsFolderAndCount()
 {
     makeSmallTree();
-    m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
-    // Seen from inside the scan, once it is under way.
-    bool listHidden = false;
-    bool animationShown = false;
-    bool busyPointer = false;
-    During(SlowFileSystem::kPerFolder.count(), [&] {
-        listHidden = control<QTreeView>(QStringLiteral("lstItems"))->isHidden();
-        animationShown = control<QFrame>(QStringLiteral("fraAniBack"))->isVisible();
-        busyPointer = QApplication::overrideCursor()
+    m_run->state.fileSystem = std::make_shared<SlowFileSystem>(std::chrono::milliseconds(40));
+    // Seen from inside the scan, while it waits for the disk.
+    bool seenScanning = false;
+    QTimer sampler;
+    sampler.setInterval(2);
+    connect(&sampler, &QTimer::timeout, this, [&] {
+        const bool listHidden = control<QTreeView>(QStringLiteral("lstItems"))->isHidden();
+        const bool animationShown = control<QFrame>(QStringLiteral("fraAniBack"))->isVisible();
+        const bool busyPointer = QApplication::overrideCursor()
             && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        seenScanning = seenScanning || (listHidden && animationShown && busyPointer);
     });
+    sampler.start();
     search(m_tree->root());
 
-    QVERIFY(listHidden);
-    QVERIFY(animationShown);
-    QVERIFY(busyPointer);
+    sampler.stop();
+    QVERIFY(seenScanning);
     QCOMPARE(m_run->dialogs.calls.size(), 1);
     QCOMPARE(m_run->dialogs.calls[0].kind, QStringLiteral("folder"));
     QCOMPARE(m_run->dialogs.calls[0].title, QStringLiteral("gus.sdg"));
