@@ -46,6 +46,7 @@ private slots:
     void firstRunListsProgramFolder();
     void clickAndUseSettingApplies();
     void doubleClickWithoutEntryDoesNothing();
+    void doubleClickAppliesEntry();
     void saveFromOptionsTabShowsSettingsTab_data();
     void saveFromOptionsTabShowsSettingsTab();
     void cancelledSaveWritesNothing();
@@ -115,6 +116,19 @@ void TestSettingsTab::doubleClickWithoutEntryDoesNothing()
     QCOMPARE(m_run->state.sgGridColor, before);
     QTest::mouseClick(control<QPushButton>(QStringLiteral("cmdUseSetting")), Qt::LeftButton);
     QCOMPARE(m_run->state.sgGridColor, before);
+}
+
+void TestSettingsTab::doubleClickAppliesEntry()
+{
+    auto *list = control<QTreeView>(QStringLiteral("lstsettings"));
+    control<QTabWidget>(QStringLiteral("tabData"))->setCurrentIndex(frm_main::kTabSettings);
+    QApplication::processEvents();
+    const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
+    // A double-click is a click (the entry becomes current) followed by the double-click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
+    QCOMPARE(m_run->state.sgGridColor, QStringLiteral("00ff00")); // sub/A.KIV
+    QCOMPARE(control<QLineEdit>(QStringLiteral("txtGridColor"))->text(), QStringLiteral("00ff00"));
 }
 
 void TestSettingsTab::saveFromOptionsTabShowsSettingsTab_data()
