@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -53,6 +54,8 @@ private slots:
     void searchPlaysTheDefaultWhenTheClipIsMissing();
     void searchWithBothMissingShowsAnEmptyFrame();
     void searchWithAnUnplayableClipShowsAnEmptyPlayer();
+    void searchCommandPlaysTheDefaultOrNothing_data();
+    void searchCommandPlaysTheDefaultOrNothing();
     void infoButtonOpensTheInfoWindowModally();
     void closingTheMainWindowClosesTheInfoWindow();
 
@@ -206,6 +209,43 @@ void TestAviWindow::searchWithAnUnplayableClipShowsAnEmptyPlayer()
     QVERIFY(ui.ani_Movie->isVisible());
     QVERIFY(!ui.ani_Movie->hasClip());
     m_run->window->StopSearchAnimation();
+}
+
+void TestAviWindow::searchCommandPlaysTheDefaultOrNothing_data()
+{
+    QTest::addColumn<bool>("defaultPresent");
+    QTest::newRow("default clip present") << true;
+    QTest::newRow("default clip missing too") << false;
+}
+
+// The whole search command: the clip is chosen when the scan starts.
+void TestAviWindow::searchCommandPlaysTheDefaultOrNothing()
+{
+    QFETCH(bool, defaultPresent);
+    const FrmMainControls &ui = m_run->window->ui();
+    if (defaultPresent)
+        QVERIFY(writeFile(m_defaultClip, smallClip()));
+    const QString folder = m_program->filePath(QStringLiteral("tree"));
+    QVERIFY(writeFile(folder + QStringLiteral("/a.txt"), "a"));
+    const QString missing = m_program->filePath(QStringLiteral("missing.avi"));
+    ui.txtAnimation->setText(missing);
+    m_run->dialogs.folderAnswers.push_back(folder);
+    QSignalSpy shown(ui.ani_Movie, &AnimationPlayer::frameShown);
+
+    m_run->window->cmdsearch_Click();
+    QCOMPARE(ui.lbl_Status->text(), QStringLiteral("2 items")); // it did search
+    QCOMPARE(ui.txtAnimation->text(), missing);
+    QVERIFY(!ui.fraAniBack->isVisible());
+    QVERIFY(!ui.ani_Movie->isPlaying());
+    if (defaultPresent) {
+        QCOMPARE(m_run->state.sgAnimation, m_defaultClip);
+        QCOMPARE(ui.ani_Movie->clipPath(), m_defaultClip); // kept open for the next start
+        QVERIFY(!shown.isEmpty());
+    } else {
+        QCOMPARE(m_run->state.sgAnimation, QString());
+        QVERIFY(!ui.ani_Movie->hasClip());
+        QVERIFY(shown.isEmpty());
+    }
 }
 
 void TestAviWindow::infoButtonOpensTheInfoWindowModally()
