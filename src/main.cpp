@@ -1,6 +1,7 @@
 // quorvel: the desktop program.
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "ui/demo_screenshots.h"
 #include "ui/frm_main.h"
 #include "ui/tool_icons.h"
 #include "ui/user_dialogs.h"
@@ -25,8 +26,17 @@ int main(int argc, char *argv[])
 
     ProgramState state;
     PreferenceStore store;
-    QtUserDialogs dialogs;
+    QtUserDialogs userDialogs;
+    // --demo-screenshots TREE FOLDER: the README's pictures (scripts/screenshot.sh).
+    const std::optional<DemoScreenshotRequest> demo
+        = DemoScreenshotRequestFrom(QCoreApplication::arguments());
+    DemoUserDialogs demoDialogs(demo ? demo->tree : QString());
+    UserDialogs &dialogs = demo ? static_cast<UserDialogs &>(demoDialogs) : userDialogs;
     frm_main window(state, store, dialogs, QCoreApplication::applicationFilePath());
     window.show();
-    return QApplication::exec();
+    int demoResult = 0;
+    if (demo)
+        TakeDemoScreenshotsWhenReady(window, demo->outFolder, demoResult);
+    const int result = QApplication::exec();
+    return demo ? demoResult : result;
 }

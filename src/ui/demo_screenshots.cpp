@@ -1,0 +1,118 @@
+#include "ui/demo_screenshots.h"
+
+#include "app/option_controls.h"
+#include "app/program_state.h"
+#include "ui/frm_main.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QImage>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+const QString kOption = QStringLiteral("--demo-screenshots");
+
+// Lets the window settle (layout, the preview's rendering) for a while.
+void Settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool Shoot(frm_main &window, int tab, const QString &file)
+{
+    window.ui().tabData->setCurrentIndex(tab);
+    Settle(tab == frm_main::kTabPreview ? 2500 : 300);
+    // 256 colours keep the pictures small; the window has few more.
+    return window.grab()
+        .toImage()
+        .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither)
+        .save(file, "PNG");
+}
+
+} // namespace
+
+std::optional<DemoScreenshotRequest> DemoScreenshotRequestFrom(const QStringList &arguments)
+{
+    const qsizetype at = arguments.indexOf(kOption);
+    if (at < 0 || at + 2 >= arguments.size())
+        return std::nullopt;
+    return DemoScreenshotRequest { arguments[at + 1], arguments[at + 2] };
+}
+
+void TakeDemoScreenshotsWhenReady(frm_main &window, const QString &outFolder, int &exitCode)
+{
+    // The options are set once the first activation has restored the stored
+    // ones (set earlier, the restore would overwrite them), and from the
+    // event loop itself, not from inside the restore's own event handling.
+    auto *ready = new QTimer(&window);
+    ready->setInterval(50);
+    QObject::connect(ready, &QTimer::timeout, &window, [&window, outFolder, &exitCode, ready] {
+        if (!window.restored() || window.longCommandRunning())
+            return;
+        ready->stop();
+        exitCode = TakeDemoScreenshots(window, outFolder) ? 0 : 1;
+        window.close();
+    });
+    ready->start();
+}
+
+bool TakeDemoScreenshots(frm_main &window, const QString &outFolder)
+{
+    Settle(300);
+    // A readable page: dark text on light colours, three columns.
+    const std::pair<OptionText, const char *> colours[] = {
+        { OptionText::BackgroundColor, "FFFFFF" }, { OptionText::GridColor, "C8D0DC" },
+        { OptionText::TextColor, "1E2A38" },       { OptionText::HeaderColor, "DDE6F2" },
+        { OptionText::DirColor, "EEF3FA" },        { OptionText::DirFontColor, "1F3A5F" },
+        { OptionText::FileColor, "FFFFFF" },       { OptionText::HoverColor, "FFF3C4" },
+        { OptionText::FontSizeDIR, "9" },          { OptionText::FontSizeFILE, "8" },
+    };
+    for (const auto &[box, text] : colours)
+        window.setOptionText(box, QLatin1String(text));
+    window.setOptionCheck(OptionCheck::Recursive, true);
+    window.setOptionCheck(OptionCheck::SkipEmptyDir, true);
+    window.setOptionCheck(OptionCheck::Toggle, false);
+    window.setOptionCheck(OptionCheck::Border, true);
+    window.setOptionCheck(OptionCheck::Hover, true);
+    window.setOptionCheck(OptionCheck::FileTag0, true);
+    window.setOptionCheck(OptionCheck::FileTag1, true);
+    window.setOptionCheck(OptionCheck::FileTag3, true);
+    window.setOptionCheck(OptionCheck::FileTag2, false);
+    window.setOptionCheck(OptionCheck::FileTag4, false);
+    window.state().sgFont = QStringLiteral("DejaVu Sans");
+    window.showPageFont(window.state().sgFont);
+    window.setOptionText(OptionText::EXT, QStringLiteral("*.*"));
+
+    QDir().mkpath(outFolder);
+    const QDir out(outFolder);
+    window.cmdsearch_Click();
+    // The narrow date columns widened, as a user would drag them, so their
+    // texts show whole.
+    // The path column gives up what they need.
+    QTreeView *list = window.ui().lstItems;
+    int others = 0;
+    for (int column = 1; column < 9; ++column) {
+        if (list->isColumnHidden(column))
+            continue;
+        list->resizeColumnToContents(column);
+        others += list->columnWidth(column);
+    }
+    list->resizeColumnToContents(0);
+    list->setColumnWidth(0, qMax(list->columnWidth(0), list->viewport()->width() - others - 2));
+    bool saved = Shoot(window, frm_main::kTabSearchResult,
+                       out.filePath(QStringLiteral("search-result.png")));
+    saved = Shoot(window, frm_main::kTabPageOptions,
+                  out.filePath(QStringLiteral("htm-txt-options.png")))
+        && saved;
+    window.cmdMach_Click(0);
+    saved = Shoot(window, frm_main::kTabPreview, out.filePath(QStringLiteral("htm-preview.png")))
+        && saved;
+    return saved;
+}
