@@ -122,6 +122,7 @@ private slots:
     void cleanup();
 
     void searchListsFolderAndCount();
+    void cancelledFolderDialogKeepsList_data();
     void cancelledFolderDialogKeepsList();
     void untickedFolderInvertsItsFiles();
     void generateWritesPageAndPreviewsIt();
@@ -131,6 +132,9 @@ private slots:
     void clipboardGetsExactText_data();
     void clipboardGetsExactText();
     void cancelStopsLongScan();
+    void everyCancelButtonSetsFlag_data();
+    void everyCancelButtonSetsFlag();
+    void exitDuringScanStopsIt();
     void commandsRefusedWhileSearchRuns();
     void progressBarPainting_data();
     void progressBarPainting();
@@ -265,16 +269,31 @@ void TestWindowCommands::searchListsFolderAndCount()
     QVERIFY(noCommandLeftBehind());
 }
 
+void TestWindowCommands::cancelledFolderDialogKeepsList_data()
+{
+    QTest::addColumn<QString>("refresh");
+    QTest::newRow("top bar") << QStringLiteral("cmdRefresh");
+    QTest::newRow("search options tab") << QStringLiteral("cmdReadFolderAgain");
+}
+
 void TestWindowCommands::cancelledFolderDialogKeepsList()
 {
+    QFETCH(QString, refresh);
     makeSmallTree();
     search(m_tree->root());
     QCOMPARE(list().count(), 6);
+    // "refresh array" reads the same folder again, without asking.
+    QVERIFY(m_tree->createFile("e.txt", QByteArray("e")));
+    button(refresh)->click();
+    QCOMPARE(m_run->dialogs.calls.size(), 1);
+    QCOMPARE(list().count(), 7);
+    QCOMPARE(label("lbl_Status")->text(), QStringLiteral("7 items"));
+
     search(QString()); // the user cancels the picker
-    QCOMPARE(list().count(), 6);
+    QCOMPARE(list().count(), 7);
     QCOMPARE(control<QLineEdit>(QStringLiteral("txt_DBPathName"))->text(), QString());
     // "refresh array" then reads the empty path box.
-    button(QStringLiteral("cmdRefresh"))->click();
+    button(refresh)->click();
     QCOMPARE(list().count(), 0);
     QCOMPARE(label("lbl_Status")->text(), QStringLiteral("0 items"));
     QVERIFY(noCommandLeftBehind());
@@ -299,6 +318,13 @@ void TestWindowCommands::untickedFolderInvertsItsFiles()
     QVERIFY(!list().checked(5));
     // The files of the top folder are not touched.
     QVERIFY(list().checked(0) && list().checked(1) && list().checked(2));
+
+    // A click on a row's text makes it the current item and changes no box.
+    auto *view = control<QTreeView>(QStringLiteral("lstItems"));
+    const QRect rowRect = view->visualRect(model->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowRect.center() + QPoint(40, 0));
+    QCOMPARE(m_run->window->currentItem(), 2);
+    QVERIFY(list().checked(2) && !list().checked(5));
 }
 
 void TestWindowCommands::generateWritesPageAndPreviewsIt()
@@ -490,6 +516,41 @@ void TestWindowCommands::cancelStopsLongScan()
     search(m_tree->root());
     QVERIFY(!m_run->state.bgCancel);
     QCOMPARE(list().count(), kAllRows);
+}
+
+void TestWindowCommands::everyCancelButtonSetsFlag_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < 4; ++i)
+        QTest::addRow("cmdCancel_%d", i) << i;
+}
+
+void TestWindowCommands::everyCancelButtonSetsFlag()
+{
+    QFETCH(int, index);
+    makeSmallTree();
+    // With nothing running the button only sets the flag ...
+    button(QStringLiteral("cmdCancel_%1").arg(index))->click();
+    QVERIFY(m_run->state.bgCancel);
+    QCOMPARE(list().count(), 0);
+    // ... and the next search clears it before it starts.
+    search(m_tree->root());
+    QVERIFY(!m_run->state.bgCancel);
+    QCOMPARE(list().count(), 6);
+}
+
+void TestWindowCommands::exitDuringScanStopsIt()
+{
+    makeWideTree(*m_tree);
+    m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
+    During(3 * SlowFileSystem::kPerFolder.count(),
+           [&] { button(QStringLiteral("cmdexit"))->click(); });
+    search(m_tree->root());
+    // The window is closed and the scan ended early instead of running on for it.
+    QVERIFY(!m_run->window->isVisible());
+    QVERIFY(list().count() < 40 * 6);
+    QVERIFY(noCommandLeftBehind());
+    QCOMPARE(StoredValue(QStringLiteral("txt_DBPathName")), m_tree->root() + u'/');
 }
 
 void TestWindowCommands::commandsRefusedWhileSearchRuns()
