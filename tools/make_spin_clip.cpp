@@ -118,15 +118,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: quorvel-make-clip <output.avi>\n");
         return 2;
     }
-    AviWriteSpec spec;
-    spec.width = kSide;
-    spec.height = kSide;
-    spec.format = AviFrameFormat::Rle8;
-    spec.bitCount = 8;
-    spec.palette = spinnerPalette();
-    spec.rate = kFramesPerSecond;
-    spec.scale = 1;
-    const QByteArray clip = WriteAviClip(spec, spinnerFrames());
+    AviWriteSpec layout;
+    layout.width = kSide;
+    layout.height = kSide;
+    layout.format = AviFrameFormat::Rle8;
+    layout.bitCount = 8;
+    layout.palette = spinnerPalette();
+    layout.rate = kFramesPerSecond;
+    layout.scale = 1;
+    const QByteArray clip = WriteAviClip(layout, spinnerFrames());
 
     const QString path = arguments.at(1);
     QDir().mkpath(QFileInfo(path).absolutePath());

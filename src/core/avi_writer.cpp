@@ -118,16 +118,16 @@ void encodeSpan(QByteArray &out, const quint32 *px, int n, bool fourBit)
     }
 }
 
-QByteArray encodeUncompressed(const AviWriteSpec &spec, const AviSourceFrame &frame)
+QByteArray encodeUncompressed(const AviWriteSpec &layout, const AviSourceFrame &frame)
 {
-    const qsizetype stride = (qsizetype(spec.width) * spec.bitCount + 31) / 32 * 4;
-    QByteArray out(stride * spec.height, '\0');
-    for (int r = 0; r < spec.height; ++r) {
-        const quint32 *in = frame.data() + size_t(spec.height - 1 - r) * size_t(spec.width);
+    const qsizetype stride = (qsizetype(layout.width) * layout.bitCount + 31) / 32 * 4;
+    QByteArray out(stride * layout.height, '\0');
+    for (int r = 0; r < layout.height; ++r) {
+        const quint32 *in = frame.data() + size_t(layout.height - 1 - r) * size_t(layout.width);
         char *row = out.data() + stride * r;
-        for (int x = 0; x < spec.width; ++x) {
+        for (int x = 0; x < layout.width; ++x) {
             const quint32 v = in[x];
-            switch (spec.bitCount) {
+            switch (layout.bitCount) {
             case 4:
                 row[x / 2] = char(quint8(row[x / 2]) | ((v & 0x0f) << (x % 2 == 0 ? 4 : 0)));
                 break;
@@ -136,7 +136,7 @@ QByteArray encodeUncompressed(const AviWriteSpec &spec, const AviSourceFrame &fr
                 break;
             case 24:
             case 32: {
-                char *p = row + (spec.bitCount / 8) * x;
+                char *p = row + (layout.bitCount / 8) * x;
                 p[0] = char(v & 0xff);
                 p[1] = char((v >> 8) & 0xff);
                 p[2] = char((v >> 16) & 0xff);
@@ -150,29 +150,29 @@ QByteArray encodeUncompressed(const AviWriteSpec &spec, const AviSourceFrame &fr
     return out;
 }
 
-void putBitmapHeader(QByteArray &b, const AviWriteSpec &spec, quint32 imageSize)
+void putBitmapHeader(QByteArray &b, const AviWriteSpec &layout, quint32 imageSize)
 {
-    const bool paletted = spec.bitCount <= 8;
-    const qsizetype maxEntries = qsizetype(1) << std::min(spec.bitCount, 8);
-    const qsizetype entries = paletted ? std::min(qsizetype(spec.palette.size()), maxEntries) : 0;
+    const bool paletted = layout.bitCount <= 8;
+    const qsizetype maxEntries = qsizetype(1) << std::min(layout.bitCount, 8);
+    const qsizetype entries = paletted ? std::min(qsizetype(layout.palette.size()), maxEntries) : 0;
     quint32 compression = 0;
-    if (spec.format == AviFrameFormat::Rle8)
+    if (layout.format == AviFrameFormat::Rle8)
         compression = 1;
-    else if (spec.format == AviFrameFormat::Rle4)
+    else if (layout.format == AviFrameFormat::Rle4)
         compression = 2;
     put32(b, 40);
-    put32(b, quint32(spec.width));
-    put32(b, quint32(spec.height));
+    put32(b, quint32(layout.width));
+    put32(b, quint32(layout.height));
     put16(b, 1);
-    put16(b, quint16(spec.bitCount));
-    put32(b, spec.compression.value_or(compression));
+    put16(b, quint16(layout.bitCount));
+    put32(b, layout.compression.value_or(compression));
     put32(b, imageSize);
     put32(b, 0);
     put32(b, 0);
     put32(b, quint32(entries));
     put32(b, 0);
     for (qsizetype i = 0; i < entries; ++i) {
-        const quint32 rgb = spec.palette[size_t(i)];
+        const quint32 rgb = layout.palette[size_t(i)];
         b.append(char(rgb & 0xff));
         b.append(char((rgb >> 8) & 0xff));
         b.append(char((rgb >> 16) & 0xff));
@@ -257,29 +257,31 @@ QByteArray EncodeRleFrame(int width, int height, bool fourBit, const AviSourceFr
     return out;
 }
 
-QByteArray WriteAviClip(const AviWriteSpec &spec, const std::vector<AviSourceFrame> &frames)
+QByteArray WriteAviClip(const AviWriteSpec &layout, const std::vector<AviSourceFrame> &frames)
 {
-    const size_t pixels = size_t(std::max(spec.width, 0)) * size_t(std::max(spec.height, 0));
+    const size_t pixels = size_t(std::max(layout.width, 0)) * size_t(std::max(layout.height, 0));
     for (const AviSourceFrame &frame : frames) {
         if (frame.size() != pixels)
             return {};
     }
-    const bool rle = spec.format != AviFrameFormat::Uncompressed;
+    const bool rle = layout.format != AviFrameFormat::Uncompressed;
     std::vector<QByteArray> encoded;
     encoded.reserve(frames.size());
     quint32 largest = 0;
     for (size_t i = 0; i < frames.size(); ++i) {
         if (rle) {
-            const AviSourceFrame *previous = (spec.deltaFrames && i > 0) ? &frames[i - 1] : nullptr;
-            encoded.push_back(EncodeRleFrame(
-                spec.width, spec.height, spec.format == AviFrameFormat::Rle4, frames[i], previous));
+            const AviSourceFrame *previous
+                = (layout.deltaFrames && i > 0) ? &frames[i - 1] : nullptr;
+            encoded.push_back(EncodeRleFrame(layout.width, layout.height,
+                                             layout.format == AviFrameFormat::Rle4, frames[i],
+                                             previous));
         } else {
-            encoded.push_back(encodeUncompressed(spec, frames[i]));
+            encoded.push_back(encodeUncompressed(layout, frames[i]));
         }
         largest = std::max(largest, quint32(encoded.back().size()));
     }
     const quint32 microseconds
-        = spec.rate == 0 ? 0 : quint32(quint64(spec.scale) * 1000000u / spec.rate);
+        = layout.rate == 0 ? 0 : quint32(quint64(layout.scale) * 1000000u / layout.rate);
 
     QByteArray b;
     const qsizetype riff = beginChunk(b, "RIFF");
@@ -290,29 +292,29 @@ QByteArray WriteAviClip(const AviWriteSpec &spec, const std::vector<AviSourceFra
     put32(b, microseconds);
     put32(b, 0); // max bytes per second
     put32(b, 0); // padding granularity
-    put32(b, spec.writeIndex ? kHasIndex : 0);
+    put32(b, layout.writeIndex ? kHasIndex : 0);
     put32(b, quint32(frames.size()));
     put32(b, 0); // initial frames
-    put32(b, spec.soundStream ? 2 : 1);
+    put32(b, layout.soundStream ? 2 : 1);
     put32(b, largest);
-    put32(b, quint32(spec.width));
-    put32(b, quint32(spec.height));
+    put32(b, quint32(layout.width));
+    put32(b, quint32(layout.height));
     for (int i = 0; i < 4; ++i)
         put32(b, 0);
     endChunk(b, mainHeader);
 
     const qsizetype videoList = beginList(b, "strl");
     const qsizetype videoHeader = beginChunk(b, "strh");
-    putStreamHeader(b, "vids", rle ? "mrle" : "DIB ", spec.scale, spec.rate, quint32(frames.size()),
-                    largest, 0, spec.width, spec.height);
+    putStreamHeader(b, "vids", rle ? "mrle" : "DIB ", layout.scale, layout.rate,
+                    quint32(frames.size()), largest, 0, layout.width, layout.height);
     endChunk(b, videoHeader);
     const qsizetype videoFormat = beginChunk(b, "strf");
-    putBitmapHeader(b, spec, largest);
+    putBitmapHeader(b, layout, largest);
     endChunk(b, videoFormat);
     endChunk(b, videoList);
 
     constexpr quint32 kSampleRate = 8000;
-    if (spec.soundStream) {
+    if (layout.soundStream) {
         const qsizetype soundList = beginList(b, "strl");
         const qsizetype soundHeader = beginChunk(b, "strh");
         putStreamHeader(b, "auds", "\0\0\0\0", 1, kSampleRate, kSampleRate, kSampleRate, 1, 0, 0);
@@ -345,11 +347,11 @@ QByteArray WriteAviClip(const AviWriteSpec &spec, const std::vector<AviSourceFra
         const qsizetype data = rle ? beginChunk(b, "00dc") : beginChunk(b, "00db");
         b.append(encoded[i]);
         endChunk(b, data);
-        const bool key = !rle || i == 0 || !spec.deltaFrames;
+        const bool key = !rle || i == 0 || !layout.deltaFrames;
         index.push_back({ b.mid(at, 4), key ? kKeyFrame : 0, quint32(at - movieType),
                           quint32(encoded[i].size()) });
     }
-    if (spec.soundStream) {
+    if (layout.soundStream) {
         const qsizetype at = b.size();
         const qsizetype data = beginChunk(b, "01wb");
         b.append(QByteArray(kSampleRate / 10, char(0x80)));
@@ -358,7 +360,7 @@ QByteArray WriteAviClip(const AviWriteSpec &spec, const std::vector<AviSourceFra
     }
     endChunk(b, movie);
 
-    if (spec.writeIndex) {
+    if (layout.writeIndex) {
         const qsizetype indexChunk = beginChunk(b, "idx1");
         for (const IndexEntry &entry : index) {
             b.append(entry.id);

@@ -34,7 +34,7 @@ using AviSourceFrame = std::vector<quint32>;
 // one video stream (bitmap header and palette), the movie list with one
 // chunk per frame, and the index. Empty when a frame does not hold
 // width x height values.
-[[nodiscard]] QByteArray WriteAviClip(const AviWriteSpec &spec,
+[[nodiscard]] QByteArray WriteAviClip(const AviWriteSpec &layout,
                                       const std::vector<AviSourceFrame> &frames);
 
 // The run-length data of one frame; previous (may be null) is the frame

@@ -93,13 +93,13 @@ qsizetype bitmapHeaderAt(const QByteArray &bytes)
 
 AviWriteSpec rleSpec(int width, int height, bool fourBit)
 {
-    AviWriteSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.format = fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8;
-    spec.bitCount = fourBit ? 4 : 8;
-    spec.palette = testPalette(fourBit ? 16 : 256);
-    return spec;
+    AviWriteSpec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.format = fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8;
+    layout.bitCount = fourBit ? 4 : 8;
+    layout.palette = testPalette(fourBit ? 16 : 256);
+    return layout;
 }
 
 // A clip with one hand-assembled frame, for the decoder alone.
@@ -178,10 +178,10 @@ void TestAviClip::rleClipsDecodeEveryFrame()
     QFETCH(bool, deltaFrames);
     QFETCH(int, frameCount);
 
-    AviWriteSpec spec = rleSpec(width, height, fourBit);
-    spec.deltaFrames = deltaFrames;
+    AviWriteSpec layout = rleSpec(width, height, fourBit);
+    layout.deltaFrames = deltaFrames;
     const auto frames = testFrames(width, height, frameCount, fourBit ? 16 : 256);
-    const AviParseResult opened = OpenAviClip(WriteAviClip(spec, frames));
+    const AviParseResult opened = OpenAviClip(WriteAviClip(layout, frames));
     QVERIFY2(opened.clip, qPrintable(opened.error.description()));
     const AviClip &clip = *opened.clip;
     QCOMPARE(clip.width, width);
@@ -193,7 +193,7 @@ void TestAviClip::rleClipsDecodeEveryFrame()
     for (int f = 0; f < frameCount; ++f) {
         QVERIFY(!decoder.decode(f));
         const QString difference = firstDifference(
-            decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), width);
+            decoder.pixels(), expectedPixels(frames[size_t(f)], layout.palette), width);
         QVERIFY2(difference.isEmpty(),
                  qPrintable(QStringLiteral("frame %1: ").arg(f) + difference));
     }
@@ -201,7 +201,7 @@ void TestAviClip::rleClipsDecodeEveryFrame()
     for (int f : { 0, frameCount - 1, frameCount / 2 }) {
         QVERIFY(!decoder.decode(f));
         const QString difference = firstDifference(
-            decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), width);
+            decoder.pixels(), expectedPixels(frames[size_t(f)], layout.palette), width);
         QVERIFY2(difference.isEmpty(),
                  qPrintable(QStringLiteral("again %1: ").arg(f) + difference));
     }
@@ -228,16 +228,16 @@ void TestAviClip::uncompressedClipsDecode()
     QFETCH(int, width);
     QFETCH(int, height);
 
-    AviWriteSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.format = AviFrameFormat::Uncompressed;
-    spec.bitCount = bitCount;
+    AviWriteSpec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.format = AviFrameFormat::Uncompressed;
+    layout.bitCount = bitCount;
     const int colours = bitCount <= 8 ? 1 << bitCount : 0;
     if (colours)
-        spec.palette = testPalette(colours);
+        layout.palette = testPalette(colours);
     const auto frames = testFrames(width, height, 4, colours);
-    const AviParseResult opened = OpenAviClip(WriteAviClip(spec, frames));
+    const AviParseResult opened = OpenAviClip(WriteAviClip(layout, frames));
     QVERIFY2(opened.clip, qPrintable(opened.error.description()));
     QCOMPARE(opened.clip->format, AviFrameFormat::Uncompressed);
 
@@ -245,7 +245,7 @@ void TestAviClip::uncompressedClipsDecode()
     for (int f = 0; f < 4; ++f) {
         QVERIFY(!decoder.decode(f));
         const QString difference = firstDifference(
-            decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), width);
+            decoder.pixels(), expectedPixels(frames[size_t(f)], layout.palette), width);
         QVERIFY2(difference.isEmpty(),
                  qPrintable(QStringLiteral("frame %1: ").arg(f) + difference));
     }
@@ -326,10 +326,10 @@ void TestAviClip::framesAreFoundWithoutOrWithBrokenIndex()
     QFETCH(bool, writeIndex);
     QFETCH(bool, breakIndex);
 
-    AviWriteSpec spec = rleSpec(16, 12, false);
-    spec.writeIndex = writeIndex;
+    AviWriteSpec layout = rleSpec(16, 12, false);
+    layout.writeIndex = writeIndex;
     const auto frames = testFrames(16, 12, 6, 256);
-    QByteArray bytes = WriteAviClip(spec, frames);
+    QByteArray bytes = WriteAviClip(layout, frames);
     QCOMPARE(bytes.contains("idx1"), writeIndex);
     if (breakIndex) {
         const qsizetype index = bytes.indexOf("idx1") + 8;
@@ -341,9 +341,9 @@ void TestAviClip::framesAreFoundWithoutOrWithBrokenIndex()
     AviFrameDecoder decoder(*opened.clip);
     for (int f = 0; f < 6; ++f) {
         QVERIFY(!decoder.decode(f));
-        QCOMPARE(
-            firstDifference(decoder.pixels(), expectedPixels(frames[size_t(f)], spec.palette), 16),
-            QString());
+        QCOMPARE(firstDifference(decoder.pixels(),
+                                 expectedPixels(frames[size_t(f)], layout.palette), 16),
+                 QString());
     }
 }
 
@@ -352,9 +352,9 @@ void TestAviClip::damagedClipsAreRefused_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("code");
 
-    const AviWriteSpec spec = rleSpec(8, 8, false);
+    const AviWriteSpec layout = rleSpec(8, 8, false);
     const auto frames = testFrames(8, 8, 3, 256);
-    const QByteArray good = WriteAviClip(spec, frames);
+    const QByteArray good = WriteAviClip(layout, frames);
     QVERIFY(OpenAviClip(good).clip);
 
     QTest::newRow("empty file") << QByteArray() << int(AviErrorCode::NotAvi);
@@ -381,7 +381,7 @@ void TestAviClip::damagedClipsAreRefused_data()
     setLe32(shortMain, shortMain.indexOf("avih") + 4, 8);
     QTest::newRow("main header too short") << shortMain << int(AviErrorCode::BadHeader);
 
-    AviWriteSpec stopped = spec;
+    AviWriteSpec stopped = layout;
     stopped.rate = 0;
     QTest::newRow("zero frame rate")
         << WriteAviClip(stopped, frames) << int(AviErrorCode::ZeroFrameRate);
@@ -404,21 +404,21 @@ void TestAviClip::damagedClipsAreRefused_data()
     QTest::newRow("run-length frames stored top-down")
         << topDownRle << int(AviErrorCode::BadHeader);
 
-    AviWriteSpec withSound = spec;
+    AviWriteSpec withSound = layout;
     withSound.soundStream = true;
     QTest::newRow("sound stream") << WriteAviClip(withSound, frames)
                                   << int(AviErrorCode::SoundStream);
-    AviWriteSpec otherCodec = spec;
+    AviWriteSpec otherCodec = layout;
     otherCodec.compression = 0x64697663; // "cvid"
     QTest::newRow("another codec")
         << WriteAviClip(otherCodec, frames) << int(AviErrorCode::UnsupportedCodec);
-    AviWriteSpec rle8At24 = spec;
+    AviWriteSpec rle8At24 = layout;
     rle8At24.compression = 1;
     rle8At24.format = AviFrameFormat::Uncompressed;
     rle8At24.bitCount = 24;
     QTest::newRow("run-length code with 24 bits")
         << WriteAviClip(rle8At24, testFrames(8, 8, 1, 0)) << int(AviErrorCode::UnsupportedCodec);
-    QTest::newRow("no frames") << WriteAviClip(spec, {}) << int(AviErrorCode::NoFrames);
+    QTest::newRow("no frames") << WriteAviClip(layout, {}) << int(AviErrorCode::NoFrames);
 
     QByteArray noHeader = good;
     noHeader.replace(noHeader.indexOf("hdrl"), 4, "xxxx");
@@ -436,7 +436,7 @@ void TestAviClip::damagedClipsAreRefused_data()
         << damagedRle << int(AviErrorCode::DamagedFrame);
 
     // An uncompressed frame shorter than its rows.
-    AviWriteSpec plain = spec;
+    AviWriteSpec plain = layout;
     plain.format = AviFrameFormat::Uncompressed;
     plain.writeIndex = false;
     QByteArray shortFrame = WriteAviClip(plain, { frames[0] });
@@ -458,10 +458,10 @@ void TestAviClip::damagedClipsAreRefused()
 
 void TestAviClip::frameRateComesFromTheStream()
 {
-    AviWriteSpec spec = rleSpec(4, 4, false);
-    spec.rate = 15;
-    spec.scale = 2; // 7.5 frames a second
-    const AviParseResult opened = OpenAviClip(WriteAviClip(spec, testFrames(4, 4, 2, 256)));
+    AviWriteSpec layout = rleSpec(4, 4, false);
+    layout.rate = 15;
+    layout.scale = 2; // 7.5 frames a second
+    const AviParseResult opened = OpenAviClip(WriteAviClip(layout, testFrames(4, 4, 2, 256)));
     QVERIFY(opened.clip);
     QCOMPARE(opened.clip->microsecondsPerFrame, qint64(133333));
 

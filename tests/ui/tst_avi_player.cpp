@@ -19,16 +19,16 @@ namespace {
 // its colour.
 QByteArray countingClip(int frames, quint32 rate)
 {
-    AviWriteSpec spec;
-    spec.width = 6;
-    spec.height = 4;
-    spec.rate = rate;
+    AviWriteSpec layout;
+    layout.width = 6;
+    layout.height = 4;
+    layout.rate = rate;
     for (int i = 0; i < 256; ++i)
-        spec.palette.push_back(quint32(i) * 0x010101u);
+        layout.palette.push_back(quint32(i) * 0x010101u);
     std::vector<AviSourceFrame> source;
     for (int f = 0; f < frames; ++f)
         source.push_back(AviSourceFrame(6 * 4, quint32(f + 1)));
-    return WriteAviClip(spec, source);
+    return WriteAviClip(layout, source);
 }
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
@@ -116,14 +116,14 @@ void TestAviPlayer::hidingPausesAndShowingGoesOn()
 void TestAviPlayer::anotherClipReplacesTheFirst()
 {
     const QString first = writeFile(m_dir, QStringLiteral("first.avi"), countingClip(2, 10));
-    AviWriteSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.format = AviFrameFormat::Uncompressed;
-    spec.bitCount = 24;
-    spec.rate = 4;
+    AviWriteSpec layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.format = AviFrameFormat::Uncompressed;
+    layout.bitCount = 24;
+    layout.rate = 4;
     const QString second = writeFile(m_dir, QStringLiteral("second.avi"),
-                                     WriteAviClip(spec, { AviSourceFrame(6, 0x123456) }));
+                                     WriteAviClip(layout, { AviSourceFrame(6, 0x123456) }));
     AnimationPlayer player;
     player.show();
     QVERIFY(!player.open(first));

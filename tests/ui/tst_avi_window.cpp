@@ -23,11 +23,11 @@ namespace {
 
 QByteArray smallClip()
 {
-    AviWriteSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.palette = { 0x000000, 0xff0000, 0x00ff00 };
-    return WriteAviClip(spec, { AviSourceFrame(64, 1), AviSourceFrame(64, 2) });
+    AviWriteSpec layout;
+    layout.width = 8;
+    layout.height = 8;
+    layout.palette = { 0x000000, 0xff0000, 0x00ff00 };
+    return WriteAviClip(layout, { AviSourceFrame(64, 1), AviSourceFrame(64, 2) });
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
