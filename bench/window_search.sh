@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Times the main window's search command against the same search without a
+# window, on the 200,000-file tree, so the window's share (letting events
+# run while it scans, hiding and showing the list) is seen.
+#
+#   bench/window_search.sh [BUILD_DIR] [CACHE_DIR]
+#
+# BUILD_DIR: a Release build folder (default: build/release, configured and
+# built here when the programs are missing). CACHE_DIR: where
+# bench/make_tree.py keeps the tree (default: $QUORVEL_BENCH_CACHE or /tmp).
+# Prints hyperfine's table and the ratio window / no window (target: at
+# most 1.1).
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+top="$(cd "$here/.." && pwd)"
+build="${1:-$top/build/release}"
+cache="${2:-${QUORVEL_BENCH_CACHE:-/tmp}}"
+
+if [ ! -x "$build/bin/scan_bench" ] || [ ! -x "$build/bin/window_search_bench" ]; then
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" --target scan_bench window_search_bench -j2
+fi
+tree="$(python3 "$here/make_tree.py" --files 200000 --folders 10000 "$cache")"
+echo "tree: $tree"
+"$build/bin/scan_bench" "$tree"
+"$build/bin/window_search_bench" "$tree"
+
+json="$(mktemp)"
+trap 'rm -f "$json"' EXIT
+hyperfine --warmup 1 --runs "${RUNS:-5}" --export-json "$json" \
+    -n "no window" "'$build/bin/scan_bench' '$tree' >/dev/null" \
+    -n window "'$build/bin/window_search_bench' '$tree' >/dev/null"
+python3 - "$json" <<'PY'
+import json, sys
+results = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+bare, window = results["no window"], results["window"]
+print(f"no window  mean {bare['mean']:.3f} s  median {bare['median']:.3f} s")
+print(f"window     mean {window['mean']:.3f} s  median {window['median']:.3f} s")
+print(f"ratio window/no window: mean {window['mean'] / bare['mean']:.2f}")
+PY
