@@ -8,6 +8,8 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 #include <unistd.h>
 
 int main(int argc, char *argv[])
@@ -15,6 +17,9 @@ int main(int argc, char *argv[])
     // The web engine's sandbox cannot run as root; the preview needs the engine.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Past a file-size limit a write fails with an error the window shows,
+    // instead of the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The preview's web engine shares its drawing contexts with the window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
