@@ -1,0 +1,104 @@
+// A tree that changes under a running scan: folders and files vanish, new
+// ones appear. The scan must end, list what it could, and keep its counters
+// true to the rows it made.
+#include "app/program_state.h"
+#include "scan/folder_scanner.h"
+#include "scan/result_list.h"
+#include "scan/scan_counters.h"
+#include "scan/search_command.h"
+#include "support/tree_fixture.h"
+
+#include <QtTest>
+
+class TestScanFaults : public QObject
+{
+    Q_OBJECT
+
+    static void checkCountersMatchRows(const ResultList &list, const ScanCounters &counters)
+    {
+        qint64 files = 0;
+        qint64 folders = 0;
+        for (int row = 0; row < list.count(); ++row) {
+            files += list.isFileRow(row) ? 1 : 0;
+            folders += list.isFolderRow(row) ? 1 : 0;
+        }
+        QCOMPARE(counters.FileCount, files);
+        QCOMPARE(counters.FolderCount, 1 + folders);
+        QVERIFY(counters.SearchedFolderCount >= counters.FolderCount);
+    }
+
+private slots:
+    void treeChangesDuringTheScan_data()
+    {
+        QTest::addColumn<int>("changeAtYield");
+        QTest::newRow("at the start") << 1;
+        QTest::newRow("early") << 5;
+        QTest::newRow("midway") << 200;
+        QTest::newRow("late") << 700;
+    }
+    void treeChangesDuringTheScan()
+    {
+        QFETCH(int, changeAtYield);
+        TreeFixture tree;
+        for (int folder = 0; folder < 20; ++folder)
+            for (int file = 0; file < 40; ++file)
+                QVERIFY(tree.createFile(u"f%1/deep/x%2.txt"_qs.arg(folder).arg(file), "data", {}));
+
+        ProgramState state;
+        state.bgRecursive = true;
+        state.bgSkipEmptyDir = true;
+        ResultList list;
+        ScanCounters counters;
+        int currentItem = -1;
+        int yields = 0;
+        bool changed = false;
+        ScanHooks hooks;
+        hooks.yield = [&] {
+            if (++yields != changeAtYield)
+                return;
+            changed = true;
+            // Half of the folders vanish, the others gain files and folders.
+            for (int folder = 0; folder < 20; folder += 2)
+                QDir(tree.path(u"f%1"_qs.arg(folder))).removeRecursively();
+            for (int folder = 1; folder < 20; folder += 2) {
+                tree.createFile(u"f%1/new.txt"_qs.arg(folder), "n", {});
+                tree.createFolder(u"f%1/newfolder"_qs.arg(folder));
+                QFile::remove(tree.path(u"f%1/deep/x3.txt"_qs.arg(folder)));
+            }
+        };
+        ScanFolder(state, list, counters, currentItem, tree.root() + u'/', u"txt"_qs, hooks);
+
+        QVERIFY(changed);
+        QVERIFY(list.count() > 0);
+        checkCountersMatchRows(list, counters);
+        // Every file row follows the row of its own folder or a sibling file.
+        for (int row = 1; row < list.count(); ++row) {
+            if (list.isFileRow(row) && list.isFileRow(row - 1))
+                QCOMPARE(list.subItem(row, 1), list.subItem(row - 1, 1));
+        }
+    }
+
+    void searchFolderVanishesBeforeTheScan()
+    {
+        ProgramState state;
+        state.bgRecursive = true;
+        ResultList list;
+        ScanCounters counters;
+        int currentItem = -1;
+        QString pathBox;
+        {
+            TreeFixture tree;
+            pathBox = tree.root();
+        }
+        SearchSteps steps;
+        QString countLine;
+        steps.setCountLine = [&](const QString &text) { countLine = text; };
+        ReadFolderAgain(state, list, counters, currentItem, pathBox, u"*.*"_qs, steps);
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(countLine, u"0 items"_qs);
+        checkCountersMatchRows(list, counters);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScanFaults)
+#include "tst_scan_faults.moc"
