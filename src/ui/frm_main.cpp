@@ -704,6 +704,9 @@ void frm_main::SaveOptionsAndClose()
 
 void frm_main::closeEvent(QCloseEvent *event)
 {
+    // A long command still running stops at its next step instead of
+    // running on for a window that is gone.
+    m_state.bgCancel = true;
     if (!m_unloaded) {
         m_unloaded = true;
         SaveOptionsAndClose();
