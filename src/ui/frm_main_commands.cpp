@@ -233,8 +233,5 @@ void frm_main::cmdCancel_Click(int index)
 
 void frm_main::cmdexit_Click()
 {
-    // A command still running stops at its next step instead of finishing
-    // for a window that is gone.
-    m_state.bgCancel = true;
-    close();
+    close(); // closing also stops a command that still runs
 }

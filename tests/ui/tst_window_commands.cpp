@@ -134,6 +134,7 @@ private slots:
     void cancelStopsLongScan();
     void everyCancelButtonSetsFlag_data();
     void everyCancelButtonSetsFlag();
+    void exitDuringScanStopsIt_data();
     void exitDuringScanStopsIt();
     void commandsRefusedWhileSearchRuns();
     void progressBarPainting_data();
@@ -539,12 +540,24 @@ void TestWindowCommands::everyCancelButtonSetsFlag()
     QCOMPARE(list().count(), 6);
 }
 
+void TestWindowCommands::exitDuringScanStopsIt_data()
+{
+    QTest::addColumn<bool>("byButton");
+    QTest::newRow("exit button") << true;
+    QTest::newRow("window closed") << false;
+}
+
 void TestWindowCommands::exitDuringScanStopsIt()
 {
+    QFETCH(bool, byButton);
     makeWideTree(*m_tree);
     m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
-    During(3 * SlowFileSystem::kPerFolder.count(),
-           [&] { button(QStringLiteral("cmdexit"))->click(); });
+    During(3 * SlowFileSystem::kPerFolder.count(), [&] {
+        if (byButton)
+            button(QStringLiteral("cmdexit"))->click();
+        else
+            m_run->window->close();
+    });
     search(m_tree->root());
     // The window is closed and the scan ended early instead of running on for it.
     QVERIFY(!m_run->window->isVisible());
