@@ -3,6 +3,7 @@
 // the questions, copy to the clipboard, cancel a long scan, and start
 // commands while one runs.
 
+#include "app/settings_list.h"
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/search_command.h"
@@ -137,6 +138,7 @@ private slots:
     void exitDuringScanStopsIt_data();
     void exitDuringScanStopsIt();
     void commandsRefusedWhileSearchRuns();
+    void searchRefusedWhileSettingsAreListed();
     void progressBarPainting_data();
     void progressBarPainting();
 
@@ -598,6 +600,28 @@ void TestWindowCommands::commandsRefusedWhileSearchRuns()
     m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
     search(other.root());
     QCOMPARE(list().count(), 2);
+}
+
+void TestWindowCommands::searchRefusedWhileSettingsAreListed()
+{
+    makeSmallTree();
+    TreeFixture settings;
+    for (int folder = 0; folder < 30; ++folder)
+        QVERIFY(settings.createFile(QStringLiteral("s%1/a.kiv").arg(folder), QByteArray()));
+    m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
+    bool busy = false;
+    During(3 * SlowFileSystem::kPerFolder.count(), [&] {
+        busy = m_run->window->longCommandRunning();
+        search(m_tree->root());
+    });
+    m_run->dialogs.folderAnswers.push_back(settings.root());
+    button(QStringLiteral("cmdBrowseSettingsPath"))->click();
+
+    QVERIFY(busy);
+    QCOMPARE(m_run->dialogs.calls.size(), 1); // the settings folder only
+    QCOMPARE(m_run->window->settingsList().rowCount(), 30);
+    QCOMPARE(list().count(), 0);
+    QVERIFY(noCommandLeftBehind());
 }
 
 void TestWindowCommands::progressBarPainting_data()
