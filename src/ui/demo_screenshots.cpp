@@ -29,11 +29,8 @@ bool Shoot(frm_main &window, int tab, const QString &file)
 {
     window.ui().tabData->setCurrentIndex(tab);
     Settle(tab == frm_main::kTabPreview ? 2500 : 300);
-    // 256 colours keep the pictures small; the window has few more.
-    return window.grab()
-        .toImage()
-        .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither)
-        .save(file, "PNG");
+    // Without an alpha channel the pictures stay smaller; the colours stay exact.
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB888).save(file, "PNG", 9);
 }
 
 } // namespace
