@@ -212,7 +212,7 @@ QByteArray PosixFileSystem::typeCacheKey(QByteArrayView name)
 
 void PosixFileSystem::loadNameGlobs() const
 {
-    m_nameGlobs.emplace();
+    m_nameGlobs = NameGlobs();
     // globs2 lines: weight:type:glob[:flags]. Globs that begin with "*" are
     // suffix rules, which the suffix key covers.
     const QStringList files = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
