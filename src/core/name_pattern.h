@@ -6,7 +6,7 @@
 
 #include <vector>
 
-// The scanner's file-name matching rule (Part 2.3). A name matches when the
+// The scanner's file-name matching rule. A name matches when the
 // pattern is exactly "*", or when the tail of the name (its last N
 // characters, N the pattern's length; the whole name if shorter) matches the
 // pattern under the wildcard rules after both were upper-cased by the

@@ -25,8 +25,8 @@
 // the subtrees below it ("units") are then read by two threads at once, each
 // unit into its own store, which lies in exactly the order its rows are
 // made. Folder totals are summed once, bottom up. Second, the rows are made
-// from the snapshot by an explicit-stack version of Part 2.3's recursive
-// ScanFolder, step by step, releasing each unit's files as their rows are
+// from the snapshot by an explicit-stack version of the recursive walk
+// of ScanFolder, step by step, releasing each unit's files as their rows are
 // made.
 
 namespace {

@@ -12,7 +12,8 @@ class ResultList;
 // empty: no yield, "print only current directory" off, an empty path box.
 struct ScanHooks
 {
-    // "Let pending window events run"; called at the points Part 2.3 names
+    // "Let pending window events run"; called at the start of every folder, after
+    // opening it and after every file row
     // (and while the tree is read ahead). The window throttles it.
     std::function<void()> yield;
     // chkOnlyThisDir (ticked or grey = true), read as each subfolder row is made.
@@ -22,7 +23,7 @@ struct ScanHooks
     std::function<QString()> pathBoxText;
 };
 
-// ScanFolder (Part 2.3): walks folderPath (and, with state.bgRecursive, every
+// ScanFolder: walks folderPath (and, with state.bgRecursive, every
 // folder below it) and appends a folder row per folder and a file row per
 // matching file to `list`, depth first, updating `counters` and
 // `currentItem` (the 0-based row added last; -1 after the last row was

@@ -2,7 +2,7 @@
 
 class ResultList;
 
-// The result list's events (Part 2.4). Rows are 0-based; currentItem is the
+// The result list's events. Rows are 0-based; currentItem is the
 // main window's CurrentItem (-1: none).
 
 // ItemClick: the row becomes CurrentItem. Nothing else.

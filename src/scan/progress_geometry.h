@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// What DrawProgress (Part 2.4) paints into the box, as numbers: the painter
+// What DrawProgress paints into the box, as numbers: the painter
 // in src/ui clears the box, fills the rectangle (1, 1)-(barEnd, height) in
 // the colour and, when `text` is not empty, prints it at (30, -30).
 struct ProgressGeometry

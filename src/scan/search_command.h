@@ -10,7 +10,7 @@ struct ProgramState;
 struct ScanCounters;
 class ResultList;
 
-// Pattern reduction (Part 2.4): a pattern that begins with "*" becomes
+// Pattern reduction: a pattern that begins with "*" becomes
 // everything after its first "." ("*.txt" -> "txt", "*.*" -> "*",
 // "*.tar.gz" -> "tar.gz"); without a "." it stays ("*abc"); a pattern that
 // does not begin with "*" is used unchanged.
@@ -39,7 +39,7 @@ struct SearchSteps
     std::function<void(const QString &)> setCountLine; // lbl_Status
 };
 
-// cmdsearch_Click (Part 2.4) without the window: steps 1 to 16. The folder
+// cmdsearch_Click without the window: steps 1 to 16. The folder
 // comes from steps.browseForFolder and is written into pathBoxText (also
 // when empty: then the list and counters stay as they were); a trailing
 // separator is appended. Then the counters are reset, the list cleared, the
@@ -47,7 +47,7 @@ struct SearchSteps
 void RunSearch(ProgramState &state, ResultList &list, ScanCounters &counters, int &currentItem,
                QString &pathBoxText, const QString &patternBoxText, const SearchSteps &steps);
 
-// ReadFolderAgain (Part 2.4): the same steps without the folder dialog, the
+// ReadFolderAgain: the same steps without the folder dialog, the
 // empty-path test and the trailing separator; pathBoxText is scanned as it
 // is (an empty or unusable path gives an empty list and "0 items").
 void ReadFolderAgain(ProgramState &state, ResultList &list, ScanCounters &counters,

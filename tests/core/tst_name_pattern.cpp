@@ -1,4 +1,4 @@
-// The file-name matching rule of Part 2.3.
+// The scanner's file-name matching rule.
 #undef QT_NO_CAST_FROM_ASCII
 #include "core/name_pattern.h"
 

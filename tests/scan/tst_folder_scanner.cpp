@@ -1,4 +1,4 @@
-// ScanFolder (Part 2.3) on real temporary trees.
+// ScanFolder on real temporary trees.
 // Tests spell texts as plain literals.
 #undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
@@ -108,7 +108,7 @@ private slots:
     void manyOpenFoldersAreReopened();
 };
 
-// The tree of Part 2.3's worked example: a.txt, b.doc, sub1/c.txt,
+// The small example tree: a.txt, b.doc, sub1/c.txt,
 // sub2/deep/d.txt.
 static void makeWorkedExample(TreeFixture &tree)
 {
@@ -556,7 +556,7 @@ void TestFolderScanner::onlyThisDirReadPerRow()
 
 namespace {
 
-// Part 2.3 written down literally, recursive, over listFolder(): the
+// The scanner's walk written down literally, recursive, over listFolder(): the
 // reference the snapshot-based scanner must agree with row for row.
 struct ReferenceWalk
 {

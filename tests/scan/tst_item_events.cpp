@@ -1,4 +1,4 @@
-// ItemClick and ItemCheck (Part 2.4).
+// ItemClick and ItemCheck.
 #undef QT_NO_CAST_FROM_ASCII
 #include "scan/item_events.h"
 #include "scan/result_list.h"

@@ -1,4 +1,4 @@
-// DrawProgress's geometry (Part 2.4).
+// DrawProgress's geometry.
 #undef QT_NO_CAST_FROM_ASCII
 #include "scan/progress_geometry.h"
 

@@ -1,4 +1,4 @@
-// The window-free search command and re-read (Part 2.4).
+// The window-free search command and re-read.
 #undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "scan/result_list.h"
