@@ -15,6 +15,8 @@ import os
 import random
 import sys
 
+STEMS = ["file", "File", "data", "Report", "img", "_note", "zeta"]
+ODD_STEMS = ["my file", "v1.2.3 notes", "résumé", "Ärger", "файл", "日本語"]
 EXTENSIONS = ["txt", "TXT", "html", "c", "h", "cpp", "jpg", "png", "tar.gz", "md", "pdf", "log"]
 
 
@@ -22,10 +24,13 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--files", type=int, default=200_000)
     parser.add_argument("--folders", type=int, default=10_000)
+    parser.add_argument("--odd-names", action="store_true",
+                        help="also names with blanks, extra dots and non-ASCII letters")
     parser.add_argument("cache", nargs="?", default=os.environ.get("QUORVEL_BENCH_CACHE", "/tmp"))
     args = parser.parse_args()
 
-    root = os.path.join(args.cache, f"quorvel-tree-{args.files}-{args.folders}")
+    suffix = "-odd" if args.odd_names else ""
+    root = os.path.join(args.cache, f"quorvel-tree-{args.files}-{args.folders}{suffix}")
     marker = os.path.join(root, ".complete")
     if os.path.exists(marker):
         print(root)
@@ -53,7 +58,7 @@ def main():
         count = per_folder + (1 if index < extra else 0)
         for f in range(count):
             ext = EXTENSIONS[rng.randrange(len(EXTENSIONS))]
-            stem = rng.choice(["file", "File", "data", "Report", "img", "_note", "zeta"])
+            stem = rng.choice(STEMS + ODD_STEMS if args.odd_names else STEMS)
             path = os.path.join(folder, f"{stem}_{f:03d}.{ext}")
             with open(path, "wb") as handle:
                 handle.truncate(rng.randrange(0, 1 << 20))

@@ -18,7 +18,7 @@ function(quorvel_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     set(env "TZ=UTC" "LC_ALL=C.UTF-8" "LANG=C.UTF-8" "QT_QPA_PLATFORM=offscreen"
             "QTWEBENGINE_DISABLE_SANDBOX=1" "QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox --disable-gpu"
-            "ASAN_OPTIONS=detect_leaks=0" ${ARG_ENV})
+            "ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0" ${ARG_ENV})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
