@@ -24,6 +24,8 @@ tree="$(python3 "$here/make_tree.py" --files 200000 --folders 10000 "$cache")"
 echo "tree: $tree"
 "$build/bin/scan_bench" "$tree"
 "$build/bin/window_search_bench" "$tree"
+# The same search with the cancel button pressed after 500 ms.
+"$build/bin/window_search_bench" "$tree" 500
 
 json="$(mktemp)"
 trap 'rm -f "$json"' EXIT
