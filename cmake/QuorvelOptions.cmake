@@ -10,6 +10,8 @@ target_compile_definitions(quorvel_options INTERFACE
 # quorvel_add_test(NAME SOURCES ... [LIBS ...] [GUI]): one QtTest executable
 # registered with CTest. Every test runs in a fixed locale and time zone, and
 # GUI tests on the offscreen platform, so nothing depends on the machine.
+# Under ASan, the web engine behind the preview frees some of its own objects
+# through a pointer of another size; that check is off for every test.
 function(quorvel_add_test name)
     cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})

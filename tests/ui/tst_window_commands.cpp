@@ -674,15 +674,5 @@ void TestWindowCommands::progressBarPainting()
     QVERIFY(text);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-// The web engine behind the preview frees some of its own objects through a
-// pointer of another size when a page goes away; that is inside the engine,
-// not ours, and would stop every sanitized run at the first preview.
-extern "C" const char *__asan_default_options()
-{
-    return "new_delete_type_mismatch=0";
-}
-#endif
-
 QTEST_MAIN(TestWindowCommands)
 #include "tst_window_commands.moc"
