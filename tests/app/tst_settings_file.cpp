@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
 #include "app/program_state.h"
+#include "support/file_bytes.h"
 #include "support/recording_option_controls.h"
 
 #include <QDir>
@@ -17,33 +18,6 @@ namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-void compareBytes(const QByteArray &actual, const QByteArray &expected)
-{
-    if (actual == expected)
-        return;
-    qsizetype at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
-        ++at;
-    const qsizetype from = qMax<qsizetype>(0, at - 30);
-    QFAIL(
-        qPrintable(QStringLiteral("first difference at offset %1\n actual:   %2\n expected: %3")
-                       .arg(at)
-                       .arg(QString::fromUtf8(actual.mid(from, 60).toPercentEncoding(" =[];")))
-                       .arg(QString::fromUtf8(expected.mid(from, 60).toPercentEncoding(" =[];")))));
-}
 
 // Every file below a folder with its bytes and modification time.
 QMap<QString, QPair<QByteArray, qint64>> snapshot(const QString &folder)

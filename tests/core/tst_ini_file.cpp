@@ -1,5 +1,7 @@
 #include "core/ini_file.h"
 
+#include "support/file_bytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,41 +9,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Compares bytes and names the first differing offset with some context.
-void compareBytes(const QByteArray &actual, const QByteArray &expected)
-{
-    if (actual == expected)
-        return;
-    qsizetype at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
-        ++at;
-    const qsizetype from = qMax<qsizetype>(0, at - 20);
-    QFAIL(qPrintable(
-        QStringLiteral("first difference at offset %1 (sizes %2/%3)\n actual:   %4\n "
-                       "expected: %5")
-            .arg(at)
-            .arg(actual.size())
-            .arg(expected.size())
-            .arg(QString::fromLatin1(actual.mid(from, 50).toPercentEncoding(" =[];")))
-            .arg(QString::fromLatin1(expected.mid(from, 50).toPercentEncoding(" =[];")))));
-}
-
-} // namespace
 
 class TestIniFile : public QObject
 {
