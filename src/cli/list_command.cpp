@@ -304,22 +304,42 @@ int RunListCommand(const QStringList &arguments)
         std::array<bool, 5> tags {};
         for (int i = 0; i < 5; ++i)
             tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
-        const QString text
-            = ClipboardText(list, pathBoxText, args.withFiles, tags, [&](int percent) {
-                  progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
-                                percent == 100);
-              });
+        // The text goes out in blocks as it is made, so a million rows are
+        // never held as one text.
+        QSaveFile file(args.output && !toStandardOutput ? *args.output : QString());
+        QIODevice &device = toStandardOutput ? static_cast<QIODevice &>(standardOutput) : file;
+        if (!toStandardOutput && !file.open(QIODevice::WriteOnly)) {
+            printError(QStringLiteral("cannot write %1: %2").arg(*args.output, file.errorString()));
+            return ListCommand::kFailure;
+        }
+        constexpr qsizetype kBlockBytes = 1 << 20;
+        QByteArray block;
+        bool writeFailed = false;
+        const auto writeBlock = [&] {
+            writeFailed = writeFailed || !writeAll(device, block);
+            block.clear();
+        };
+        WriteClipboardText(
+            list, pathBoxText, args.withFiles, tags,
+            [&](const QString &piece) {
+                block += piece.toUtf8();
+                if (block.size() >= kBlockBytes)
+                    writeBlock();
+            },
+            [&](int percent) {
+                progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
+                              percent == 100);
+            });
+        writeBlock();
         progress.finish();
-        const QByteArray bytes = text.toUtf8();
         if (toStandardOutput) {
-            if (!writeAll(standardOutput, bytes) || !standardOutput.flush()) {
+            if (writeFailed || !standardOutput.flush()) {
                 printError(QStringLiteral("cannot write to standard output"));
                 return ListCommand::kFailure;
             }
             return ListCommand::kSuccess;
         }
-        QSaveFile file(*args.output);
-        if (!file.open(QIODevice::WriteOnly) || !writeAll(file, bytes) || !file.commit()) {
+        if (writeFailed || !file.commit()) {
             printError(QStringLiteral("cannot write %1: %2").arg(*args.output, file.errorString()));
             return ListCommand::kFailure;
         }

@@ -26,7 +26,19 @@ QString ClipboardText(const ResultList &list, const QString &folderText, bool in
                       const std::array<bool, 5> &fileTags,
                       const std::function<void(int percent)> &progress)
 {
-    QString text = folderText + QStringLiteral("\r\n");
+    QString text;
+    WriteClipboardText(
+        list, folderText, includeFiles, fileTags, [&text](const QString &piece) { text += piece; },
+        progress);
+    return text;
+}
+
+void WriteClipboardText(const ResultList &list, const QString &folderText, bool includeFiles,
+                        const std::array<bool, 5> &fileTags,
+                        const std::function<void(const QString &piece)> &sink,
+                        const std::function<void(int percent)> &progress)
+{
+    sink(folderText + QStringLiteral("\r\n"));
     const int count = list.count();
     qint64 written = 0;
     int lastPercent = -1;
@@ -49,8 +61,8 @@ QString ClipboardText(const ResultList &list, const QString &folderText, bool in
             }
         }
         line.replace(u'\\', QStringLiteral(" \\\\ "));
-        text += QStringLiteral("\r\n");
-        text += line;
+        line.prepend(QStringLiteral("\r\n"));
+        sink(line);
         ++written;
         if (progress) {
             const int percent = int(std::nearbyint(double(written) / double(count) * 100.0));
@@ -60,5 +72,4 @@ QString ClipboardText(const ResultList &list, const QString &folderText, bool in
             }
         }
     }
-    return text;
 }

@@ -15,3 +15,11 @@ class ResultList;
 [[nodiscard]] QString ClipboardText(const ResultList &list, const QString &folderText,
                                     bool includeFiles, const std::array<bool, 5> &fileTags,
                                     const std::function<void(int percent)> &progress = {});
+
+// The same text in pieces: sink gets the folder line with its CR LF, then CR
+// LF and the line of each written row, so a long text can be written out
+// without being held whole.
+void WriteClipboardText(const ResultList &list, const QString &folderText, bool includeFiles,
+                        const std::array<bool, 5> &fileTags,
+                        const std::function<void(const QString &piece)> &sink,
+                        const std::function<void(int percent)> &progress = {});
