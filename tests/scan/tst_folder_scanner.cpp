@@ -560,6 +560,20 @@ namespace {
 // reference the snapshot-based scanner must agree with row for row.
 struct ReferenceWalk
 {
+    // The rows with their byte counts shown as the list shows sizes.
+    QStringList rowsWithSizeTexts(const QLocale &locale) const
+    {
+        const NumberFormatter numbers(locale);
+        QStringList shown;
+        for (const QString &row : rows) {
+            QStringList parts = row.split(u'|');
+            if (!parts[2].isEmpty())
+                parts[2] = numbers.sizeText(parts[2].toLongLong());
+            shown << parts.join(u'|');
+        }
+        return shown;
+    }
+
     PosixFileSystem fs;
     bool recursive = true;
     bool skipEmpty = false;
@@ -690,14 +704,7 @@ void TestFolderScanner::wideTreeMatchesReferenceWalk()
     reference.skipEmpty = skipEmpty;
     reference.pattern = ReducePattern(patternBox);
     reference.scan(QFile::encodeName(tree.root()), tree.root() + u'/');
-    const NumberFormatter numbers(scan.list.locale());
-    for (QString &row : reference.rows) {
-        QStringList parts = row.split(u'|');
-        if (!parts[2].isEmpty())
-            parts[2] = numbers.sizeText(parts[2].toLongLong());
-        row = parts.join(u'|');
-    }
-    QCOMPARE(scannedRows(scan.list), reference.rows);
+    QCOMPARE(scannedRows(scan.list), reference.rowsWithSizeTexts(scan.list.locale()));
     QCOMPARE(scan.counters.FileCount, reference.fileCount);
     QCOMPARE(scan.counters.FolderCount, reference.folderCount);
     QCOMPARE(scan.counters.SearchedFolderCount, reference.searched);
@@ -721,14 +728,7 @@ void TestFolderScanner::manyOpenFoldersAreReopened()
     ReferenceWalk reference;
     reference.pattern = "txt";
     reference.scan(QFile::encodeName(tree.root()), tree.root() + u'/');
-    const NumberFormatter numbers(scan.list.locale());
-    for (QString &row : reference.rows) {
-        QStringList parts = row.split(u'|');
-        if (!parts[2].isEmpty())
-            parts[2] = numbers.sizeText(parts[2].toLongLong());
-        row = parts.join(u'|');
-    }
-    QCOMPARE(scannedRows(scan.list), reference.rows);
+    QCOMPARE(scannedRows(scan.list), reference.rowsWithSizeTexts(scan.list.locale()));
     QCOMPARE(scan.counters.FileCount, qint64(kLevels));
     QCOMPARE(scan.counters.SearchedFolderCount, qint64(2 * kLevels)); // 1 + 299 a + 300 b
 }
