@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Times the main window's search command against the same search without a
-# window, on the 200,000-file tree, so the window's share (letting events
-# run while it scans, hiding and showing the list) is seen.
+# window, so the window's share (letting events run while it scans, hiding
+# and showing the list) is seen, and reports how long the window could not
+# react and how fast the filled list scrolls.
 #
-#   bench/window_search.sh [BUILD_DIR] [CACHE_DIR]
+#   bench/window_search.sh [medium|large] [BUILD_DIR] [CACHE_DIR]
 #
+# medium: 200,000 files in 10,000 folders; large: the 1,000,000-file tree of
+# bench/run.sh large.
 # BUILD_DIR: a Release build folder (default: build/release, configured and
 # built here when the programs are missing). CACHE_DIR: where
 # bench/make_tree.py keeps the tree (default: $QUORVEL_BENCH_CACHE or /tmp).
@@ -13,17 +16,23 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 top="$(cd "$here/.." && pwd)"
-build="${1:-$top/build/release}"
-cache="${2:-${QUORVEL_BENCH_CACHE:-/tmp}}"
+size="${1:-medium}"
+build="${2:-$top/build/release}"
+cache="${3:-${QUORVEL_BENCH_CACHE:-/tmp}}"
+case "$size" in
+medium) tree_options=(--files 200000 --folders 10000) ;;
+large) tree_options=(--files 1000000 --folders 60000 --odd-names) ;;
+*) echo "usage: bench/window_search.sh [medium|large] [BUILD_DIR] [CACHE_DIR]" >&2; exit 2 ;;
+esac
 
 if [ ! -x "$build/bin/scan_bench" ] || [ ! -x "$build/bin/window_search_bench" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$build" --target scan_bench window_search_bench -j2
 fi
-tree="$(python3 "$here/make_tree.py" --files 200000 --folders 10000 "$cache")"
+tree="$(python3 "$here/make_tree.py" "${tree_options[@]}" "$cache")"
 echo "tree: $tree"
 "$build/bin/scan_bench" "$tree"
-"$build/bin/window_search_bench" "$tree"
+"$build/bin/window_search_bench" --scroll "$tree"
 # The same search with the cancel button pressed after 500 ms.
 "$build/bin/window_search_bench" "$tree" 500
 

@@ -3,6 +3,7 @@
 #include "app/option_controls.h"
 #include "app/program_state.h"
 #include "ui/frm_main.h"
+#include "ui/result_list_view.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -10,8 +11,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeView>
 
 namespace {
 
@@ -93,7 +94,7 @@ bool TakeDemoScreenshots(frm_main &window, const QString &outFolder)
     // The narrow date columns widened, as a user would drag them, so their
     // texts show whole.
     // The path column gives up what they need.
-    QTreeView *list = window.ui().lstItems;
+    QTableView *list = window.ui().lstItems;
     int others = 0;
     for (int column = 1; column < 9; ++column) {
         if (list->isColumnHidden(column))

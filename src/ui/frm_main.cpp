@@ -7,7 +7,7 @@
 #include "scan/result_list.h"
 #include "ui/animation_player.h"
 #include "ui/colour_swatch.h"
-#include "ui/result_list_delegate.h"
+#include "ui/result_list_view.h"
 #include "ui/tool_icons.h"
 #include "ui/user_dialogs.h"
 
@@ -260,22 +260,17 @@ QWidget *frm_main::buildResultTab()
     auto *grid = new QGridLayout(page);
     grid->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
 
-    m_ui.lstItems = new QTreeView(page);
+    m_ui.lstItems = new ResultListView(page);
     m_ui.lstItems->setObjectName(QStringLiteral("lstItems"));
-    m_ui.lstItems->setRootIsDecorated(false);
-    m_ui.lstItems->setItemsExpandable(false);
-    m_ui.lstItems->setUniformRowHeights(true); // a million rows stay fluid
-    m_ui.lstItems->setAllColumnsShowFocus(true);
-    m_ui.lstItems->setItemDelegate(new ResultListDelegate(m_ui.lstItems));
     m_ui.lstItems->setModel(m_resultList);
     // Narrow columns keep the widths they are given.
-    m_ui.lstItems->header()->setMinimumSectionSize(kMinimumColumnPixels);
+    m_ui.lstItems->horizontalHeader()->setMinimumSectionSize(kMinimumColumnPixels);
     for (int column = 0; column < ResultList::kColumnCount; ++column) {
         const int widthTwips = ResultList::kColumns[size_t(column)].widthTwips;
         if (widthTwips == 0)
             m_ui.lstItems->setColumnHidden(column, true);
         else
-            m_ui.lstItems->header()->resizeSection(column, Px(widthTwips));
+            m_ui.lstItems->horizontalHeader()->resizeSection(column, Px(widthTwips));
     }
     m_ui.lstItems->setMinimumHeight(Px(6915) / 2);
     grid->addWidget(m_ui.lstItems, 0, 0);

@@ -26,6 +26,7 @@ class QTreeView;
 class QVBoxLayout;
 class QWebEngineView;
 class ResultList;
+class ResultListView;
 class SettingsList;
 class UserDialogs;
 class zfrm_Info;
@@ -56,7 +57,7 @@ struct FrmMainControls
     QTabWidget *tabData = nullptr;
 
     // "search result".
-    QTreeView *lstItems = nullptr;
+    ResultListView *lstItems = nullptr;
     QFrame *fraAniBack = nullptr;
     AnimationPlayer *ani_Movie = nullptr;
 

@@ -14,6 +14,7 @@
 #include "ui/long_command.h"
 #include "ui/preview_loader.h"
 #include "ui/progress_painter.h"
+#include "ui/result_list_view.h"
 #include "ui/user_dialogs.h"
 #include "ui/zfrm_info.h"
 
@@ -27,7 +28,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QUrl>
 #include <QWebEngineView>
 
@@ -66,7 +66,7 @@ void frm_main::connectCommands()
                                                          QItemSelectionModel::ClearAndSelect
                                                              | QItemSelectionModel::Rows);
     });
-    connect(m_ui.lstItems, &QTreeView::clicked, this, [this](const QModelIndex &index) {
+    connect(m_ui.lstItems, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
         ItemClick(*m_resultList, m_currentItem, index.row());
     });
 }

@@ -8,7 +8,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -441,7 +441,7 @@ void TestOptionControls::listFontButtonUnderGerman()
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto *button = control<QPushButton>(QStringLiteral("cmdListFont"));
-    auto *list = control<QTreeView>(QStringLiteral("lstItems"));
+    auto *list = control<QTableView>(QStringLiteral("lstItems"));
     ProgramState &state = m_run->state;
     QFont bold = list->font();
     bold.setBold(true);
@@ -467,7 +467,7 @@ void TestOptionControls::listFontButtonUnderGerman()
 void TestOptionControls::cancelledListFontChangesNothing()
 {
     auto *button = control<QPushButton>(QStringLiteral("cmdListFont"));
-    auto *list = control<QTreeView>(QStringLiteral("lstItems"));
+    auto *list = control<QTableView>(QStringLiteral("lstItems"));
     ProgramState &state = m_run->state;
     const QString caption = button->text();
     const QFont listFont = list->font();

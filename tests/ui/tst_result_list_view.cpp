@@ -3,10 +3,11 @@
 
 #include "scan/result_list.h"
 #include "ui/result_list_delegate.h"
+#include "ui/result_list_view.h"
 #include "ui/window_fixture.h"
 
 #include <QSignalSpy>
-#include <QTreeView>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -36,6 +37,7 @@ private slots:
     void rowsShowTheirColourAndWeight();
     void viewUsesTheStyleDelegate();
     void tickInViewReachesList();
+    void rowsFitTheListFont();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -83,7 +85,7 @@ void TestResultListView::rowsShowTheirColourAndWeight()
     QFETCH(int, column);
     QFETCH(bool, bold);
     QFETCH(QColor, colour);
-    auto *view = m_run->window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    auto *view = m_run->window->findChild<QTableView *>(QStringLiteral("lstItems"));
     DelegateProbe probe;
     const QModelIndex index = view->model()->index(row, column);
     const QStyleOptionViewItem option = probe.optionFor(index);
@@ -97,7 +99,7 @@ void TestResultListView::rowsShowTheirColourAndWeight()
 
 void TestResultListView::viewUsesTheStyleDelegate()
 {
-    auto *view = m_run->window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    auto *view = m_run->window->findChild<QTableView *>(QStringLiteral("lstItems"));
     QVERIFY(dynamic_cast<ResultListDelegate *>(view->itemDelegate()));
     QCOMPARE(view->model(), &m_run->window->resultList());
 }
@@ -105,7 +107,7 @@ void TestResultListView::viewUsesTheStyleDelegate()
 void TestResultListView::tickInViewReachesList()
 {
     QVERIFY(m_run->showAndActivate());
-    auto *view = m_run->window->findChild<QTreeView *>(QStringLiteral("lstItems"));
+    auto *view = m_run->window->findChild<QTableView *>(QStringLiteral("lstItems"));
     QSignalSpy checks(&m_run->window->resultList(), &ResultList::itemCheck);
     const QModelIndex index = view->model()->index(1, 0);
     const bool before = m_run->window->resultList().checked(1);
@@ -116,6 +118,29 @@ void TestResultListView::tickInViewReachesList()
     QCOMPARE(m_run->window->resultList().checked(1), !before);
     QCOMPARE(checks.size(), 1);
     QCOMPARE(checks[0][0].toInt(), 1);
+}
+
+void TestResultListView::rowsFitTheListFont()
+{
+    auto *view = m_run->window->findChild<ResultListView *>(QStringLiteral("lstItems"));
+    QVERIFY(view);
+    int previousHeight = 0;
+    for (const double points : { 8.0, 24.0 }) {
+        m_run->window->setListFontSize(points);
+        const int height = view->rowHeight(0);
+        QVERIFY(height > previousHeight);
+        // Every row one height, tall enough for what the delegate draws in
+        // the bold, ticked folder row.
+        for (int row = 1; row < view->model()->rowCount(); ++row)
+            QCOMPARE(view->rowHeight(row), height);
+        QStyleOptionViewItem option;
+        option.initFrom(view);
+        option.font = view->font();
+        const QSize wanted = view->itemDelegate()->sizeHint(option, view->model()->index(1, 0));
+        QVERIFY2(wanted.height() <= height,
+                 qPrintable(QStringLiteral("%1 > %2").arg(wanted.height()).arg(height)));
+        previousHeight = height;
+    }
 }
 
 QTEST_MAIN(TestResultListView)

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -84,7 +85,7 @@ void TestStartExit::loadFillsStateAndWindow()
     QCOMPARE(run.window->size(), QSize(801, 592));
 
     // The result list's columns: hidden where their width is 0.
-    auto *list = control<QTreeView>(run, QStringLiteral("lstItems"));
+    auto *list = control<QTableView>(run, QStringLiteral("lstItems"));
     QCOMPARE(list->model()->columnCount(), 9);
     const QList<bool> hidden { false, true, true, false, false, false, false, false, true };
     const QList<int> widths { 510, 0, 0, 61, 75, 35, 35, 23, 0 };
@@ -93,7 +94,6 @@ void TestStartExit::loadFillsStateAndWindow()
         if (!hidden[column])
             QCOMPARE(list->columnWidth(column), widths[column]);
     }
-    QVERIFY(list->uniformRowHeights());
 
     auto *settings = control<QTreeView>(run, QStringLiteral("lstsettings"));
     QCOMPARE(settings->model()->columnCount(), 2);
@@ -170,7 +170,7 @@ void TestStartExit::firstRunShowsDefaults()
     QCOMPARE(s.sgListFontsize, QStringLiteral("8"));
     QCOMPARE(control<QPushButton>(run, QStringLiteral("cmdListFont"))->text(),
              QStringLiteral("Arial, 8"));
-    auto *list = control<QTreeView>(run, QStringLiteral("lstItems"));
+    auto *list = control<QTableView>(run, QStringLiteral("lstItems"));
     QCOMPARE(list->font().family(), QStringLiteral("Arial"));
     QCOMPARE(list->font().pointSizeF(), 8.0);
 
@@ -350,7 +350,7 @@ void TestStartExit::storedEmptyListSizeUnderGerman()
     QCOMPARE(button->text(), QStringLiteral("Arial, 8,25"));
     // At start the caption shows in the list font's face.
     QCOMPARE(button->font().family(), QStringLiteral("Arial"));
-    auto *list = control<QTreeView>(run, QStringLiteral("lstItems"));
+    auto *list = control<QTableView>(run, QStringLiteral("lstItems"));
     QCOMPARE(list->font().pointSizeF(), 8.25);
     QVERIFY(!list->font().bold());
 }

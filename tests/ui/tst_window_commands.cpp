@@ -21,9 +21,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -238,7 +238,7 @@ void TestWindowCommands::searchListsFolderAndCount()
     QTimer sampler;
     sampler.setInterval(2);
     connect(&sampler, &QTimer::timeout, this, [&] {
-        const bool listHidden = control<QTreeView>(QStringLiteral("lstItems"))->isHidden();
+        const bool listHidden = control<QTableView>(QStringLiteral("lstItems"))->isHidden();
         const bool animationShown = control<QFrame>(QStringLiteral("fraAniBack"))->isVisible();
         const bool busyPointer = QApplication::overrideCursor()
             && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
@@ -266,8 +266,8 @@ void TestWindowCommands::searchListsFolderAndCount()
     QVERIFY(list().isFolderRow(0) && list().isFolderRow(3));
     QCOMPARE(label("lbl_Status")->text(), QStringLiteral("6 items"));
     // The rows reached the view, which is shown again; the animation is gone.
-    QCOMPARE(control<QTreeView>(QStringLiteral("lstItems"))->model()->rowCount(), 6);
-    QVERIFY(control<QTreeView>(QStringLiteral("lstItems"))->isVisible());
+    QCOMPARE(control<QTableView>(QStringLiteral("lstItems"))->model()->rowCount(), 6);
+    QVERIFY(control<QTableView>(QStringLiteral("lstItems"))->isVisible());
     QVERIFY(!control<QFrame>(QStringLiteral("fraAniBack"))->isVisible());
     QVERIFY(noCommandLeftBehind());
 }
@@ -307,7 +307,7 @@ void TestWindowCommands::untickedFolderInvertsItsFiles()
     makeSmallTree();
     search(m_tree->root());
     QCOMPARE(list().count(), 6);
-    QAbstractItemModel *model = control<QTreeView>(QStringLiteral("lstItems"))->model();
+    QAbstractItemModel *model = control<QTableView>(QStringLiteral("lstItems"))->model();
     // The user unticks c.txt by hand first, then the folder "sub".
     QVERIFY(model->setData(model->index(4, 0), Qt::Unchecked, Qt::CheckStateRole));
     QCOMPARE(m_run->window->currentItem(), 4);
@@ -323,7 +323,7 @@ void TestWindowCommands::untickedFolderInvertsItsFiles()
     QVERIFY(list().checked(0) && list().checked(1) && list().checked(2));
 
     // A click on a row's text makes it the current item and changes no box.
-    auto *view = control<QTreeView>(QStringLiteral("lstItems"));
+    auto *view = control<QTableView>(QStringLiteral("lstItems"));
     const QRect rowRect = view->visualRect(model->index(2, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowRect.center() + QPoint(40, 0));
     QCOMPARE(m_run->window->currentItem(), 2);
@@ -510,7 +510,7 @@ void TestWindowCommands::cancelStopsLongScan()
     QVERIFY(m_run->state.bgCancel);
     QVERIFY2(list().count() < kAllRows, qPrintable(QString::number(list().count())));
     QCOMPARE(label("lbl_Status")->text(), ItemCountText(list().count()));
-    QVERIFY(control<QTreeView>(QStringLiteral("lstItems"))->isVisible());
+    QVERIFY(control<QTableView>(QStringLiteral("lstItems"))->isVisible());
     QVERIFY(!control<QFrame>(QStringLiteral("fraAniBack"))->isVisible());
     QVERIFY(noCommandLeftBehind());
 

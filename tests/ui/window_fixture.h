@@ -8,6 +8,7 @@
 #include "ui/frm_main.h"
 #include "ui/user_dialogs.h"
 
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -67,13 +68,12 @@ public:
     }
 
 private:
-    template<typename T> static T next(std::deque<T> &answers, T cancelled)
+    template<typename T> static T next(std::deque<T> &answers, const T &cancelled)
     {
         if (answers.empty())
             return cancelled;
-        T answer = answers.front();
-        answers.pop_front();
-        return answer;
+        const auto popFront = qScopeGuard([&answers] { answers.pop_front(); });
+        return answers.front();
     }
 };
 
