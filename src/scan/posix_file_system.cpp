@@ -213,10 +213,16 @@ QByteArray PosixFileSystem::typeCacheKey(QByteArrayView name)
 void PosixFileSystem::loadNameGlobs() const
 {
     m_nameGlobs = NameGlobs();
-    // globs2 lines: weight:type:glob[:flags]. Globs that begin with "*" are
-    // suffix rules, which the suffix key covers.
+    // globs2 lines: weight:type:glob[:flags]. Globs that begin with "*" and
+    // have no other "*" are suffix rules, which the suffix key covers.
     const QStringList files = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
                                                         QStringLiteral("mime/globs2"));
+    const auto firstWildcard = [](const QByteArray &glob, qsizetype from) {
+        for (qsizetype i = from; i < glob.size(); ++i)
+            if (glob[i] == '*' || glob[i] == '?' || glob[i] == '[')
+                return i;
+        return qsizetype(-1);
+    };
     for (const QString &path : files) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
@@ -229,21 +235,23 @@ void PosixFileSystem::loadNameGlobs() const
             if (fields.size() < 3)
                 continue;
             const QByteArray glob = fields[2].toLower();
-            if (glob.isEmpty() || glob.startsWith('*'))
+            if (glob.isEmpty())
                 continue;
-            const qsizetype wildcard = [&] {
-                for (qsizetype i = 0; i < glob.size(); ++i)
-                    if (glob[i] == '*' || glob[i] == '?' || glob[i] == '[')
-                        return i;
-                return qsizetype(-1);
-            }();
+            if (glob.startsWith('*')) {
+                if (glob.indexOf('*', 1) < 0)
+                    continue;
+                const qsizetype literalEnd = firstWildcard(glob, 1);
+                m_nameGlobs->patterns.push_back({ glob, glob.mid(1, literalEnd - 1) });
+                continue;
+            }
+            const qsizetype wildcard = firstWildcard(glob, 0);
             if (wildcard < 0) {
                 m_nameGlobs->literals.insert(glob, true);
                 m_nameGlobs->longestLiteral = std::max(m_nameGlobs->longestLiteral, glob.size());
             } else if (wildcard > 0) {
                 m_nameGlobs->prefixes.push_back(glob.left(wildcard));
             } else {
-                m_nameGlobs->patterns.push_back(glob);
+                m_nameGlobs->patterns.push_back({ glob, {} });
             }
         }
     }
@@ -272,8 +280,9 @@ bool PosixFileSystem::typeNeedsWholeName(const QByteArray &name) const
             return true;
     if (!globs.patterns.empty()) {
         const QByteArray terminated(lower, name.size());
-        for (const QByteArray &pattern : globs.patterns)
-            if (::fnmatch(pattern.constData(), terminated.constData(), 0) == 0)
+        for (const NamePattern &pattern : globs.patterns)
+            if ((pattern.mustContain.isEmpty() || view.contains(pattern.mustContain))
+                && ::fnmatch(pattern.glob.constData(), terminated.constData(), 0) == 0)
                 return true;
     }
     return false;

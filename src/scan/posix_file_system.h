@@ -45,13 +45,20 @@ public:
 private:
     // Names whose type does not follow from their suffix: the MIME
     // database's globs that are literal names (cmakelists.txt) or begin with
-    // a literal part (readme*, makefile.*), lower-cased; others that begin
-    // with a wildcard other than "*" are matched as they are.
+    // a literal part (readme*, makefile.*), lower-cased; others are matched
+    // as they are: those that begin with a wildcard other than "*", and
+    // suffix globs that reach over more than the last suffixes
+    // (*.so.[0-9]* for libx.so.1.2.3).
+    struct NamePattern
+    {
+        QByteArray glob;
+        QByteArray mustContain; // a name without it cannot match; may be empty
+    };
     struct NameGlobs
     {
         QHash<QByteArray, bool> literals;
         std::vector<QByteArray> prefixes;
-        std::vector<QByteArray> patterns;
+        std::vector<NamePattern> patterns;
         qsizetype longestLiteral = 0;
     };
     void loadNameGlobs() const;

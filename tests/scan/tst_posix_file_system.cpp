@@ -167,7 +167,9 @@ private slots:
         // cached suffix type does not depend on which name came first.
         for (const char *name :
              { "CMakeLists.txt", "x.tar.gz", "y.tar.gz", "a.txt", "b.txt", "c.C", "d.c", "README",
-               "README.md", "Makefile", "makefile.am", "meson.build", "z.pdf", "notes.TXT" })
+               "README.md", "Makefile", "makefile.am", "meson.build", "z.pdf", "notes.TXT",
+               // A versioned library after a manual page of the same last suffix.
+               "ls.1", "libQt6Core.so.6.4.1", "libx.so.1.2", "libx.so.7" })
             QCOMPARE(fs.typeDescription(name, false), mimeComment(name));
         QVERIFY(fs.typeDescription("CMakeLists.txt", false) != fs.typeDescription("a.txt", false));
     }
