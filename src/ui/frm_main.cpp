@@ -8,6 +8,7 @@
 #include "ui/animation_player.h"
 #include "ui/colour_swatch.h"
 #include "ui/result_list_view.h"
+#include "ui/status_line.h"
 #include "ui/tool_icons.h"
 #include "ui/user_dialogs.h"
 
@@ -181,12 +182,13 @@ void frm_main::buildWindow()
 
     auto *statusRow = new QHBoxLayout;
     statusRow->setSpacing(Px(6120 - 210 - kStatusWidthTwips));
-    m_ui.lblNewFile = Label(this, QStringLiteral("lblNewFile"), {});
-    m_ui.lbl_Status = Label(this, QStringLiteral("lbl_Status"), {});
+    m_ui.lblNewFile = new StatusLine(this);
+    m_ui.lblNewFile->setObjectName(QStringLiteral("lblNewFile"));
+    m_ui.lbl_Status = new StatusLine(this);
+    m_ui.lbl_Status->setObjectName(QStringLiteral("lbl_Status"));
     SetTextColour(m_ui.lbl_Status, kStatusGreen);
     for (QLabel *label : { m_ui.lblNewFile, m_ui.lbl_Status }) {
         label->setMinimumWidth(Px(kStatusWidthTwips) / 2);
-        label->setTextFormat(Qt::PlainText);
         statusRow->addWidget(label, 1);
     }
     layout->addLayout(statusRow);
