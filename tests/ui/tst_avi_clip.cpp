@@ -5,8 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 // Clips are made here with the project's own writer; the decoder must give
 // back every pixel of every frame. Hand-assembled frames check the
 // run-length codes against their definition, independent of the writer.
@@ -54,15 +52,6 @@ std::vector<AviSourceFrame> testFrames(int width, int height, int count, int col
     return frames;
 }
 
-std::vector<quint32> expectedPixels(const AviSourceFrame &frame,
-                                    const std::vector<quint32> &palette)
-{
-    std::vector<quint32> out;
-    for (quint32 v : frame)
-        out.push_back(0xff000000u | (palette.empty() ? v : palette[v]));
-    return out;
-}
-
 QString firstDifference(const std::vector<quint32> &got, const std::vector<quint32> &want,
                         int width)
 {
@@ -79,45 +68,42 @@ QString firstDifference(const std::vector<quint32> &got, const std::vector<quint
     return {};
 }
 
+// Decodes frame f and compares it with its source; empty when they agree.
+QString decodeDifference(AviFrameDecoder &decoder, const std::vector<AviSourceFrame> &frames,
+                         const std::vector<quint32> &palette, int width, int f)
+{
+    if (decoder.decode(f))
+        return QStringLiteral("frame %1 not decoded").arg(f);
+    std::vector<quint32> want;
+    for (quint32 v : frames[size_t(f)])
+        want.push_back(0xff000000u | (palette.empty() ? v : palette[v]));
+    const QString difference = firstDifference(decoder.pixels(), want, width);
+    return difference.isEmpty() ? difference : QStringLiteral("frame %1: ").arg(f) + difference;
+}
+
 void setLe32(QByteArray &bytes, qsizetype at, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = char((value >> (8 * i)) & 0xff);
 }
 
-// Position of the bitmap header (the data of the first "strf" chunk).
-qsizetype bitmapHeaderAt(const QByteArray &bytes)
-{
-    return bytes.indexOf("strf") + 8;
-}
-
-AviWriteSpec rleSpec(int width, int height, bool fourBit)
+// A clip layout with a test palette when the format has one.
+AviWriteSpec clipSpec(int width, int height, AviFrameFormat format, int bitCount)
 {
     AviWriteSpec layout;
     layout.width = width;
     layout.height = height;
-    layout.format = fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8;
-    layout.bitCount = fourBit ? 4 : 8;
-    layout.palette = testPalette(fourBit ? 16 : 256);
+    layout.format = format;
+    layout.bitCount = bitCount;
+    if (bitCount <= 8)
+        layout.palette = testPalette(1 << bitCount);
     return layout;
 }
 
-// A clip with one hand-assembled frame, for the decoder alone.
-AviClip clipWithFrame(int width, int height, AviFrameFormat format, int bitCount,
-                      const QByteArray &data, bool bottomUp = true)
+AviWriteSpec rleSpec(int width, int height, bool fourBit)
 {
-    AviClip clip;
-    clip.width = width;
-    clip.height = height;
-    clip.format = format;
-    clip.bitCount = bitCount;
-    clip.bottomUp = bottomUp;
-    for (quint32 rgb : testPalette(1 << bitCount))
-        clip.palette.push_back(0xff000000u | rgb);
-    clip.microsecondsPerFrame = 100000;
-    clip.bytes = data;
-    clip.frames.push_back({ 0, data.size() });
-    return clip;
+    return clipSpec(width, height, fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8,
+                    fourBit ? 4 : 8);
 }
 
 QByteArray bytesOf(std::initializer_list<int> values)
@@ -135,14 +121,10 @@ class TestAviClip : public QObject
     Q_OBJECT
 
 private slots:
-    void rleClipsDecodeEveryFrame_data();
-    void rleClipsDecodeEveryFrame();
-    void uncompressedClipsDecode_data();
-    void uncompressedClipsDecode();
+    void writtenClipsDecodeEveryFrame_data();
+    void writtenClipsDecodeEveryFrame();
     void handAssembledFramesFollowTheCodes_data();
     void handAssembledFramesFollowTheCodes();
-    void framesAreFoundWithoutOrWithBrokenIndex_data();
-    void framesAreFoundWithoutOrWithBrokenIndex();
     void damagedClipsAreRefused_data();
     void damagedClipsAreRefused();
     void frameRateComesFromTheStream();
@@ -150,105 +132,76 @@ private slots:
     void errorNumbersHaveTheirOwnDescriptions();
 };
 
-void TestAviClip::rleClipsDecodeEveryFrame_data()
+void TestAviClip::writtenClipsDecodeEveryFrame_data()
 {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("bitCount");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::addColumn<bool>("fourBit");
-    QTest::addColumn<bool>("deltaFrames");
     QTest::addColumn<int>("frameCount");
-
-    QTest::newRow("rle8 changes only") << 40 << 30 << false << true << 12;
-    QTest::newRow("rle8 whole frames") << 40 << 30 << false << false << 5;
-    QTest::newRow("rle8 odd size") << 37 << 23 << false << true << 9;
-    QTest::newRow("rle8 rows longer than one count") << 600 << 7 << false << true << 4;
-    QTest::newRow("rle8 one pixel") << 1 << 1 << false << true << 3;
-    QTest::newRow("rle4 changes only") << 40 << 30 << true << true << 12;
-    QTest::newRow("rle4 whole frames") << 40 << 30 << true << false << 5;
-    QTest::newRow("rle4 odd size") << 37 << 23 << true << true << 9;
-    QTest::newRow("rle4 rows longer than one count") << 600 << 7 << true << true << 4;
-    QTest::newRow("rle4 tall, rows skipped") << 9 << 700 << true << true << 3;
+    QTest::addColumn<bool>("deltaFrames");
+    QTest::addColumn<QString>("index"); // "with", "none" or "broken" (an entry pointing nowhere)
+    const auto row
+        = [](const char *name, AviFrameFormat format, int bitCount, int width, int height,
+             int frameCount, bool deltaFrames = true, const char *index = "with") {
+              QTest::newRow(name) << int(format) << bitCount << width << height << frameCount
+                                  << deltaFrames << QString::fromUtf8(index);
+          };
+    const auto rle8 = AviFrameFormat::Rle8;
+    const auto rle4 = AviFrameFormat::Rle4;
+    const auto plain = AviFrameFormat::Uncompressed;
+    row("rle8 changes only", rle8, 8, 40, 30, 12);
+    row("rle8 whole frames", rle8, 8, 40, 30, 5, false);
+    row("rle8 odd size", rle8, 8, 37, 23, 9);
+    row("rle8 rows longer than one count", rle8, 8, 600, 7, 4);
+    row("rle8 one pixel", rle8, 8, 1, 1, 3);
+    row("rle8 without index", rle8, 8, 16, 12, 6, true, "none");
+    row("rle8 index pointing nowhere", rle8, 8, 16, 12, 6, true, "broken");
+    row("rle4 changes only", rle4, 4, 40, 30, 12);
+    row("rle4 whole frames", rle4, 4, 40, 30, 5, false);
+    row("rle4 odd size", rle4, 4, 37, 23, 9);
+    row("rle4 rows longer than one count", rle4, 4, 600, 7, 4);
+    row("rle4 tall, rows skipped", rle4, 4, 9, 700, 3);
+    // Odd widths make rows that need padding to four bytes.
+    row("8 bits", plain, 8, 13, 7, 4);
+    row("24 bits", plain, 24, 11, 6, 4);
+    row("24 bits, one column", plain, 24, 1, 4, 4);
+    row("32 bits", plain, 32, 9, 5, 4);
+    row("4 bits", plain, 4, 7, 5, 4);
 }
 
-void TestAviClip::rleClipsDecodeEveryFrame()
+void TestAviClip::writtenClipsDecodeEveryFrame()
 {
+    QFETCH(int, format);
+    QFETCH(int, bitCount);
     QFETCH(int, width);
     QFETCH(int, height);
-    QFETCH(bool, fourBit);
-    QFETCH(bool, deltaFrames);
     QFETCH(int, frameCount);
+    QFETCH(bool, deltaFrames);
+    QFETCH(QString, index);
 
-    AviWriteSpec layout = rleSpec(width, height, fourBit);
+    AviWriteSpec layout = clipSpec(width, height, AviFrameFormat(format), bitCount);
     layout.deltaFrames = deltaFrames;
-    const auto frames = testFrames(width, height, frameCount, fourBit ? 16 : 256);
-    const AviParseResult opened = OpenAviClip(WriteAviClip(layout, frames));
+    layout.writeIndex = index != u"none";
+    const auto frames = testFrames(width, height, frameCount, int(layout.palette.size()));
+    QByteArray bytes = WriteAviClip(layout, frames);
+    QCOMPARE(bytes.contains("idx1"), layout.writeIndex);
+    if (index == u"broken")
+        setLe32(bytes, bytes.indexOf("idx1") + 8 + 16 * 2 + 8, 0x00fffff0); // third entry's offset
+    const AviParseResult opened = OpenAviClip(bytes);
     QVERIFY2(opened.clip, qPrintable(opened.error.description()));
     const AviClip &clip = *opened.clip;
     QCOMPARE(clip.width, width);
     QCOMPARE(clip.height, height);
-    QCOMPARE(clip.format, fourBit ? AviFrameFormat::Rle4 : AviFrameFormat::Rle8);
+    QCOMPARE(clip.format, AviFrameFormat(format));
     QCOMPARE(qsizetype(clip.frames.size()), qsizetype(frameCount));
 
     AviFrameDecoder decoder(clip);
-    for (int f = 0; f < frameCount; ++f) {
-        QVERIFY(!decoder.decode(f));
-        const QString difference = firstDifference(
-            decoder.pixels(), expectedPixels(frames[size_t(f)], layout.palette), width);
-        QVERIFY2(difference.isEmpty(),
-                 qPrintable(QStringLiteral("frame %1: ").arg(f) + difference));
-    }
+    for (int f = 0; f < frameCount; ++f)
+        QCOMPARE(decodeDifference(decoder, frames, layout.palette, width, f), QString());
     // Playing loops: back to the first frame, then a jump forward.
-    for (int f : { 0, frameCount - 1, frameCount / 2 }) {
-        QVERIFY(!decoder.decode(f));
-        const QString difference = firstDifference(
-            decoder.pixels(), expectedPixels(frames[size_t(f)], layout.palette), width);
-        QVERIFY2(difference.isEmpty(),
-                 qPrintable(QStringLiteral("again %1: ").arg(f) + difference));
-    }
-}
-
-void TestAviClip::uncompressedClipsDecode_data()
-{
-    QTest::addColumn<int>("bitCount");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-
-    // Odd widths make rows that need padding to four bytes.
-    QTest::newRow("8 bits") << 8 << 13 << 7;
-    QTest::newRow("8 bits, padded rows") << 8 << 5 << 3;
-    QTest::newRow("24 bits") << 24 << 11 << 6;
-    QTest::newRow("24 bits, one column") << 24 << 1 << 4;
-    QTest::newRow("32 bits") << 32 << 9 << 5;
-    QTest::newRow("4 bits") << 4 << 7 << 5;
-}
-
-void TestAviClip::uncompressedClipsDecode()
-{
-    QFETCH(int, bitCount);
-    QFETCH(int, width);
-    QFETCH(int, height);
-
-    AviWriteSpec layout;
-    layout.width = width;
-    layout.height = height;
-    layout.format = AviFrameFormat::Uncompressed;
-    layout.bitCount = bitCount;
-    const int colours = bitCount <= 8 ? 1 << bitCount : 0;
-    if (colours)
-        layout.palette = testPalette(colours);
-    const auto frames = testFrames(width, height, 4, colours);
-    const AviParseResult opened = OpenAviClip(WriteAviClip(layout, frames));
-    QVERIFY2(opened.clip, qPrintable(opened.error.description()));
-    QCOMPARE(opened.clip->format, AviFrameFormat::Uncompressed);
-
-    AviFrameDecoder decoder(*opened.clip);
-    for (int f = 0; f < 4; ++f) {
-        QVERIFY(!decoder.decode(f));
-        const QString difference = firstDifference(
-            decoder.pixels(), expectedPixels(frames[size_t(f)], layout.palette), width);
-        QVERIFY2(difference.isEmpty(),
-                 qPrintable(QStringLiteral("frame %1: ").arg(f) + difference));
-    }
+    for (int f : { 0, frameCount - 1, frameCount / 2 })
+        QCOMPARE(decodeDifference(decoder, frames, layout.palette, width, f), QString());
 }
 
 void TestAviClip::handAssembledFramesFollowTheCodes_data()
@@ -299,9 +252,18 @@ void TestAviClip::handAssembledFramesFollowTheCodes()
     QFETCH(QByteArray, data);
     QFETCH(QList<int>, indexesFromTop);
 
-    const auto frameFormat = AviFrameFormat(format);
-    const int bitCount = frameFormat == AviFrameFormat::Rle4 ? 4 : 8;
-    const AviClip clip = clipWithFrame(width, height, frameFormat, bitCount, data, bottomUp);
+    // A clip with one hand-assembled frame, for the decoder alone.
+    AviClip clip;
+    clip.width = width;
+    clip.height = height;
+    clip.format = AviFrameFormat(format);
+    clip.bitCount = clip.format == AviFrameFormat::Rle4 ? 4 : 8;
+    clip.bottomUp = bottomUp;
+    for (quint32 rgb : testPalette(1 << clip.bitCount))
+        clip.palette.push_back(0xff000000u | rgb);
+    clip.microsecondsPerFrame = 100000;
+    clip.bytes = data;
+    clip.frames.push_back({ 0, data.size() });
     AviFrameDecoder decoder(clip);
     QVERIFY(!decoder.decode(0));
     std::vector<quint32> want;
@@ -309,42 +271,6 @@ void TestAviClip::handAssembledFramesFollowTheCodes()
         want.push_back(index < 0 ? 0xff000000u : clip.palette[size_t(index)]);
     const QString difference = firstDifference(decoder.pixels(), want, width);
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
-}
-
-void TestAviClip::framesAreFoundWithoutOrWithBrokenIndex_data()
-{
-    QTest::addColumn<bool>("writeIndex");
-    QTest::addColumn<bool>("breakIndex");
-
-    QTest::newRow("with index") << true << false;
-    QTest::newRow("without index") << false << false;
-    QTest::newRow("index pointing nowhere") << true << true;
-}
-
-void TestAviClip::framesAreFoundWithoutOrWithBrokenIndex()
-{
-    QFETCH(bool, writeIndex);
-    QFETCH(bool, breakIndex);
-
-    AviWriteSpec layout = rleSpec(16, 12, false);
-    layout.writeIndex = writeIndex;
-    const auto frames = testFrames(16, 12, 6, 256);
-    QByteArray bytes = WriteAviClip(layout, frames);
-    QCOMPARE(bytes.contains("idx1"), writeIndex);
-    if (breakIndex) {
-        const qsizetype index = bytes.indexOf("idx1") + 8;
-        setLe32(bytes, index + 16 * 2 + 8, 0x00fffff0); // third entry's offset
-    }
-    const AviParseResult opened = OpenAviClip(bytes);
-    QVERIFY2(opened.clip, qPrintable(opened.error.description()));
-    QCOMPARE(qsizetype(opened.clip->frames.size()), qsizetype(6));
-    AviFrameDecoder decoder(*opened.clip);
-    for (int f = 0; f < 6; ++f) {
-        QVERIFY(!decoder.decode(f));
-        QCOMPARE(firstDifference(decoder.pixels(),
-                                 expectedPixels(frames[size_t(f)], layout.palette), 16),
-                 QString());
-    }
 }
 
 void TestAviClip::damagedClipsAreRefused_data()
@@ -365,44 +291,38 @@ void TestAviClip::damagedClipsAreRefused_data()
     QTest::newRow("cut in half") << good.left(good.size() / 2) << int(AviErrorCode::Truncated);
     QTest::newRow("last byte missing") << good.chopped(1) << int(AviErrorCode::Truncated);
 
-    QByteArray lyingFrame = good;
-    setLe32(lyingFrame, lyingFrame.indexOf("00dc") + 4, 0x7ffffff0);
+    // A copy of the good clip with one 32-bit field overwritten.
+    const auto patched = [&good](qsizetype at, quint32 value) {
+        QByteArray bytes = good;
+        setLe32(bytes, at, value);
+        return bytes;
+    };
+    const qsizetype bitmap = good.indexOf("strf") + 8; // the bitmap header
     QTest::newRow("frame chunk larger than the movie list")
-        << lyingFrame << int(AviErrorCode::BadChunkSize);
-    QByteArray lyingFormat = good;
-    setLe32(lyingFormat, lyingFormat.indexOf("strf") + 4, 0xfffffff0);
+        << patched(good.indexOf("00dc") + 4, 0x7ffffff0) << int(AviErrorCode::BadChunkSize);
     QTest::newRow("format chunk larger than its list")
-        << lyingFormat << int(AviErrorCode::BadChunkSize);
-    QByteArray lyingList = good;
-    setLe32(lyingList, lyingList.indexOf("LIST") + 4, quint32(good.size()));
+        << patched(good.indexOf("strf") + 4, 0xfffffff0) << int(AviErrorCode::BadChunkSize);
     QTest::newRow("header list larger than the file")
-        << lyingList << int(AviErrorCode::BadChunkSize);
-    QByteArray shortMain = good;
-    setLe32(shortMain, shortMain.indexOf("avih") + 4, 8);
-    QTest::newRow("main header too short") << shortMain << int(AviErrorCode::BadHeader);
-
+        << patched(good.indexOf("LIST") + 4, quint32(good.size()))
+        << int(AviErrorCode::BadChunkSize);
+    QTest::newRow("main header too short")
+        << patched(good.indexOf("avih") + 4, 8) << int(AviErrorCode::BadHeader);
     AviWriteSpec stopped = layout;
     stopped.rate = 0;
     QTest::newRow("zero frame rate")
         << WriteAviClip(stopped, frames) << int(AviErrorCode::ZeroFrameRate);
 
-    QByteArray huge = good;
-    setLe32(huge, bitmapHeaderAt(huge) + 4, 100000);
-    setLe32(huge, bitmapHeaderAt(huge) + 8, 100000);
+    QByteArray huge = patched(bitmap + 4, 100000);
+    setLe32(huge, bitmap + 8, 100000);
     QTest::newRow("100000 x 100000 frame") << huge << int(AviErrorCode::UnsupportedFrameSize);
-    QByteArray wide = good;
-    setLe32(wide, bitmapHeaderAt(wide) + 4, 5000);
-    QTest::newRow("5000 pixels wide") << wide << int(AviErrorCode::UnsupportedFrameSize);
-    QByteArray zeroHeight = good;
-    setLe32(zeroHeight, bitmapHeaderAt(zeroHeight) + 8, 0);
-    QTest::newRow("zero height") << zeroHeight << int(AviErrorCode::UnsupportedFrameSize);
-    QByteArray negativeWidth = good;
-    setLe32(negativeWidth, bitmapHeaderAt(negativeWidth) + 4, quint32(-8));
-    QTest::newRow("negative width") << negativeWidth << int(AviErrorCode::UnsupportedFrameSize);
-    QByteArray topDownRle = good;
-    setLe32(topDownRle, bitmapHeaderAt(topDownRle) + 8, quint32(-8));
+    QTest::newRow("5000 pixels wide")
+        << patched(bitmap + 4, 5000) << int(AviErrorCode::UnsupportedFrameSize);
+    QTest::newRow("zero height") << patched(bitmap + 8, 0)
+                                 << int(AviErrorCode::UnsupportedFrameSize);
+    QTest::newRow("negative width")
+        << patched(bitmap + 4, quint32(-8)) << int(AviErrorCode::UnsupportedFrameSize);
     QTest::newRow("run-length frames stored top-down")
-        << topDownRle << int(AviErrorCode::BadHeader);
+        << patched(bitmap + 8, quint32(-8)) << int(AviErrorCode::BadHeader);
 
     AviWriteSpec withSound = layout;
     withSound.soundStream = true;
@@ -504,7 +424,6 @@ void TestAviClip::errorNumbersHaveTheirOwnDescriptions()
     QSet<QString> seen;
     for (int n = int(AviErrorCode::FileUnreadable); n <= int(AviErrorCode::TooManyFrames); ++n) {
         const AviError error { AviErrorCode(n) };
-        QCOMPARE(error.number(), n);
         QVERIFY(!error.description().isEmpty());
         QVERIFY2(!seen.contains(error.description()), qPrintable(error.description()));
         seen.insert(error.description());
