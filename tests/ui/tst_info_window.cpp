@@ -42,13 +42,13 @@ class TestInfoWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { fillState(m_state); }
     void creditTextHoldsTheLinesInOrder();
     void windowHasItsTitleSizeAndControls();
     void pictureScrollsAndFirstCharacterComesInStep221();
     void typingStopsAtLengthPlusThree();
-    void clickWhileTypingKeepsTheCharacterPosition();
-    void clickWhileScrollingOnlyPutsThePictureBack();
-    void clickAfterTheEndTypesFromTheStart();
+    void clickStartsThePictureAgain_data();
+    void clickStartsThePictureAgain();
     void twoOpeningsShowTheSameStartTimeAndStartAfresh();
 
 private:
@@ -57,7 +57,6 @@ private:
 
 void TestInfoWindow::creditTextHoldsTheLinesInOrder()
 {
-    fillState(m_state);
     const QString expected = kCrLf + kCrLf + QStringLiteral("kiv") + kCrLf
         + QStringLiteral("Quorvel") + kCrLf + QStringLiteral("Version: 1.12.1128") + kCrLf
         + QStringLiteral("Start: 05.03.24 14:07:09") + kCrLf + kCrLf + QStringLiteral("credit line")
@@ -77,7 +76,6 @@ void TestInfoWindow::creditTextHoldsTheLinesInOrder()
 
 void TestInfoWindow::windowHasItsTitleSizeAndControls()
 {
-    fillState(m_state);
     zfrm_Info window(m_state, nullptr, zfrm_Info::TimerDriving::ByTest, kGerman);
     QCOMPARE(window.windowTitle(), QStringLiteral("Information"));
     QVERIFY(window.isModal());
@@ -120,7 +118,6 @@ void TestInfoWindow::windowHasItsTitleSizeAndControls()
 
 void TestInfoWindow::pictureScrollsAndFirstCharacterComesInStep221()
 {
-    fillState(m_state);
     zfrm_Info window(m_state, nullptr, zfrm_Info::TimerDriving::ByTest, kGerman);
     for (int n = 1; n <= kScrollSteps; ++n) {
         window.tm_Timer();
@@ -139,7 +136,6 @@ void TestInfoWindow::pictureScrollsAndFirstCharacterComesInStep221()
 
 void TestInfoWindow::typingStopsAtLengthPlusThree()
 {
-    fillState(m_state);
     zfrm_Info window(m_state, nullptr, zfrm_Info::TimerDriving::ByTest, kGerman);
     const int length = int(window.creditText().size());
     step(window, kScrollSteps + length);
@@ -152,55 +148,38 @@ void TestInfoWindow::typingStopsAtLengthPlusThree()
     QVERIFY(!window.isTimerRunning());
 }
 
-void TestInfoWindow::clickWhileTypingKeepsTheCharacterPosition()
+void TestInfoWindow::clickStartsThePictureAgain_data()
 {
-    fillState(m_state);
+    QTest::addColumn<int>("stepsBefore"); // -1: until typing has ended
+    QTest::addColumn<int>("nextCharacter"); // 0-based, typed once the picture has scrolled
+    QTest::newRow("while scrolling") << 100 << 0;
+    QTest::newRow("while typing keeps the character position") << kScrollSteps + 12 << 12;
+    QTest::newRow("after the end types from the start") << -1 << 0;
+}
+
+void TestInfoWindow::clickStartsThePictureAgain()
+{
+    QFETCH(int, stepsBefore);
+    QFETCH(int, nextCharacter);
     zfrm_Info window(m_state, nullptr, zfrm_Info::TimerDriving::ByTest, kGerman);
     window.show();
-    step(window, kScrollSteps + 12);
-    QCOMPARE(window.typedText(), window.creditText().left(12));
+    step(window,
+         stepsBefore >= 0 ? stepsBefore : kScrollSteps + int(window.creditText().size()) + 1);
+    QCOMPARE(window.isTimerRunning(), stepsBefore >= 0);
     QTest::mouseClick(window.textArea(), Qt::LeftButton);
     QCOMPARE(window.typedText(), QString());
     QCOMPARE(window.scrollPosition(), 3500);
-    QCOMPARE(window.characterPosition(), 14);
+    QCOMPARE(window.characterPosition(), nextCharacter + 2);
     QVERIFY(window.isTimerRunning());
     step(window, kScrollSteps);
     QCOMPARE(window.typedText(), QString());
     window.tm_Timer();
-    // Typing goes on at the 13th character, into the emptied text.
-    QCOMPARE(window.typedText(), window.creditText().mid(12, 1));
-}
-
-void TestInfoWindow::clickWhileScrollingOnlyPutsThePictureBack()
-{
-    fillState(m_state);
-    zfrm_Info window(m_state, nullptr, zfrm_Info::TimerDriving::ByTest, kGerman);
-    window.show();
-    step(window, 100);
-    QTest::mouseClick(window.textArea(), Qt::LeftButton);
-    QCOMPARE(window.scrollPosition(), 3500);
-    QCOMPARE(window.characterPosition(), 2);
-    QCOMPARE(window.typedText(), QString());
-    step(window, kScrollSteps + 1);
-    QCOMPARE(window.typedText(), window.creditText().left(1));
-}
-
-void TestInfoWindow::clickAfterTheEndTypesFromTheStart()
-{
-    fillState(m_state);
-    zfrm_Info window(m_state, nullptr, zfrm_Info::TimerDriving::ByTest, kGerman);
-    window.show();
-    step(window, kScrollSteps + int(window.creditText().size()) + 1);
-    QVERIFY(!window.isTimerRunning());
-    QTest::mouseClick(window.textArea(), Qt::LeftButton);
-    QVERIFY(window.isTimerRunning());
-    step(window, kScrollSteps + 3);
-    QCOMPARE(window.typedText(), window.creditText().left(3));
+    // Typing goes on into the emptied text.
+    QCOMPARE(window.typedText(), window.creditText().mid(nextCharacter, 1));
 }
 
 void TestInfoWindow::twoOpeningsShowTheSameStartTimeAndStartAfresh()
 {
-    fillState(m_state);
     QPointer<zfrm_Info> reference;
     QWidget owner;
     owner.show();
