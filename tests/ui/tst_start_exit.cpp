@@ -41,9 +41,7 @@ private slots:
     void firstRunShowsDefaults();
     void secondActivationChangesNothing();
     void shownWithoutActivationRestores();
-    void unloadSavesAndNextRunRestores();
-    void exitButtonClosesAndSaves();
-    void unloadClosesOtherWindows();
+    void exitSavesAndNextRunRestores();
     void closeBeforeActivationKeepsStore();
     void onlyThisDirTickedEveryRun();
     void storedValuesReachControls();
@@ -201,7 +199,7 @@ void TestStartExit::shownWithoutActivationRestores()
     run.window->removeEventFilter(&swallow);
 }
 
-void TestStartExit::unloadSavesAndNextRunRestores()
+void TestStartExit::exitSavesAndNextRunRestores()
 {
     {
         ProgramRun run(m_dir->path());
@@ -212,7 +210,13 @@ void TestStartExit::unloadSavesAndNextRunRestores()
         ClickBox(control<QCheckBox>(run, "chkFileTag_3"));
         Retype(control<QLineEdit>(run, "txtFontSizeFILE"), QStringLiteral("7,5"));
         run.window->move(100, 50);
-        QVERIFY(run.window->close());
+        QWidget info;
+        info.setWindowTitle(QStringLiteral("Information"));
+        info.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&info));
+        QTest::mouseClick(control<QToolButton>(run, "cmdexit"), Qt::LeftButton);
+        QVERIFY(!run.window->isVisible());
+        QVERIFY(!info.isVisible()); // the other windows close with it
     }
     const QList<std::pair<const char *, QString>> stored {
         { "txt_DBPathName", QStringLiteral("/data/photos") },
@@ -236,28 +240,6 @@ void TestStartExit::unloadSavesAndNextRunRestores()
     QCOMPARE(control<QLineEdit>(next, "txtHoverColor")->text(), QStringLiteral("FF8000"));
     QCOMPARE(control<QCheckBox>(next, "chkFileTag_3")->isChecked(), false);
     QCOMPARE(next.state.sgFontSizeFILE, QStringLiteral("7,5"));
-}
-
-void TestStartExit::exitButtonClosesAndSaves()
-{
-    ProgramRun run(m_dir->path());
-    QVERIFY(run.showAndActivate());
-    run.window->setOptionText(OptionText::DirColor, QStringLiteral("0000ff"));
-    QTest::mouseClick(control<QToolButton>(run, "cmdexit"), Qt::LeftButton);
-    QVERIFY(!run.window->isVisible());
-    QCOMPARE(StoredValue(QStringLiteral("sgDirColor")), QStringLiteral("0000ff"));
-}
-
-void TestStartExit::unloadClosesOtherWindows()
-{
-    ProgramRun run(m_dir->path());
-    QVERIFY(run.showAndActivate());
-    QWidget info;
-    info.setWindowTitle(QStringLiteral("Information"));
-    info.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&info));
-    QVERIFY(run.window->close());
-    QVERIFY(!info.isVisible());
 }
 
 void TestStartExit::closeBeforeActivationKeepsStore()
