@@ -53,9 +53,8 @@ class TestAviPlayer : public QObject
 
 private slots:
     void initTestCase();
-    void openingStartsAtTheFirstFrameAndLoops();
+    void openingStartsAtTheFirstFrameAndLoopsUntilReplaced();
     void hidingPausesAndShowingGoesOn();
-    void anotherClipReplacesTheFirst();
     void failuresLeaveThePlayerEmptyWithNumberAndText_data();
     void failuresLeaveThePlayerEmptyWithNumberAndText();
     void defaultClipIsAnRle8SpinnerThatLoopsSmoothly();
@@ -69,7 +68,7 @@ void TestAviPlayer::initTestCase()
     QVERIFY(m_dir.isValid());
 }
 
-void TestAviPlayer::openingStartsAtTheFirstFrameAndLoops()
+void TestAviPlayer::openingStartsAtTheFirstFrameAndLoopsUntilReplaced()
 {
     const QString path = writeFile(m_dir, QStringLiteral("count.avi"), countingClip(3, 50));
     AnimationPlayer player;
@@ -90,6 +89,22 @@ void TestAviPlayer::openingStartsAtTheFirstFrameAndLoops()
         order.append(call.at(0).value<qsizetype>());
     for (qsizetype i = 0; i < 5; ++i)
         QCOMPARE(order.at(i), i % 3);
+
+    // Another clip replaces it, with its own size and rate.
+    AviWriteSpec layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.format = AviFrameFormat::Uncompressed;
+    layout.bitCount = 24;
+    layout.rate = 4;
+    const QString second = writeFile(m_dir, QStringLiteral("second.avi"),
+                                     WriteAviClip(layout, { AviSourceFrame(6, 0x123456) }));
+    QVERIFY(!player.open(second));
+    QCOMPARE(player.clipPath(), second);
+    QCOMPARE(player.frameCount(), qsizetype(1));
+    QCOMPARE(player.frameIntervalMs(), 250);
+    QCOMPARE(player.currentImage().size(), QSize(3, 2));
+    QCOMPARE(player.currentImage().pixel(2, 1), 0xff123456u);
 }
 
 void TestAviPlayer::hidingPausesAndShowingGoesOn()
@@ -110,28 +125,6 @@ void TestAviPlayer::hidingPausesAndShowingGoesOn()
     QCOMPARE(player.currentFrame(), paused);
     player.show();
     QVERIFY(player.isPlaying());
-}
-
-void TestAviPlayer::anotherClipReplacesTheFirst()
-{
-    const QString first = writeFile(m_dir, QStringLiteral("first.avi"), countingClip(2, 10));
-    AviWriteSpec layout;
-    layout.width = 3;
-    layout.height = 2;
-    layout.format = AviFrameFormat::Uncompressed;
-    layout.bitCount = 24;
-    layout.rate = 4;
-    const QString second = writeFile(m_dir, QStringLiteral("second.avi"),
-                                     WriteAviClip(layout, { AviSourceFrame(6, 0x123456) }));
-    AnimationPlayer player;
-    player.show();
-    QVERIFY(!player.open(first));
-    QVERIFY(!player.open(second));
-    QCOMPARE(player.clipPath(), second);
-    QCOMPARE(player.frameCount(), qsizetype(1));
-    QCOMPARE(player.frameIntervalMs(), 250);
-    QCOMPARE(player.currentImage().size(), QSize(3, 2));
-    QCOMPARE(player.currentImage().pixel(2, 1), 0xff123456u);
 }
 
 void TestAviPlayer::failuresLeaveThePlayerEmptyWithNumberAndText_data()
