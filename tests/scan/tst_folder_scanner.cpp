@@ -69,11 +69,11 @@ struct Scan
 
 QString folderRow(const QString &text)
 {
-    return text + QStringLiteral("|FOLDER");
+    return text + "|FOLDER";
 }
 QString fileRow(const QString &name)
 {
-    return QStringLiteral("    ") + name + QStringLiteral("|FILE");
+    return "    " + name + "|FILE";
 }
 
 } // namespace
@@ -87,8 +87,6 @@ private slots:
     void workedExample();
     void workedExampleRowContents();
     void folderSizeCountsAllFilesBelow();
-    void nonRecursive();
-    void nonRecursiveWithoutMatchIsEmpty();
     void searchFolderWithoutOwnMatches_data();
     void searchFolderWithoutOwnMatches();
     void patterns_data();
@@ -97,8 +95,7 @@ private slots:
     void linksAreNotWalked();
     void cancelKeepsRowsAndCounters_data();
     void cancelKeepsRowsAndCounters();
-    void cancelBeforeStartAddsNothing();
-    void missingSearchFolder();
+    void nothingToScan();
     void deepChain();
     void unopenableFolder();
     void listableButNotSearchableFolder();
@@ -112,48 +109,62 @@ private slots:
 // sub2/deep/d.txt.
 static void makeWorkedExample(TreeFixture &tree)
 {
-    QVERIFY(tree.createFile(QStringLiteral("a.txt"), QByteArray(512, 'a')));
-    QVERIFY(tree.createFile(QStringLiteral("b.doc"), QByteArray(2048, 'b')));
-    QVERIFY(tree.createFile(QStringLiteral("sub1/c.txt"), QByteArray(100, 'c')));
-    QVERIFY(tree.createFile(QStringLiteral("sub2/deep/d.txt"), QByteArray(1536, 'd')));
+    QVERIFY(tree.createFile("a.txt", QByteArray(512, 'a')));
+    QVERIFY(tree.createFile("b.doc", QByteArray(2048, 'b')));
+    QVERIFY(tree.createFile("sub1/c.txt", QByteArray(100, 'c')));
+    QVERIFY(tree.createFile("sub2/deep/d.txt", QByteArray(1536, 'd')));
 }
 
 void TestFolderScanner::workedExample_data()
 {
+    QTest::addColumn<bool>("recursive");
     QTest::addColumn<bool>("skipEmpty");
     QTest::addColumn<bool>("onlyThisDir");
+    QTest::addColumn<QString>("pattern");
     QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
     QTest::addColumn<qint64>("folderCount");
     QTest::addColumn<qint64>("searchedFolderCount");
 
+    const QString root = folderRow("ROOT"), a = fileRow("a.txt"), c = fileRow("c.txt"),
+                  d = fileRow("d.txt");
     QTest::newRow("skip-empty on")
-        << true << false << QStringList { folderRow("ROOT"),           fileRow("a.txt"),
-                                          folderRow("ROOT/sub1"),      fileRow("c.txt"),
-                                          folderRow("ROOT/sub2/deep"), fileRow("d.txt") }
+        << true << true << false << "*.txt"
+        << QStringList { root, a, folderRow("ROOT/sub1"), c, folderRow("ROOT/sub2/deep"), d }
         << qint64(4) << qint64(5);
     QTest::newRow("skip-empty off")
-        << false << false
-        << QStringList { folderRow("ROOT"), fileRow("a.txt"),       folderRow("ROOT/sub1"),
-                         fileRow("c.txt"),  folderRow("ROOT/sub2"), folderRow("ROOT/sub2/deep"),
-                         fileRow("d.txt") }
+        << true << false << false << "*.txt" << QStringList { root,
+                                                              a,
+                                                              folderRow("ROOT/sub1"),
+                                                              c,
+                                                              folderRow("ROOT/sub2"),
+                                                              folderRow("ROOT/sub2/deep"),
+                                                              d }
         << qint64(5) << qint64(5);
     QTest::newRow("only this dir, skip-empty on")
-        << true << true
-        << QStringList { folderRow("ROOT"), fileRow("a.txt"),          folderRow("sub1"),
-                         fileRow("c.txt"),  folderRow(" + sub2/deep"), fileRow("d.txt") }
-        << qint64(4) << qint64(5);
+        << true << true << true << "*.txt"
+        << QStringList { root, a, folderRow("sub1"), c, folderRow(" + sub2/deep"), d } << qint64(4)
+        << qint64(5);
     QTest::newRow("only this dir, skip-empty off")
-        << false << true
-        << QStringList { folderRow("ROOT"), fileRow("a.txt"),  folderRow("sub1"),
-                         fileRow("c.txt"),  folderRow("sub2"), folderRow(" + sub2/deep"),
-                         fileRow("d.txt") }
+        << true << false << true << "*.txt" << QStringList { root,
+                                                             a,
+                                                             folderRow("sub1"),
+                                                             c,
+                                                             folderRow("sub2"),
+                                                             folderRow(" + sub2/deep"),
+                                                             d }
         << qint64(5) << qint64(5);
+    QTest::newRow("not recursive")
+        << false << false << false << "*.txt" << QStringList { root, a } << qint64(2) << qint64(2);
+    QTest::newRow("not recursive, no match")
+        << false << true << false << "*.xls" << QStringList() << qint64(1) << qint64(1);
 }
 
 void TestFolderScanner::workedExample()
 {
+    QFETCH(bool, recursive);
     QFETCH(bool, skipEmpty);
     QFETCH(bool, onlyThisDir);
+    QFETCH(QString, pattern);
     QFETCH(QStringList, rows);
     QFETCH(qint64, folderCount);
     QFETCH(qint64, searchedFolderCount);
@@ -161,16 +172,21 @@ void TestFolderScanner::workedExample()
     TreeFixture tree;
     QVERIFY(tree.isValid());
     makeWorkedExample(tree);
-    Scan scan(true, skipEmpty);
+    Scan scan(recursive, skipEmpty);
     scan.onlyThisDir = onlyThisDir;
-    scan.run(tree.root(), QStringLiteral("*.txt"));
+    scan.run(tree.root(), pattern);
 
-    rows.replaceInStrings(QStringLiteral("ROOT"), tree.root());
+    rows.replaceInStrings("ROOT", tree.root());
     QCOMPARE(scan.rows(), rows);
-    QCOMPARE(scan.counters.FileCount, qint64(3));
     QCOMPARE(scan.counters.FolderCount, folderCount);
     QCOMPARE(scan.counters.SearchedFolderCount, searchedFolderCount);
-    QCOMPARE(scan.counters.FileKbTotal, float((512.0 + 100.0 + 1536.0) / 1024.0));
+    const QMap<QString, double> bytes { { fileRow("a.txt"), 512 },
+                                        { fileRow("c.txt"), 100 },
+                                        { fileRow("d.txt"), 1536 } };
+    double kb = 0;
+    for (const QString &row : rows)
+        kb += bytes.value(row) / 1024;
+    QCOMPARE(scan.counters.FileKbTotal, float(kb));
     QCOMPARE(scan.currentItem, scan.list.count() - 1);
     scan.verifyCountersMatchRows();
 }
@@ -181,19 +197,19 @@ void TestFolderScanner::workedExampleRowContents()
     QVERIFY(tree.isValid());
     makeWorkedExample(tree);
     const QDateTime modified(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC);
-    QVERIFY(tree.setModified(QStringLiteral("a.txt"), modified));
-    QVERIFY(tree.setPermissions(QStringLiteral("a.txt"), 0444));
+    QVERIFY(tree.setModified(QString("a.txt"), modified));
+    QVERIFY(tree.setPermissions("a.txt", 0444));
     Scan scan(true, false);
-    scan.run(tree.root(), QStringLiteral("*.txt"));
+    scan.run(tree.root(), "*.txt");
     const ResultList &list = scan.list;
     QCOMPARE(list.count(), 7);
 
     // The search folder's row.
     QCOMPARE(list.subItem(0, 1), tree.root());
-    QCOMPARE(list.subItem(0, 2), QStringLiteral("FOLDER"));
+    QCOMPARE(list.subItem(0, 2), "FOLDER");
     QCOMPARE(list.sizeNumber(0),
              std::optional<double>(std::round((512.0 + 2048 + 100 + 1536) / 1024)));
-    QCOMPARE(list.subItem(0, 8), QStringLiteral("2")); // a.txt and b.doc, matching or not
+    QCOMPARE(list.subItem(0, 8), "2"); // a.txt and b.doc, matching or not
     QVERIFY(!list.subItem(0, 4).isEmpty()); // the folder type
     QVERIFY(!list.subItem(0, 5).isEmpty());
     QVERIFY(!list.subItem(0, 6).isEmpty());
@@ -203,71 +219,42 @@ void TestFolderScanner::workedExampleRowContents()
 
     // a.txt.
     QCOMPARE(list.subItem(1, 1), tree.root() + u'/');
-    QCOMPARE(list.subItem(1, 2), QStringLiteral("FILE"));
-    QCOMPARE(list.subItem(1, 3), QStringLiteral("1")); // 512 bytes
+    QCOMPARE(list.subItem(1, 2), "FILE");
+    QCOMPARE(list.subItem(1, 3), "1"); // 512 bytes
     QCOMPARE(list.subItem(1, 4),
-             QMimeDatabase()
-                 .mimeTypeForFile(QStringLiteral("a.txt"), QMimeDatabase::MatchExtension)
-                 .comment());
+             QMimeDatabase().mimeTypeForFile("a.txt", QMimeDatabase::MatchExtension).comment());
     QCOMPARE(list.subItem(1, 6), DateTextFormatter(list.locale()).format(modified.toLocalTime()));
-    QCOMPARE(list.subItem(1, 7), QStringLiteral("R"));
+    QCOMPARE(list.subItem(1, 7), "R");
     QCOMPARE(list.nameBytes(1), QByteArray("a.txt"));
     QVERIFY(list.checked(1));
     QVERIFY(!list.rowBold(1));
     QCOMPARE(list.rowColor(1), std::optional<ResultList::Rgb>(0x666666));
 
     // sub1 and sub2: sizes of everything below.
-    QCOMPARE(list.subItem(2, 1), tree.path(QStringLiteral("sub1")));
+    QCOMPARE(list.subItem(2, 1), tree.path("sub1"));
     QCOMPARE(list.sizeNumber(2), std::optional<double>(0));
-    QCOMPARE(list.subItem(3, 1), tree.path(QStringLiteral("sub1")) + u'/');
-    QCOMPARE(list.subItem(4, 1), tree.path(QStringLiteral("sub2")));
-    QCOMPARE(list.subItem(4, 3), QStringLiteral("2")); // 1536 bytes in deep
-    QCOMPARE(list.subItem(4, 8), QStringLiteral("0"));
+    QCOMPARE(list.subItem(3, 1), tree.path("sub1") + u'/');
+    QCOMPARE(list.subItem(4, 1), tree.path("sub2"));
+    QCOMPARE(list.subItem(4, 3), "2"); // 1536 bytes in deep
+    QCOMPARE(list.subItem(4, 8), "0");
 }
 
 void TestFolderScanner::folderSizeCountsAllFilesBelow()
 {
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    QVERIFY(tree.createFileOfSize(QStringLiteral("x.txt"), 1024));
-    QVERIFY(tree.createFileOfSize(QStringLiteral("y.bin"), 10 * 1024));
-    QVERIFY(tree.createFileOfSize(QStringLiteral("s/t/z.bin"), 100 * 1024));
-    QVERIFY(tree.createFileOfSize(QStringLiteral("s/huge.bin"), qint64(5) << 30)); // sparse
+    QVERIFY(tree.createFileOfSize("x.txt", 1024));
+    QVERIFY(tree.createFileOfSize("y.bin", 10 * 1024));
+    QVERIFY(tree.createFileOfSize("s/t/z.bin", 100 * 1024));
+    QVERIFY(tree.createFileOfSize("s/huge.bin", qint64(5) << 30)); // sparse
     for (bool recursive : { true, false }) {
         Scan scan(recursive, false);
-        scan.run(tree.root(), QStringLiteral("*.txt"));
+        scan.run(tree.root(), "*.txt");
         QVERIFY(scan.list.count() >= 2);
         QCOMPARE(scan.list.sizeNumber(0),
                  std::optional<double>(
                      std::round((1024.0 + 10 * 1024 + 100 * 1024 + (qint64(5) << 30)) / 1024)));
     }
-}
-
-void TestFolderScanner::nonRecursive()
-{
-    TreeFixture tree;
-    QVERIFY(tree.isValid());
-    makeWorkedExample(tree);
-    Scan scan(false, false);
-    scan.run(tree.root(), QStringLiteral("*.txt"));
-    QCOMPARE(scan.rows(),
-             (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")) }));
-    QVERIFY(scan.list.rowBold(0));
-    QCOMPARE(scan.counters.FileCount, qint64(1));
-    QCOMPARE(scan.counters.FolderCount, qint64(2));
-    QCOMPARE(scan.counters.SearchedFolderCount, qint64(2));
-}
-
-void TestFolderScanner::nonRecursiveWithoutMatchIsEmpty()
-{
-    TreeFixture tree;
-    QVERIFY(tree.isValid());
-    makeWorkedExample(tree);
-    Scan scan(false, true);
-    scan.run(tree.root(), QStringLiteral("*.xls"));
-    QCOMPARE(scan.list.count(), 0);
-    QCOMPARE(scan.counters.FolderCount, qint64(1));
-    QCOMPARE(scan.counters.SearchedFolderCount, qint64(1));
 }
 
 void TestFolderScanner::searchFolderWithoutOwnMatches_data()
@@ -288,32 +275,29 @@ void TestFolderScanner::searchFolderWithoutOwnMatches()
     QFETCH(QStringList, rows);
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    QVERIFY(tree.createFile(QStringLiteral("top.doc"), "x"));
-    QVERIFY(tree.createFile(QStringLiteral("a/a.doc"), "x"));
-    QVERIFY(tree.createFile(QStringLiteral("a/x/hit.txt"), "x"));
-    QVERIFY(tree.createFile(QStringLiteral("b/b.txt"), "x"));
-    QVERIFY(tree.createFolder(QStringLiteral("c")));
+    QVERIFY(tree.createFile("top.doc", "x"));
+    QVERIFY(tree.createFile("a/a.doc", "x"));
+    QVERIFY(tree.createFile("a/x/hit.txt", "x"));
+    QVERIFY(tree.createFile("b/b.txt", "x"));
+    QVERIFY(tree.createFolder("c"));
     Scan scan(true, skipEmpty);
-    scan.run(tree.root(), QStringLiteral("txt"));
-    rows.replaceInStrings(QStringLiteral("ROOT"), tree.root());
+    scan.run(tree.root(), "txt");
+    rows.replaceInStrings("ROOT", tree.root());
     QCOMPARE(scan.rows(), rows);
     scan.verifyCountersMatchRows();
     QCOMPARE(scan.counters.SearchedFolderCount, qint64(5));
 }
 
+// The matching rule itself is tested in tst_name_pattern and
+// tst_search_command; here the box's pattern must reach it.
 void TestFolderScanner::patterns_data()
 {
     QTest::addColumn<QString>("patternBox");
     QTest::addColumn<QStringList>("matching");
     // In enumeration order: upper-cased, ties by the exact name.
-    const QStringList all { "a.htm", "a.html", "a.tbt",   "A.TXT", "a.txt",
-                            "htm",   "html",   "notatxt", "x.gz",  "x.tar.gz" };
+    const QStringList all { "a.htm", "A.TXT", "a.txt", "notatxt", "x.gz" };
     QTest::newRow("*.*") << "*.*" << all;
     QTest::newRow("*.txt") << "*.txt" << QStringList { "A.TXT", "a.txt", "notatxt" };
-    QTest::newRow("t?t") << "t?t" << QStringList { "a.tbt", "A.TXT", "a.txt", "notatxt" };
-    QTest::newRow("tar.gz") << "*.tar.gz" << QStringList { "x.tar.gz" };
-    QTest::newRow("html") << "html" << QStringList { "a.html", "html" };
-    QTest::newRow("htm") << "*.htm" << QStringList { "a.htm", "htm" };
     QTest::newRow("unclosed bracket") << "[ab" << all;
     QTest::newRow("empty") << "" << all;
 }
@@ -324,9 +308,8 @@ void TestFolderScanner::patterns()
     QFETCH(QStringList, matching);
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    for (const char *name : { "A.TXT", "a.htm", "a.html", "a.tbt", "a.txt", "htm", "html",
-                              "notatxt", "x.gz", "x.tar.gz" })
-        QVERIFY(tree.createFile(QString::fromLatin1(name)));
+    for (const char *name : { "A.TXT", "a.htm", "a.txt", "notatxt", "x.gz" })
+        QVERIFY(tree.createFile(name));
     Scan scan(false, false);
     scan.run(tree.root(), patternBox);
     QStringList expected;
@@ -346,7 +329,7 @@ void TestFolderScanner::enumerationOrder()
     for (const char *name : { "_f", "Zf", "af", "Bf" })
         QVERIFY(tree.createFolder(QString::fromLatin1(name)));
     Scan scan(true, false);
-    scan.run(tree.root(), QStringLiteral("*.*"));
+    scan.run(tree.root(), "*.*");
     QCOMPARE(scan.rows(),
              (QStringList { folderRow(tree.root()), fileRow("Alpha.txt"), fileRow("alpha.txt"),
                             fileRow("beta.txt"), fileRow("Zeta.txt"), fileRow("_under.txt"),
@@ -358,23 +341,23 @@ void TestFolderScanner::linksAreNotWalked()
 {
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    QVERIFY(tree.createFile(QStringLiteral("real/inner.txt"), QByteArray(3000, 'x')));
-    QVERIFY(tree.createFile(QStringLiteral("target.bin"), QByteArray(5000, 'y')));
-    QVERIFY(tree.createLink(QStringLiteral("real/up"), QStringLiteral(".."))); // a loop
-    QVERIFY(tree.createLink(QStringLiteral("tofile.lnk"), QStringLiteral("target.bin")));
-    QVERIFY(tree.createLink(QStringLiteral("dangling.lnk"), QStringLiteral("nowhere")));
-    QVERIFY(tree.createLink(QStringLiteral("loop1"), QStringLiteral("loop2")));
-    QVERIFY(tree.createLink(QStringLiteral("loop2"), QStringLiteral("loop1")));
+    QVERIFY(tree.createFile("real/inner.txt", QByteArray(3000, 'x')));
+    QVERIFY(tree.createFile("target.bin", QByteArray(5000, 'y')));
+    QVERIFY(tree.createLink("real/up", "..")); // a loop
+    QVERIFY(tree.createLink("tofile.lnk", "target.bin"));
+    QVERIFY(tree.createLink("dangling.lnk", "nowhere"));
+    QVERIFY(tree.createLink("loop1", "loop2"));
+    QVERIFY(tree.createLink("loop2", "loop1"));
     Scan scan(true, false);
-    scan.run(tree.root(), QStringLiteral("*"));
+    scan.run(tree.root(), "*");
     QCOMPARE(scan.rows(),
              (QStringList { folderRow(tree.root()), fileRow("dangling.lnk"), fileRow("loop1"),
                             fileRow("loop2"), fileRow("target.bin"), fileRow("tofile.lnk"),
                             folderRow(tree.path("real")), fileRow("inner.txt"), fileRow("up") }));
     // The link to a file has the file's size; the others their own.
-    QCOMPARE(scan.list.subItem(5, 3), QStringLiteral("5"));
-    QCOMPARE(scan.list.subItem(1, 3), QStringLiteral("0")); // "nowhere": 7 bytes
-    QCOMPARE(scan.list.subItem(8, 3), QStringLiteral("0"));
+    QCOMPARE(scan.list.subItem(5, 3), "5");
+    QCOMPARE(scan.list.subItem(1, 3), "0"); // "nowhere": 7 bytes
+    QCOMPARE(scan.list.subItem(8, 3), "0");
     // Totals count what is walked, each file once.
     const qint64 total = 3000 + 5000 + 5000 + 7 + 5 + 5 + 2;
     QCOMPARE(scan.list.sizeNumber(0), std::optional<double>(std::round(total / 1024.0)));
@@ -395,14 +378,13 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
     for (int folder = 0; folder < folders; ++folder)
         for (int file = 0; file < 3; ++file)
             QVERIFY(tree.createFile(
-                QStringLiteral("f%1/g/file%2.txt").arg(folder, 2, 10, QLatin1Char('0')).arg(file),
-                "x"));
-    QVERIFY(tree.createFile(QStringLiteral("own.txt"), "x"));
+                QString("f%1/g/file%2.txt").arg(folder, 2, 10, QLatin1Char('0')).arg(file), "x"));
+    QVERIFY(tree.createFile("own.txt", "x"));
 
     Scan full(true, false);
     int yields = 0;
     full.yield = [&] { ++yields; };
-    full.run(tree.root(), QStringLiteral("*.txt"));
+    full.run(tree.root(), "*.txt");
     const QStringList allRows = full.rows();
     QVERIFY(yields > 20);
 
@@ -416,7 +398,7 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
             if (++calls == cancelAt)
                 scan.state.bgCancel = true;
         };
-        scan.run(tree.root(), QStringLiteral("*.txt"));
+        scan.run(tree.root(), "*.txt");
         const QStringList rows = scan.rows();
         QVERIFY2(rows == allRows.mid(0, rows.size()), qPrintable(QString::number(cancelAt)));
         if (!rows.isEmpty() && rows.size() < allRows.size())
@@ -432,28 +414,21 @@ void TestFolderScanner::cancelKeepsRowsAndCounters()
     QVERIFY(partial > 10);
 }
 
-void TestFolderScanner::cancelBeforeStartAddsNothing()
+void TestFolderScanner::nothingToScan()
 {
     TreeFixture tree;
     QVERIFY(tree.isValid());
     makeWorkedExample(tree);
     Scan scan(true, false);
-    scan.state.bgCancel = true;
-    scan.run(tree.root(), QStringLiteral("*.*"));
+    scan.run(tree.path("missing"), "*.*");
+    QCOMPARE(scan.list.count(), 0);
+    scan.run(tree.path("a.txt"), "*.*"); // a file, not a folder
+    QCOMPARE(scan.list.count(), 0);
+
+    scan.state.bgCancel = true; // cancelled before the start
+    scan.run(tree.root(), "*.*");
     QCOMPARE(scan.list.count(), 0);
     QCOMPARE(scan.counters.FolderCount, qint64(1));
-}
-
-void TestFolderScanner::missingSearchFolder()
-{
-    TreeFixture tree;
-    QVERIFY(tree.isValid());
-    Scan scan(true, false);
-    scan.run(tree.path(QStringLiteral("missing")), QStringLiteral("*.*"));
-    QCOMPARE(scan.list.count(), 0);
-    QVERIFY(tree.createFile(QStringLiteral("plain.txt")));
-    scan.run(tree.path(QStringLiteral("plain.txt")), QStringLiteral("*.*"));
-    QCOMPARE(scan.list.count(), 0);
 }
 
 void TestFolderScanner::deepChain()
@@ -461,27 +436,26 @@ void TestFolderScanner::deepChain()
     constexpr int kDepth = 10'000;
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    QVERIFY(tree.createFile(QStringLiteral("top.txt"), "top"));
-    const QString deepest
-        = tree.createChain(QString(), kDepth, QStringLiteral("d"), QStringLiteral("bottom.txt"));
+    QVERIFY(tree.createFile("top.txt", "top"));
+    const QString deepest = tree.createChain(QString(), kDepth, "d", "bottom.txt");
     QVERIFY(!deepest.isEmpty());
     Scan scan(true, true);
-    scan.run(tree.root(), QStringLiteral("*.txt"));
+    scan.run(tree.root(), "*.txt");
     QCOMPARE(scan.list.count(), 4);
     QCOMPARE(scan.list.text(0), tree.root());
-    QCOMPARE(scan.list.text(1), QStringLiteral("    top.txt"));
+    QCOMPARE(scan.list.text(1), "    top.txt");
     QCOMPARE(scan.list.text(2), tree.path(deepest));
     QVERIFY(scan.list.pathBytes(2).size() > PATH_MAX);
-    QCOMPARE(scan.list.text(3), QStringLiteral("    bottom.txt"));
+    QCOMPARE(scan.list.text(3), "    bottom.txt");
     QCOMPARE(scan.counters.FileCount, qint64(2));
     QCOMPARE(scan.counters.FolderCount, qint64(3));
     QCOMPARE(scan.counters.SearchedFolderCount, qint64(2 + kDepth));
-    QCOMPARE(scan.list.subItem(0, 3), QStringLiteral("0")); // 3 bytes
-    QCOMPARE(scan.list.subItem(2, 8), QStringLiteral("1"));
+    QCOMPARE(scan.list.subItem(0, 3), "0"); // 3 bytes
+    QCOMPARE(scan.list.subItem(2, 8), "1");
 
     // A search folder beyond PATH_MAX is opened too.
     Scan deep(true, false);
-    deep.run(tree.path(deepest), QStringLiteral("*.txt"));
+    deep.run(tree.path(deepest), "*.txt");
     QCOMPARE(deep.rows(), (QStringList { folderRow(tree.path(deepest)), fileRow("bottom.txt") }));
 }
 
@@ -491,13 +465,13 @@ void TestFolderScanner::unopenableFolder()
         QSKIP("permissions do not keep root out of a folder");
     TreeFixture tree;
     QVERIFY(tree.isValid());
-    QVERIFY(tree.createFile(QStringLiteral("a.txt"), "a"));
-    QVERIFY(tree.createFile(QStringLiteral("closed/inner.txt"), "b"));
-    QVERIFY(tree.createFile(QStringLiteral("closed/sub/deeper.txt"), "c"));
-    QVERIFY(tree.createFile(QStringLiteral("open/o.txt"), "d"));
-    QVERIFY(tree.setPermissions(QStringLiteral("closed"), 0));
+    QVERIFY(tree.createFile("a.txt", "a"));
+    QVERIFY(tree.createFile("closed/inner.txt", "b"));
+    QVERIFY(tree.createFile("closed/sub/deeper.txt", "c"));
+    QVERIFY(tree.createFile("open/o.txt", "d"));
+    QVERIFY(tree.setPermissions("closed", 0));
     Scan scan(true, false);
-    scan.run(tree.root(), QStringLiteral("*.txt"));
+    scan.run(tree.root(), "*.txt");
     QCOMPARE(
         scan.rows(),
         (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("closed")),
@@ -505,13 +479,13 @@ void TestFolderScanner::unopenableFolder()
     QCOMPARE(scan.list.subItem(0, 3), QString()); // a folder below could not be read
     QCOMPARE(scan.list.subItem(2, 3), QString());
     QCOMPARE(scan.list.subItem(2, 8), QString());
-    QCOMPARE(scan.list.subItem(3, 3), QStringLiteral("0"));
+    QCOMPARE(scan.list.subItem(3, 3), "0");
     Scan skipping(true, true);
-    skipping.run(tree.root(), QStringLiteral("*.txt"));
+    skipping.run(tree.root(), "*.txt");
     QCOMPARE(skipping.rows(),
              (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("open")),
                             fileRow("o.txt") }));
-    tree.setPermissions(QStringLiteral("closed"), 0755);
+    tree.setPermissions("closed", 0755);
 }
 
 void TestFolderScanner::listableButNotSearchableFolder()
@@ -530,7 +504,7 @@ void TestFolderScanner::listableButNotSearchableFolder()
              (QStringList { folderRow(tree.path("half")), fileRow("x.txt"),
                             folderRow(tree.path("half/inner")) }));
     QCOMPARE(scan.list.subItem(0, 3), QString()); // sizes below cannot be read
-    QCOMPARE(scan.list.subItem(0, 8), QStringLiteral("1"));
+    QCOMPARE(scan.list.subItem(0, 8), "1");
     QCOMPARE(scan.list.subItem(1, 3), QString());
     QCOMPARE(scan.list.subItem(2, 8), QString());
     scan.verifyCountersMatchRows();
@@ -547,7 +521,7 @@ void TestFolderScanner::onlyThisDirReadPerRow()
         if (scan.list.count() == 3)
             scan.onlyThisDir = true;
     };
-    scan.run(tree.root(), QStringLiteral("*.txt"));
+    scan.run(tree.root(), "*.txt");
     QCOMPARE(scan.rows(),
              (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("sub1")),
                             fileRow("c.txt"), folderRow("sub2"), folderRow(" + sub2/deep"),
@@ -560,23 +534,18 @@ namespace {
 // reference the snapshot-based scanner must agree with row for row.
 struct ReferenceWalk
 {
-    // The rows with their byte counts shown as the list shows sizes.
-    QStringList rowsWithSizeTexts(const QLocale &locale) const
-    {
-        const NumberFormatter numbers(locale);
-        QStringList shown;
-        for (const QString &row : rows) {
-            QStringList parts = row.split(u'|');
-            if (!parts[2].isEmpty())
-                parts[2] = numbers.sizeText(parts[2].toLongLong());
-            shown << parts.join(u'|');
-        }
-        return shown;
-    }
+    ReferenceWalk(const QLocale &locale, bool walkBelow, bool skipEmptyFolders,
+                  const QString &reducedPattern)
+        : numbers(locale)
+        , recursive(walkBelow)
+        , skipEmpty(skipEmptyFolders)
+        , pattern(reducedPattern)
+    { }
 
     PosixFileSystem fs;
-    bool recursive = true;
-    bool skipEmpty = false;
+    NumberFormatter numbers; // sizes as the list shows them
+    bool recursive;
+    bool skipEmpty;
     QString pattern;
     QStringList rows; // text|marker|size|filecount
     qint64 fileCount = 0;
@@ -599,14 +568,14 @@ struct ReferenceWalk
         }
         return total;
     }
-    void addFolder(const QString &text, const QByteArray &path)
+    void addFolder(const QByteArray &path)
     {
         const auto listing = fs.listFolder(path);
         const auto size = treeSize(path);
-        rows << text + "|FOLDER|" + (size ? QString::number(*size) : QString()) + u'|'
-                + (listing ? QString::number(listing->files.size()) : QString());
+        rows << QString::fromUtf8(path) + "|FOLDER|" + (size ? numbers.sizeText(*size) : QString())
+                + u'|' + (listing ? QString::number(listing->files.size()) : QString());
     }
-    void scan(const QByteArray &path, const QString &pathBox)
+    void scan(const QByteArray &path)
     {
         const auto listing = fs.listFolder(path);
         bool found = false;
@@ -620,9 +589,9 @@ struct ReferenceWalk
                 if (rows.isEmpty()) {
                     ++folderCount;
                     ++searched;
-                    addFolder(QString::fromUtf8(path), path);
+                    addFolder(path);
                 }
-                rows << "    " + name + "|FILE|" + QString::number(*file.properties.sizeBytes)
+                rows << "    " + name + "|FILE|" + numbers.sizeText(*file.properties.sizeBytes)
                         + u'|';
             }
         }
@@ -635,24 +604,33 @@ struct ReferenceWalk
         for (const auto &sub : listing->subfolders) {
             ++folderCount;
             ++searched;
-            const QByteArray subPath = path + '/' + sub.name;
-            addFolder(QString::fromUtf8(subPath), subPath);
-            scan(subPath, pathBox);
+            addFolder(path + '/' + sub.name);
+            scan(path + '/' + sub.name);
         }
     }
 };
 
-QStringList scannedRows(const ResultList &list)
+// Scans `root` and walks it the reference way: rows, sizes, file counts and
+// counters must agree. The scan's counters go to `counters`.
+void verifyMatchesReferenceWalk(const QString &root, bool recursive, bool skipEmpty,
+                                const QString &patternBox, ScanCounters *counters = nullptr)
 {
-    QStringList out;
-    for (int row = 0; row < list.count(); ++row) {
-        const bool folder = list.isFolderRow(row);
-        // Sizes as bytes are not in the list; compare the KiB text with the
-        // reference's bytes turned into the same text.
-        out << list.text(row) + u'|' + list.subItem(row, 2) + u'|' + list.subItem(row, 3) + u'|'
-                + (folder ? list.subItem(row, 8) : QString());
+    Scan scan(recursive, skipEmpty);
+    scan.run(root, patternBox);
+    QStringList scanned;
+    for (int row = 0; row < scan.list.count(); ++row) {
+        scanned << scan.list.text(row) + u'|' + scan.list.subItem(row, 2) + u'|'
+                + scan.list.subItem(row, 3) + u'|'
+                + (scan.list.isFolderRow(row) ? scan.list.subItem(row, 8) : QString());
     }
-    return out;
+    ReferenceWalk reference(scan.list.locale(), recursive, skipEmpty, ReducePattern(patternBox));
+    reference.scan(QFile::encodeName(root));
+    QCOMPARE(scanned, reference.rows);
+    QCOMPARE(scan.counters.FileCount, reference.fileCount);
+    QCOMPARE(scan.counters.FolderCount, reference.folderCount);
+    QCOMPARE(scan.counters.SearchedFolderCount, reference.searched);
+    if (counters)
+        *counters = scan.counters;
 }
 
 } // namespace
@@ -696,18 +674,7 @@ void TestFolderScanner::wideTreeMatchesReferenceWalk()
             QVERIFY(tree.createFolder(topName));
     }
 
-    Scan scan(recursive, skipEmpty);
-    scan.run(tree.root(), patternBox);
-
-    ReferenceWalk reference;
-    reference.recursive = recursive;
-    reference.skipEmpty = skipEmpty;
-    reference.pattern = ReducePattern(patternBox);
-    reference.scan(QFile::encodeName(tree.root()), tree.root() + u'/');
-    QCOMPARE(scannedRows(scan.list), reference.rowsWithSizeTexts(scan.list.locale()));
-    QCOMPARE(scan.counters.FileCount, reference.fileCount);
-    QCOMPARE(scan.counters.FolderCount, reference.folderCount);
-    QCOMPARE(scan.counters.SearchedFolderCount, reference.searched);
+    verifyMatchesReferenceWalk(tree.root(), recursive, skipEmpty, patternBox);
 }
 
 void TestFolderScanner::manyOpenFoldersAreReopened()
@@ -720,17 +687,13 @@ void TestFolderScanner::manyOpenFoldersAreReopened()
     QVERIFY(tree.isValid());
     QString level;
     for (int i = 0; i < kLevels; ++i) {
-        level += level.isEmpty() ? QStringLiteral("a") : QStringLiteral("/a");
-        QVERIFY(tree.createFile(level.chopped(1) + QStringLiteral("b/f%1.txt").arg(i), "x"));
+        level += level.isEmpty() ? "a" : "/a";
+        QVERIFY(tree.createFile(level.chopped(1) + QString("b/f%1.txt").arg(i), "x"));
     }
-    Scan scan(true, false);
-    scan.run(tree.root(), "*.txt");
-    ReferenceWalk reference;
-    reference.pattern = "txt";
-    reference.scan(QFile::encodeName(tree.root()), tree.root() + u'/');
-    QCOMPARE(scannedRows(scan.list), reference.rowsWithSizeTexts(scan.list.locale()));
-    QCOMPARE(scan.counters.FileCount, qint64(kLevels));
-    QCOMPARE(scan.counters.SearchedFolderCount, qint64(2 * kLevels)); // 1 + 299 a + 300 b
+    ScanCounters counters;
+    verifyMatchesReferenceWalk(tree.root(), true, false, "*.txt", &counters);
+    QCOMPARE(counters.FileCount, qint64(kLevels));
+    QCOMPARE(counters.SearchedFolderCount, qint64(2 * kLevels)); // 1 + 299 a + 300 b
 }
 
 QTEST_GUILESS_MAIN(TestFolderScanner)
