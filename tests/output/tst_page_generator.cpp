@@ -1,6 +1,7 @@
 // Whole pages, byte for byte. The expected text is spelled out here piece by
 // piece as the page must read; it is never taken from the program's own
 // piece constants.
+#undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "output/page_generator.h"
 #include "scan/file_system.h"
@@ -44,18 +45,18 @@ void applyTestOptions(ProgramState &state, const Switches &sw)
     state.bgFileTag = sw.tags;
     state.bgRecursive = true;
     // Distinct values, so a colour used in the wrong place shows.
-    state.sgBackgroundColor = QStringLiteral("b0b0b0");
-    state.sgGridColor = QStringLiteral("a1a1a1");
-    state.sgTextColor = QStringLiteral("111111");
-    state.sgDirColor = QStringLiteral("d1d1d1");
-    state.sgDirFontColor = QStringLiteral("d2d2d2");
-    state.sgFileColor = QStringLiteral("f1f1f1");
-    state.sgHeaderColor = QStringLiteral("c1c1c1");
-    state.sgHoverColor = QStringLiteral("e1e1e1");
-    state.sgFont = QStringLiteral("Tahoma");
-    state.sgFontSizeFILE = QStringLiteral("8");
-    state.sgFontSizeDIR = QStringLiteral("9,5");
-    state.versionText = QStringLiteral("1.12.1128");
+    state.sgBackgroundColor = "b0b0b0";
+    state.sgGridColor = "a1a1a1";
+    state.sgTextColor = "111111";
+    state.sgDirColor = "d1d1d1";
+    state.sgDirFontColor = "d2d2d2";
+    state.sgFileColor = "f1f1f1";
+    state.sgHeaderColor = "c1c1c1";
+    state.sgHoverColor = "e1e1e1";
+    state.sgFont = "Tahoma";
+    state.sgFontSizeFILE = "8";
+    state.sgFontSizeDIR = "9,5";
+    state.versionText = "1.12.1128";
 }
 
 Bytes expectedHead(const Switches &sw, const Bytes &title)
@@ -242,6 +243,14 @@ ResultList::Properties props(qint64 bytes, const QString &type, qint64 attribute
     p.attributes = attributes;
     return p;
 }
+ResultList::Properties fileProps(qint64 bytes, qint64 attributes = 0)
+{
+    return props(bytes, "Text file", attributes);
+}
+ResultList::Properties folderProps(qint64 bytes)
+{
+    return props(bytes, "Folder");
+}
 
 RowTexts fileTexts(const Bytes &name, const Bytes &folder, const Bytes &size,
                    const Bytes &attr = {})
@@ -305,6 +314,14 @@ bool samePage(const Bytes &actual, const Bytes &expected)
     return false;
 }
 
+// Rows for a test that runs once per page layout.
+void tableAndToggle()
+{
+    QTest::addColumn<bool>("toggle");
+    QTest::newRow("table") << false;
+    QTest::newRow("toggle") << true;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Switches)
@@ -319,18 +336,30 @@ private:
     ScanCounters m_counters;
     QTemporaryDir m_dir;
 
+    void setCounters(qint64 files, float kb = 0, qint64 folders = 1, qint64 searched = 1)
+    {
+        m_counters = ScanCounters { files, kb, folders, searched };
+    }
+
+    // A request for the list in m_list with this test's options.
+    PageRequest makeRequest(const QString &folderText = {})
+    {
+        PageRequest r;
+        r.list = &m_list;
+        r.counters = &m_counters;
+        r.state = &m_state;
+        r.folderText = folderText;
+        r.patternText = "*.*";
+        return r;
+    }
+
     // The page for the list in m_list, written to a file and read back.
     Bytes generate(const QString &folderText, bool onlyThisDir = false,
                    std::function<void()> yield = {}, PageResult *resultOut = nullptr)
     {
-        PageRequest request;
-        request.list = &m_list;
-        request.counters = &m_counters;
-        request.state = &m_state;
-        request.folderText = folderText;
-        request.patternText = QStringLiteral("*.*");
+        PageRequest request = makeRequest(folderText);
         request.onlyThisDir = onlyThisDir;
-        request.outputPath = m_dir.filePath(QStringLiteral("page.html"));
+        request.outputPath = m_dir.filePath("page.html");
         request.yield = std::move(yield);
         const PageResult result = GeneratePage(request);
         if (resultOut)
@@ -352,22 +381,15 @@ private:
     void makeTree()
     {
         m_list.clear();
-        m_list.addFileRow("lead.txt", "/data", props(1024, QStringLiteral("Text file"), 1));
-        m_list.addFileRow("b.txt", "/data", props(2048, QStringLiteral("Text file")));
-        m_list.addFolderRow(QStringLiteral("/data/a"), "/data/a",
-                            props(40960, QStringLiteral("Folder")), 2);
-        m_list.addFileRow("x.txt", "/data/a", props(10240, QStringLiteral("Text file")));
-        m_list.addFileRow("y.txt", "/data/a", props(20480, QStringLiteral("Text file")));
-        m_list.addFolderRow(QStringLiteral("/data/a/empty"), "/data/a/empty",
-                            props(0, QStringLiteral("Folder")), 0);
-        m_list.addFolderRow(QStringLiteral("/data/b"), "/data/b",
-                            props(3072, QStringLiteral("Folder")), 1);
-        m_list.addFileRow("z.txt", "/data/b", props(3072, QStringLiteral("Text file")));
-        m_counters = {};
-        m_counters.FileCount = 5;
-        m_counters.FileKbTotal = 36;
-        m_counters.FolderCount = 4;
-        m_counters.SearchedFolderCount = 4;
+        m_list.addFileRow("lead.txt", "/data", fileProps(1024, 1));
+        m_list.addFileRow("b.txt", "/data", fileProps(2048));
+        m_list.addFolderRow("/data/a", "/data/a", folderProps(40960), 2);
+        m_list.addFileRow("x.txt", "/data/a", fileProps(10240));
+        m_list.addFileRow("y.txt", "/data/a", fileProps(20480));
+        m_list.addFolderRow("/data/a/empty", "/data/a/empty", folderProps(0), 0);
+        m_list.addFolderRow("/data/b", "/data/b", folderProps(3072), 1);
+        m_list.addFileRow("z.txt", "/data/b", fileProps(3072));
+        setCounters(5, 36, 4, 4);
     }
 
 private slots:
@@ -439,15 +461,10 @@ private slots:
                 + groupOpen(sw) + fileRow(sw, 1, z) + kGroupClose;
         }
         expected += kPageEnd;
-        QVERIFY(samePage(generate(QStringLiteral("/data/")), expected));
+        QVERIFY(samePage(generate("/data/"), expected));
     }
 
-    void uncheckedRows_data()
-    {
-        QTest::addColumn<bool>("toggle");
-        QTest::newRow("table") << false;
-        QTest::newRow("toggle") << true;
-    }
+    void uncheckedRows_data() { tableAndToggle(); }
 
     // An unchecked folder writes no header; its checked files still appear
     // (in toggle mode the first of them opens a group), and unchecked files
@@ -458,24 +475,18 @@ private slots:
         const Switches sw { toggle, true, false, true, { true, false, false, false, false } };
         applyTestOptions(m_state, sw);
         m_list.clear();
-        m_list.addFolderRow(QStringLiteral("/d"), "/d", props(0, QStringLiteral("Folder")), 0);
-        m_list.addFolderRow(QStringLiteral("/d/a"), "/d/a", props(4096, QStringLiteral("Folder")),
-                            3);
-        m_list.addFileRow("p.txt", "/d/a", props(1024, QStringLiteral("Text file")));
-        m_list.addFileRow("q.txt", "/d/a", props(1024, QStringLiteral("Text file")));
-        m_list.addFileRow("r.txt", "/d/a", props(2048, QStringLiteral("Text file")));
-        m_list.addFolderRow(QStringLiteral("/d/c"), "/d/c", props(1024, QStringLiteral("Folder")),
-                            2);
-        m_list.addFileRow("s.txt", "/d/c", props(1024, QStringLiteral("Text file")));
-        m_list.addFileRow("t.txt", "/d/c", props(0, QStringLiteral("Text file")));
+        m_list.addFolderRow("/d", "/d", folderProps(0), 0);
+        m_list.addFolderRow("/d/a", "/d/a", folderProps(4096), 3);
+        m_list.addFileRow("p.txt", "/d/a", fileProps(1024));
+        m_list.addFileRow("q.txt", "/d/a", fileProps(1024));
+        m_list.addFileRow("r.txt", "/d/a", fileProps(2048));
+        m_list.addFolderRow("/d/c", "/d/c", folderProps(1024), 2);
+        m_list.addFileRow("s.txt", "/d/c", fileProps(1024));
+        m_list.addFileRow("t.txt", "/d/c", fileProps(0));
         m_list.setChecked(1, false); // folder /d/a
         m_list.setChecked(3, false); // q.txt
         m_list.setChecked(6, false); // s.txt, the first file of /d/c
-        m_counters = {};
-        m_counters.FileCount = 5;
-        m_counters.FileKbTotal = 5;
-        m_counters.FolderCount = 4;
-        m_counters.SearchedFolderCount = 4;
+        setCounters(5, 5, 4, 4);
 
         const RowTexts d = folderTexts("/d", "/d", "0");
         const RowTexts c = folderTexts("/d/c", "/d/c", "1");
@@ -496,15 +507,10 @@ private slots:
                 + groupOpen(sw) + fileRow(sw, 1, t) + kGroupClose;
         }
         expected += kPageEnd;
-        QVERIFY(samePage(generate(QStringLiteral("/d/")), expected));
+        QVERIFY(samePage(generate("/d/"), expected));
     }
 
-    void onlyThisDirectory_data()
-    {
-        QTest::addColumn<bool>("toggle");
-        QTest::newRow("table") << false;
-        QTest::newRow("toggle") << true;
-    }
+    void onlyThisDirectory_data() { tableAndToggle(); }
 
     // Headers show the list's shortened texts; links keep the full paths.
     void onlyThisDirectory()
@@ -513,17 +519,11 @@ private slots:
         const Switches sw { toggle, true, true, true, { false, false, false, false, true } };
         applyTestOptions(m_state, sw);
         m_list.clear();
-        m_list.addFileRow("top.txt", "/data", props(1024, QStringLiteral("Text file")));
-        m_list.addFolderRow(QStringLiteral("a"), "/data/a", props(2048, QStringLiteral("Folder")),
-                            0);
-        m_list.addFolderRow(QStringLiteral(" + a/deep"), "/data/a/deep",
-                            props(2048, QStringLiteral("Folder")), 1);
-        m_list.addFileRow("in.txt", "/data/a/deep", props(2048, QStringLiteral("Text file")));
-        m_counters = {};
-        m_counters.FileCount = 2;
-        m_counters.FileKbTotal = 3;
-        m_counters.FolderCount = 3;
-        m_counters.SearchedFolderCount = 3;
+        m_list.addFileRow("top.txt", "/data", fileProps(1024));
+        m_list.addFolderRow("a", "/data/a", folderProps(2048), 0);
+        m_list.addFolderRow(" + a/deep", "/data/a/deep", folderProps(2048), 1);
+        m_list.addFileRow("in.txt", "/data/a/deep", fileProps(2048));
+        setCounters(2, 3, 3, 3);
 
         const RowTexts top = fileTexts("top.txt", "/data/", "1");
         const RowTexts a = folderTexts("a", "/data/a", "2");
@@ -546,15 +546,10 @@ private slots:
                 + groupOpen(sw) + fileRow(sw, 1, in) + kGroupClose;
         }
         expected += kPageEnd;
-        QVERIFY(samePage(generate(QStringLiteral("/data/"), true), expected));
+        QVERIFY(samePage(generate("/data/", true), expected));
     }
 
-    void cancelMidWalk_data()
-    {
-        QTest::addColumn<bool>("toggle");
-        QTest::newRow("table") << false;
-        QTest::newRow("toggle") << true;
-    }
+    void cancelMidWalk_data() { tableAndToggle(); }
 
     // A cancel stops the walk (inside a toggle group too); the page is
     // still closed with the credit line.
@@ -564,15 +559,11 @@ private slots:
         const Switches sw { toggle, true, false, false, {} };
         applyTestOptions(m_state, sw);
         m_list.clear();
-        m_list.addFolderRow(QStringLiteral("/f"), "/f", props(3072, QStringLiteral("Folder")), 3);
-        m_list.addFileRow("p.txt", "/f", props(1024, QStringLiteral("Text file")));
-        m_list.addFileRow("q.txt", "/f", props(1024, QStringLiteral("Text file")));
-        m_list.addFileRow("r.txt", "/f", props(1024, QStringLiteral("Text file")));
-        m_counters = {};
-        m_counters.FileCount = 3;
-        m_counters.FileKbTotal = 3;
-        m_counters.FolderCount = 2;
-        m_counters.SearchedFolderCount = 2;
+        m_list.addFolderRow("/f", "/f", folderProps(3072), 3);
+        m_list.addFileRow("p.txt", "/f", fileProps(1024));
+        m_list.addFileRow("q.txt", "/f", fileProps(1024));
+        m_list.addFileRow("r.txt", "/f", fileProps(1024));
+        setCounters(3, 3, 2, 2);
 
         // Cancel once q.txt is written: in table mode at the walk's yield
         // after row 2, in toggle mode at the group's yield after q.txt.
@@ -584,7 +575,7 @@ private slots:
                 m_state.bgCancel = true;
         };
         PageResult result;
-        const Bytes page = generate(QStringLiteral("/f"), false, yield, &result);
+        const Bytes page = generate("/f", false, yield, &result);
         m_state.bgCancel = false;
 
         const RowTexts f = folderTexts("/f", "/f", "3");
@@ -630,16 +621,9 @@ private slots:
         m_list.clear();
         m_list.setLocale(german ? QLocale(QLocale::German, QLocale::Germany)
                                 : QLocale(QLocale::English, QLocale::UnitedStates));
-        m_list.addFileRow("a.txt", "/s", props(1, QStringLiteral("Text file")));
-        m_counters = {};
-        m_counters.FileCount = 1;
-        m_counters.FileKbTotal = kb;
-        PageRequest request;
-        request.list = &m_list;
-        request.counters = &m_counters;
-        request.state = &m_state;
-        request.patternText = QStringLiteral("*.*");
-        const Bytes actual = SummaryTable(request, QStringLiteral("/s"));
+        m_list.addFileRow("a.txt", "/s", fileProps(1));
+        setCounters(1, kb);
+        const Bytes actual = SummaryTable(makeRequest(), "/s");
         m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         const Bytes expected = summaryFor(
             "/s", "ThisSelection: 1 files [" + text + " in 1 folder searched 1 folder, 0 skipped");
@@ -652,19 +636,16 @@ private slots:
     {
         applyTestOptions(m_state, {});
         m_list.clear();
-        m_counters = {};
+        setCounters(0);
         FakeDrives drives;
         drives.driveData
-            = FileSystem::Drive { QStringLiteral("Data<1>"), QStringLiteral("ext4"), -12345,
-                                  qint64(1073741824) * 1001 / 2, qint64(1073741824) * 1536 };
-        PageRequest request;
-        request.list = &m_list;
-        request.counters = &m_counters;
-        request.state = &m_state;
-        request.patternText = QStringLiteral("it's");
+            = FileSystem::Drive { "Data<1>", "ext4", -12345, qint64(1073741824) * 1001 / 2,
+                                  qint64(1073741824) * 1536 };
+        PageRequest request = makeRequest();
+        request.patternText = "it's";
         request.fileSystem = &drives;
         const Bytes actual = SummaryTable(request, QString());
-        QCOMPARE(drives.askedFor, QStringLiteral("/"));
+        QCOMPARE(drives.askedFor, "/");
         const Bytes expected = expectedSummary(
             "", "[recursive: on, pattern: it&#39;s]",
             "VolumeName: Data&lt;1&gt; | SerialNumber: -12345 | FileSystem: ext4 | TotalSize: "
@@ -681,16 +662,14 @@ private slots:
         const Switches sw { false, true, false, true, {} };
         applyTestOptions(m_state, sw);
         m_list.clear();
-        m_list.addFolderRow(QStringLiteral("/o&o"), "/o&o", props(0, QStringLiteral("Folder")), 5);
-        m_list.addFileRow("<b>&\"'.txt", "/o&o", props(0, QStringLiteral("Text file")));
-        m_list.addFileRow("caf\xC3\xA9 \xE6\x97\xA5.txt", "/o&o",
-                          props(0, QStringLiteral("Text file")));
-        m_list.addFileRow("50% #1?.txt", "/o&o", props(0, QStringLiteral("Text file")));
-        m_list.addFileRow("bad\xFF.txt", "/o&o", props(0, QStringLiteral("Text file")));
-        m_list.addFileRow("  blank ", "/o&o", props(0, QStringLiteral("Text file")));
-        m_counters = {};
-        m_counters.FileCount = 5;
-        const Bytes page = generate(QStringLiteral("/o&o/"));
+        m_list.addFolderRow("/o&o", "/o&o", folderProps(0), 5);
+        m_list.addFileRow("<b>&\"'.txt", "/o&o", fileProps(0));
+        m_list.addFileRow("caf\xC3\xA9 \xE6\x97\xA5.txt", "/o&o", fileProps(0));
+        m_list.addFileRow("50% #1?.txt", "/o&o", fileProps(0));
+        m_list.addFileRow("bad\xFF.txt", "/o&o", fileProps(0));
+        m_list.addFileRow("  blank ", "/o&o", fileProps(0));
+        setCounters(5);
+        const Bytes page = generate("/o&o/");
         QVERIFY(page.startsWith("<!DOCTYPE"));
         Bytes expected = expectedHead(sw, "/o&amp;o [recursive: on, pattern: *.*]")
             + summaryFor("/o&amp;o",
@@ -713,21 +692,15 @@ private slots:
         QTest::addColumn<QString>("folderText");
         QTest::addColumn<QString>("listFolder");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("with separator") << "/data/photos/"
-                                        << "/data/photos"
-                                        << "photos.html";
-        QTest::newRow("without separator") << "/data/photos"
-                                           << "/data/photos"
-                                           << "photos.html";
-        QTest::newRow("root") << "/"
-                              << ""
-                              << "root.html";
-        QTest::newRow("one level") << "/srv"
-                                   << "/srv"
-                                   << "srv.html";
-        QTest::newRow("colon at the end") << "/mnt/c:/"
-                                          << "/mnt/c:"
-                                          << "c.html";
+        const auto row
+            = [](const char *name, const char *text, const char *folder, const char *file) {
+                  QTest::newRow(name) << QString(text) << QString(folder) << QString(file);
+              };
+        row("with separator", "/data/photos/", "/data/photos", "photos.html");
+        row("without separator", "/data/photos", "/data/photos", "photos.html");
+        row("root", "/", "", "root.html");
+        row("one level", "/srv", "/srv", "srv.html");
+        row("colon at the end", "/mnt/c:/", "/mnt/c:", "c.html");
     }
 
     void names()
@@ -745,17 +718,13 @@ private slots:
     {
         applyTestOptions(m_state, { true, true, true, true, {} });
         makeTree();
-        m_state.exportFolder = m_dir.filePath(QStringLiteral("program/export/"));
-        PageRequest request;
-        request.list = &m_list;
-        request.counters = &m_counters;
-        request.state = &m_state;
-        request.folderText = QStringLiteral("/data/");
+        m_state.exportFolder = m_dir.filePath("program/export/");
+        PageRequest request = makeRequest("/data/");
         std::vector<int> percents;
         request.progress = [&](int percent) { percents.push_back(percent); };
         const PageResult first = GeneratePage(request);
         QVERIFY2(first.ok, qPrintable(first.reason));
-        QCOMPARE(first.path, m_state.exportFolder + QStringLiteral("data.html"));
+        QCOMPARE(first.path, m_state.exportFolder + "data.html");
         QFile file(first.path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const Bytes firstPage = file.readAll();
@@ -766,8 +735,7 @@ private slots:
         QVERIFY(second.ok);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), firstPage);
-        QCOMPARE(QDir(m_state.exportFolder).entryList(QDir::Files),
-                 QStringList { QStringLiteral("data.html") });
+        QCOMPARE(QDir(m_state.exportFolder).entryList(QDir::Files), QStringList { "data.html" });
     }
 
     // Failures are results, never "written": an export folder that cannot be
@@ -777,27 +745,23 @@ private slots:
     {
         applyTestOptions(m_state, {});
         makeTree();
-        PageRequest request;
-        request.list = &m_list;
-        request.counters = &m_counters;
-        request.state = &m_state;
-        request.folderText = QStringLiteral("/data/");
+        PageRequest request = makeRequest("/data/");
 
-        QFile blocker(m_dir.filePath(QStringLiteral("plain-file")));
+        QFile blocker(m_dir.filePath("plain-file"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        m_state.exportFolder = blocker.fileName() + QStringLiteral("/export/");
+        m_state.exportFolder = blocker.fileName() + "/export/";
         PageResult result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!result.reason.isEmpty());
-        QCOMPARE(result.path, m_state.exportFolder + QStringLiteral("data.html"));
+        QCOMPARE(result.path, m_state.exportFolder + "data.html");
 
-        request.outputPath = m_dir.filePath(QStringLiteral("missing/page.html"));
+        request.outputPath = m_dir.filePath("missing/page.html");
         result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
 
-        QFile full(QStringLiteral("/dev/full"));
+        QFile full("/dev/full");
         if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             request.outputPath.clear();
             request.device = &full;
@@ -808,7 +772,7 @@ private slots:
         }
 
         request.folderText.clear();
-        request.outputPath = m_dir.filePath(QStringLiteral("never.html"));
+        request.outputPath = m_dir.filePath("never.html");
         result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
@@ -820,19 +784,14 @@ private slots:
     {
         applyTestOptions(m_state, { false, true, true, true, { true, true, true, true, true } });
         m_list.clear();
-        m_list.addFolderRow(QStringLiteral("/big"), "/big", props(0, QStringLiteral("Folder")), 0);
+        m_list.addFolderRow("/big", "/big", folderProps(0), 0);
         constexpr int kRows = 200000;
         for (int i = 0; i < kRows; ++i)
-            m_list.addFileRow("file" + Bytes::number(i) + ".txt", "/big",
-                              props(i, QStringLiteral("Text file")));
-        m_counters = {};
+            m_list.addFileRow("file" + Bytes::number(i) + ".txt", "/big", fileProps(i));
+        setCounters(0);
         WriteCounter device;
         QVERIFY(device.open(QIODevice::WriteOnly));
-        PageRequest request;
-        request.list = &m_list;
-        request.counters = &m_counters;
-        request.state = &m_state;
-        request.folderText = QStringLiteral("/big/");
+        PageRequest request = makeRequest("/big/");
         request.device = &device;
         QVERIFY(GeneratePage(request).ok);
         const Bytes &page = device.bytes;
@@ -842,8 +801,7 @@ private slots:
         QVERIFY(!page.contains('\n'));
         constexpr qsizetype kSmallestBlock = 256 * 1024;
         QVERIFY2(device.writes <= page.size() / kSmallestBlock + 2,
-                 qPrintable(
-                     QStringLiteral("%1 writes for %2 bytes").arg(device.writes).arg(page.size())));
+                 qPrintable(QString("%1 writes for %2 bytes").arg(device.writes).arg(page.size())));
     }
 };
 
