@@ -119,7 +119,6 @@ private slots:
     void savingOverExistingFileKeepsOtherLines();
     void everyKeyMissing_data();
     void everyKeyMissing();
-    void controlsFollowTableOrder();
     void yesNoValues_data();
     void yesNoValues();
     void coordinates_data();
@@ -174,6 +173,43 @@ void TestSettingsFile::roundTrip()
     QCOMPARE(window.listFontPoints, 8.25);
     QCOMPARE(window.position, QPoint(2115, -345));
     QCOMPARE(window.refreshes, 0);
+    // Options and controls follow the order of the table.
+    QStringList kinds;
+    for (const QString &call : window.log)
+        kinds << call.section(u'=', 0, 0).section(u' ', 0, 1);
+    const auto text = [](OptionText box) { return QString("text %1").arg(int(box)); };
+    const auto check = [](OptionCheck box) { return QString("check %1").arg(int(box)); };
+    const QStringList expected { text(OptionText::DBPathName),
+                                 text(OptionText::EXT),
+                                 check(OptionCheck::SkipEmptyDir),
+                                 text(OptionText::Animation),
+                                 "listCaption s-List",
+                                 "listFace s-List",
+                                 "listSize 8.25",
+                                 check(OptionCheck::FileTag0),
+                                 check(OptionCheck::FileTag1),
+                                 check(OptionCheck::FileTag2),
+                                 check(OptionCheck::FileTag3),
+                                 check(OptionCheck::FileTag4),
+                                 check(OptionCheck::Border),
+                                 check(OptionCheck::Recursive),
+                                 check(OptionCheck::Link),
+                                 text(OptionText::BackgroundColor),
+                                 text(OptionText::GridColor),
+                                 text(OptionText::TextColor),
+                                 "pageFont s-Font",
+                                 text(OptionText::FontSizeFILE),
+                                 text(OptionText::FontSizeDIR),
+                                 text(OptionText::DirColor),
+                                 text(OptionText::DirFontColor),
+                                 text(OptionText::FileColor),
+                                 text(OptionText::HeaderColor),
+                                 check(OptionCheck::Hover),
+                                 text(OptionText::HoverColor),
+                                 check(OptionCheck::Toggle),
+                                 "move 2115,-",
+                                 "move -,-345" };
+    QCOMPARE(kinds, expected);
 }
 
 void TestSettingsFile::newFileLayout()
@@ -282,57 +318,6 @@ void TestSettingsFile::everyKeyMissing()
 
     verifyEveryKeyMissing(state, window, position);
     QVERIFY(snapshot(dir.path()) == before);
-}
-
-void TestSettingsFile::controlsFollowTableOrder()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath("order.kiv");
-    ProgramState state;
-    fillState(state, "o-");
-    RecordingOptionControls saving(&state);
-    QVERIFY(SaveSettingsFile(state, saving, file));
-
-    ProgramState applied;
-    RecordingOptionControls window(&applied);
-    ApplySettingsFile(applied, window, file, kGerman);
-    QStringList kinds;
-    for (const QString &call : window.log)
-        kinds << call.section(u'=', 0, 0).section(u' ', 0, 1);
-    const auto text = [](OptionText box) { return QString("text %1").arg(int(box)); };
-    const auto check = [](OptionCheck box) { return QString("check %1").arg(int(box)); };
-    const QStringList expected { text(OptionText::DBPathName),
-                                 text(OptionText::EXT),
-                                 check(OptionCheck::SkipEmptyDir),
-                                 text(OptionText::Animation),
-                                 "listCaption o-List",
-                                 "listFace o-List",
-                                 "listSize 10.5",
-                                 check(OptionCheck::FileTag0),
-                                 check(OptionCheck::FileTag1),
-                                 check(OptionCheck::FileTag2),
-                                 check(OptionCheck::FileTag3),
-                                 check(OptionCheck::FileTag4),
-                                 check(OptionCheck::Border),
-                                 check(OptionCheck::Recursive),
-                                 check(OptionCheck::Link),
-                                 text(OptionText::BackgroundColor),
-                                 text(OptionText::GridColor),
-                                 text(OptionText::TextColor),
-                                 "pageFont o-Font",
-                                 text(OptionText::FontSizeFILE),
-                                 text(OptionText::FontSizeDIR),
-                                 text(OptionText::DirColor),
-                                 text(OptionText::DirFontColor),
-                                 text(OptionText::FileColor),
-                                 text(OptionText::HeaderColor),
-                                 check(OptionCheck::Hover),
-                                 text(OptionText::HoverColor),
-                                 check(OptionCheck::Toggle),
-                                 "move 1500,-",
-                                 "move -,3000" };
-    QCOMPARE(kinds, expected);
-    QCOMPARE(window.fieldAfterControl, QStringList());
 }
 
 void TestSettingsFile::yesNoValues_data()
