@@ -3,6 +3,7 @@
 #include "app/option_controls.h"
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "support/program_options.h"
 #include "support/recording_option_controls.h"
 
 #include <QSettings>
@@ -13,35 +14,6 @@
 namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
-
-// The text options, each remembered under its own key.
-const QList<QString ProgramState::*> kTextFields {
-    &ProgramState::sgBackgroundColor, &ProgramState::sgGridColor,
-    &ProgramState::sgTextColor,       &ProgramState::sgFont,
-    &ProgramState::sgFontSizeFILE,    &ProgramState::sgFontSizeDIR,
-    &ProgramState::sgDirColor,        &ProgramState::sgDirFontColor,
-    &ProgramState::sgFileColor,       &ProgramState::sgHeaderColor,
-    &ProgramState::sgHoverColor,      &ProgramState::sgAnimation,
-    &ProgramState::sgListFontsize,    &ProgramState::sgListFont,
-};
-
-QStringList textOptions(const ProgramState &state)
-{
-    QStringList texts;
-    for (QString ProgramState::*field : kTextFields)
-        texts << state.*field;
-    return texts;
-}
-
-QList<bool> yesNoOptions(const ProgramState &s)
-{
-    QList<bool> flags {
-        s.bgBorder, s.bgRecursive, s.bgLink, s.bgHover, s.bgToggle, s.bgSkipEmptyDir
-    };
-    for (bool tag : s.bgFileTag)
-        flags << tag;
-    return flags;
-}
 
 } // namespace
 
@@ -86,11 +58,11 @@ private slots:
         QCOMPARE(controls.texts[OptionText::EXT], "*.*");
         QCOMPARE(
             yesNoOptions(m_state),
-            (QList<bool> { true, true, false, true, true, true, true, true, true, true, true }));
+            (QList<bool> { true, true, true, false, true, true, true, true, true, true, true }));
         QCOMPARE(textOptions(m_state),
-                 (QStringList { "FFFFFF", "FFFFFF", "000000", "Arial", "8", "9", "eaeaea", "000000",
-                                "ffffff", "eaeaea", "eaeaea",
-                                m_state.programFolder + "animation/spin.avi", "8", "Arial" }));
+                 (QStringList { "FFFFFF", "FFFFFF", "000000", "eaeaea", "000000", "ffffff",
+                                "eaeaea", "eaeaea", "Arial", "8", "9",
+                                m_state.programFolder + "animation/spin.avi", "Arial", "8" }));
         // Every box and caption shows its option, set after the option.
         QCOMPARE(controls.fieldAfterControl, QStringList());
         QCOMPARE(controls.checks.size(), size_t(11));

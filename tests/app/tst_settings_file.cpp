@@ -3,6 +3,7 @@
 
 #include "app/program_state.h"
 #include "support/file_bytes.h"
+#include "support/program_options.h"
 #include "support/recording_option_controls.h"
 
 #include <QDir>
@@ -34,33 +35,6 @@ QMap<QString, QPair<QByteArray, qint64>> snapshot(const QString &folder)
                        info.lastModified().toMSecsSinceEpoch() });
     }
     return files;
-}
-
-// The text options a settings file holds.
-const QList<QString ProgramState::*> kTextFields {
-    &ProgramState::sgBackgroundColor, &ProgramState::sgGridColor,    &ProgramState::sgTextColor,
-    &ProgramState::sgDirColor,        &ProgramState::sgDirFontColor, &ProgramState::sgFileColor,
-    &ProgramState::sgHeaderColor,     &ProgramState::sgHoverColor,   &ProgramState::sgFont,
-    &ProgramState::sgFontSizeFILE,    &ProgramState::sgFontSizeDIR,  &ProgramState::sgAnimation,
-    &ProgramState::sgListFont,        &ProgramState::sgListFontsize,
-};
-
-QStringList textOptions(const ProgramState &state)
-{
-    QStringList texts;
-    for (QString ProgramState::*field : kTextFields)
-        texts << state.*field;
-    return texts;
-}
-
-QList<bool> yesNoOptions(const ProgramState &s)
-{
-    QList<bool> flags {
-        s.bgBorder, s.bgRecursive, s.bgSkipEmptyDir, s.bgLink, s.bgHover, s.bgToggle
-    };
-    for (bool tag : s.bgFileTag)
-        flags << tag;
-    return flags;
 }
 
 // Options that differ from ProgramState's defaults in every field.
