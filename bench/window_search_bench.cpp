@@ -134,9 +134,9 @@ int main(int argc, char *argv[])
         std::printf(" cancel-to-end-ms %lld", static_cast<long long>(took - cancelPressed));
     std::printf("\n");
     if (scroll && window.resultList().count() > 0) {
-        const ScrollTimes scroll = ScrollThrough(*window.ui().lstItems);
-        std::printf("scroll-steps %d slowest-ms %.1f median-ms %.1f\n", scroll.steps,
-                    double(scroll.slowestUs) / 1000, double(scroll.medianUs) / 1000);
+        const ScrollTimes steps = ScrollThrough(*window.ui().lstItems);
+        std::printf("scroll-steps %d slowest-ms %.1f median-ms %.1f\n", steps.steps,
+                    double(steps.slowestUs) / 1000, double(steps.medianUs) / 1000);
     }
     return 0;
 }
