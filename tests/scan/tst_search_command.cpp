@@ -10,15 +10,16 @@
 
 namespace {
 
-// Records the window's steps in order.
-struct Window
+// The command's data and a window that records its steps in order.
+struct Run
 {
+    ProgramState state;
+    ResultList list;
+    ScanCounters counters;
+    int currentItem = -1;
     QStringList log;
-    QString chosenFolder;
-    QString statusLine;
-    QString countLine;
-    QString pathBox;
-    bool listVisible = true;
+    QString chosenFolder, pathBoxShown, statusLine, countLine;
+    bool onlyThisDir = false;
 
     SearchSteps steps()
     {
@@ -28,17 +29,23 @@ struct Window
             log << "browse";
             return chosenFolder;
         };
-        s.setPathBox = [this](const QString &text) { pathBox = text; };
+        s.setPathBox = [this](const QString &text) { pathBoxShown = text; };
         s.yield = [this] { log << "yield"; };
         s.startAnimation = [this] { log << "start animation"; };
         s.stopAnimation = [this] { log << "stop animation"; };
-        s.setListVisible = [this](bool visible) {
-            listVisible = visible;
-            log << (visible ? "show list" : "hide list");
-        };
+        s.setListVisible = [this](bool visible) { log << (visible ? "show list" : "hide list"); };
         s.setStatusLine = [this](const QString &text) { statusLine = text; };
         s.setCountLine = [this](const QString &text) { countLine = text; };
+        s.scan.onlyThisDir = [this] { return onlyThisDir; };
         return s;
+    }
+    void search(QString &pathBox, const QString &pattern)
+    {
+        RunSearch(state, list, counters, currentItem, pathBox, pattern, steps());
+    }
+    void readAgain(const QString &pathBox, const QString &pattern)
+    {
+        ReadFolderAgain(state, list, counters, currentItem, pathBox, pattern, steps());
     }
 };
 
@@ -53,28 +60,12 @@ private slots:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("reduced");
-        QTest::newRow("*.txt") << "*.txt"
-                               << "txt";
-        QTest::newRow("*.*") << "*.*"
-                             << "*";
-        QTest::newRow("*.tar.gz") << "*.tar.gz"
-                                  << "tar.gz";
-        QTest::newRow("*abc") << "*abc"
-                              << "*abc";
-        QTest::newRow("readme.txt") << "readme.txt"
-                                    << "readme.txt";
-        QTest::newRow("txt") << "txt"
-                             << "txt";
-        QTest::newRow("*.htm") << "*.htm"
-                               << "htm";
-        QTest::newRow("*x.y") << "*x.y"
-                              << "y";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("*") << "*"
-                           << "*";
-        QTest::newRow("*.") << "*."
-                            << "";
+        const char *const cases[][2]
+            = { { "*.txt", "txt" }, { "*.*", "*" },     { "*.tar.gz", "tar.gz" },
+                { "*x.y", "y" },    { "*abc", "*abc" }, { "readme.txt", "readme.txt" },
+                { "", "" },         { "*.", "" } };
+        for (const auto &[box, reduced] : cases)
+            QTest::newRow(*box ? box : "empty") << box << reduced;
     }
     void reducePattern()
     {
@@ -85,11 +76,9 @@ private slots:
 
     void texts()
     {
-        QCOMPARE(SearchStatusText("*", "/data/"),
-                 QString("Searching for '*' in '/data/' (recursive)"));
-        QCOMPARE(ItemCountText(0), QString("0 items"));
-        QCOMPARE(ItemCountText(1), QString("1 items"));
-        QCOMPARE(ItemCountText(1234), QString("1234 items"));
+        QCOMPARE(SearchStatusText("*", "/data/"), "Searching for '*' in '/data/' (recursive)");
+        QCOMPARE(ItemCountText(1), "1 items");
+        QCOMPARE(ItemCountText(1234), "1234 items");
     }
 
     void search()
@@ -99,75 +88,55 @@ private slots:
         QVERIFY(tree.createFile("a.txt", "a"));
         QVERIFY(tree.createFile("sub/b.TXT", "b"));
         QVERIFY(tree.createFile("sub/c.doc", "c"));
-        ProgramState state;
-        state.bgRecursive = false; // the status line still says "(recursive)"
-        state.bgCancel = true; // cleared by the command
-        ResultList list;
-        ScanCounters counters;
-        counters.FileCount = 99;
-        int currentItem = -1;
-        Window window;
-        window.chosenFolder = tree.root();
+        Run run;
+        run.state.bgRecursive = false; // the status line still says "(recursive)"
+        run.state.bgCancel = true; // cleared by the command
+        run.counters.FileCount = 99;
+        run.chosenFolder = tree.root();
         QString pathBox = "old";
-        RunSearch(state, list, counters, currentItem, pathBox, "*.txt", window.steps());
+        run.search(pathBox, "*.txt");
         QCOMPARE(pathBox, tree.root() + u'/');
-        QCOMPARE(window.pathBox, pathBox);
-        QCOMPARE(window.statusLine, "Searching for 'txt' in '" + tree.root() + "/' (recursive)");
-        QCOMPARE(window.countLine, QString("2 items"));
-        QCOMPARE(window.log,
+        QCOMPARE(run.pathBoxShown, pathBox);
+        QCOMPARE(run.statusLine, "Searching for 'txt' in '" + tree.root() + "/' (recursive)");
+        QCOMPARE(run.countLine, "2 items");
+        QCOMPARE(run.log,
                  (QStringList { "busy", "browse", "yield", "start animation", "hide list",
                                 "show list", "stop animation", "default pointer" }));
-        QVERIFY(window.listVisible);
-        QVERIFY(!state.bgCancel);
-        QCOMPARE(list.count(), 2);
-        QCOMPARE(list.text(0), tree.root());
-        QCOMPARE(counters.FileCount, qint64(1));
-        QCOMPARE(counters.FolderCount, qint64(2));
-        QCOMPARE(currentItem, 1);
-        QCOMPARE(list.rowCount(), 2); // announced to views
+        QVERIFY(!run.state.bgCancel);
+        QCOMPARE(run.list.text(0), tree.root());
+        QCOMPARE(run.list.rowCount(), 2); // announced to views
+        QCOMPARE(run.counters.FileCount, qint64(1));
+        QCOMPARE(run.counters.FolderCount, qint64(2));
+        QCOMPARE(run.currentItem, 1);
 
-        // Recursive, *.* lists every file.
-        state.bgRecursive = true;
-        RunSearch(state, list, counters, currentItem, pathBox, "*.*", window.steps());
-        QCOMPARE(window.statusLine, "Searching for '*' in '" + tree.root() + "/' (recursive)");
-        QCOMPARE(window.countLine, QString("5 items"));
-        QCOMPARE(counters.FileCount, qint64(3));
+        // Recursive, *.* lists every file; a picked folder that ends in the
+        // separator (as a drive root does) keeps just that one.
+        run.state.bgRecursive = true;
+        run.chosenFolder = tree.root() + u'/';
+        run.search(pathBox, "*.*");
+        QCOMPARE(pathBox, tree.root() + u'/');
+        QCOMPARE(run.statusLine, "Searching for '*' in '" + tree.root() + "/' (recursive)");
+        QCOMPARE(run.countLine, "5 items");
+        QCOMPARE(run.counters.FileCount, qint64(3));
+        QCOMPARE(run.list.text(0), tree.root());
+        QCOMPARE(run.list.subItem(1, 1), tree.root() + u'/');
 
         // A cancelled dialog empties the path box and leaves the list.
-        window.chosenFolder.clear();
-        window.log.clear();
-        RunSearch(state, list, counters, currentItem, pathBox, "*.*", window.steps());
+        run.chosenFolder.clear();
+        run.log.clear();
+        run.search(pathBox, "*.*");
         QCOMPARE(pathBox, QString());
-        QCOMPARE(window.pathBox, QString());
-        QCOMPARE(list.count(), 5);
-        QCOMPARE(counters.FileCount, qint64(3));
-        QCOMPARE(window.countLine, QString());
-        QCOMPARE(window.log, (QStringList { "busy", "browse", "default pointer" }));
+        QCOMPARE(run.pathBoxShown, QString());
+        QCOMPARE(run.list.count(), 5);
+        QCOMPARE(run.counters.FileCount, qint64(3));
+        QCOMPARE(run.countLine, QString());
+        QCOMPARE(run.log, (QStringList { "busy", "browse", "default pointer" }));
 
         // ... and a following refresh gives 0 items.
-        ReadFolderAgain(state, list, counters, currentItem, pathBox, "*.*", window.steps());
-        QCOMPARE(list.count(), 0);
-        QCOMPARE(window.countLine, QString("0 items"));
-        QCOMPARE(counters.FolderCount, qint64(1));
-    }
-
-    void searchKeepsTrailingSeparator()
-    {
-        TreeFixture tree;
-        QVERIFY(tree.isValid());
-        QVERIFY(tree.createFile("a.txt", "a"));
-        ProgramState state;
-        ResultList list;
-        ScanCounters counters;
-        int currentItem = -1;
-        Window window;
-        window.chosenFolder = tree.root() + u'/'; // as a picker gives a drive root
-        QString pathBox;
-        RunSearch(state, list, counters, currentItem, pathBox, "*.*", window.steps());
-        QCOMPARE(pathBox, tree.root() + u'/');
-        QCOMPARE(list.count(), 2);
-        QCOMPARE(list.text(0), tree.root());
-        QCOMPARE(list.subItem(1, 1), tree.root() + u'/');
+        run.readAgain(pathBox, "*.*");
+        QCOMPARE(run.list.count(), 0);
+        QCOMPARE(run.countLine, "0 items");
+        QCOMPARE(run.counters.FolderCount, qint64(1));
     }
 
     void readFolderAgainTakesThePathAsItIs()
@@ -176,35 +145,23 @@ private slots:
         QVERIFY(tree.isValid());
         QVERIFY(tree.createFile("a.txt", "a"));
         QVERIFY(tree.createFile("sub/b.txt", "b"));
-        ProgramState state;
-        state.bgRecursive = true;
-        state.bgCancel = true;
-        ResultList list;
-        ScanCounters counters;
-        int currentItem = -1;
-        Window window;
-        const QString pathBox = tree.root(); // no trailing separator
-        ReadFolderAgain(state, list, counters, currentItem, pathBox, "txt", window.steps());
-        QVERIFY(!state.bgCancel);
-        QCOMPARE(list.count(), 4);
-        QCOMPARE(list.text(0), tree.root());
-        QCOMPARE(list.text(2), tree.path("sub"));
-        QCOMPARE(window.statusLine, "Searching for 'txt' in '" + tree.root() + "' (recursive)");
-        QCOMPARE(window.countLine, QString("4 items"));
-        QVERIFY(!window.log.contains("browse"));
+        Run run;
+        run.state.bgRecursive = true;
+        run.state.bgCancel = true;
+        run.readAgain(tree.root(), "txt"); // no trailing separator
+        QVERIFY(!run.state.bgCancel);
+        QCOMPARE(run.list.count(), 4);
+        QCOMPARE(run.list.text(0), tree.root());
+        QCOMPARE(run.list.text(2), tree.path("sub"));
+        QCOMPARE(run.statusLine, "Searching for 'txt' in '" + tree.root() + "' (recursive)");
+        QCOMPARE(run.countLine, "4 items");
+        QVERIFY(!run.log.contains("browse"));
 
         // "print only current directory" drops as many characters as the
         // box has: without the trailing separator the rest starts with one.
-        SearchSteps steps = window.steps();
-        steps.scan.onlyThisDir = [] { return true; };
-        ReadFolderAgain(state, list, counters, currentItem, pathBox, "txt", steps);
-        QCOMPARE(list.text(2), QString(" + /sub"));
-
-        // An unusable path: an empty list.
-        ReadFolderAgain(state, list, counters, currentItem, tree.path("missing"), "txt",
-                        window.steps());
-        QCOMPARE(list.count(), 0);
-        QCOMPARE(window.countLine, QString("0 items"));
+        run.onlyThisDir = true;
+        run.readAgain(tree.root(), "txt");
+        QCOMPARE(run.list.text(2), " + /sub");
     }
 };
 
