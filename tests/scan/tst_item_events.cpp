@@ -7,14 +7,15 @@
 
 namespace {
 
-// F = folder row, f = file row; every row checked, as the scanner makes them.
-void fill(ResultList &list, const QString &kinds)
+// F = folder row, f = file row; checks as 1/0 per row.
+void fill(ResultList &list, const QString &kinds, const QString &checks)
 {
-    for (const QChar kind : kinds) {
-        if (kind == u'F')
+    for (qsizetype row = 0; row < kinds.size(); ++row) {
+        if (kinds[row] == u'F')
             list.addFolderRow("/d", "/d", {}, 0);
         else
             list.addFileRow("x", "/d", {});
+        list.setChecked(int(row), checks[row] == u'1');
     }
 }
 
@@ -24,12 +25,6 @@ QString checks(const ResultList &list)
     for (int row = 0; row < list.count(); ++row)
         out += list.checked(row) ? u'1' : u'0';
     return out;
-}
-
-void setChecks(ResultList &list, const QString &pattern)
-{
-    for (int row = 0; row < list.count(); ++row)
-        list.setChecked(row, pattern[row] == u'1');
 }
 
 } // namespace
@@ -45,24 +40,19 @@ private slots:
         QTest::addColumn<QString>("before"); // after the user's toggle
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("after");
-        // The folder was unchecked: its files are inverted one by one, up
-        // to the next folder row.
-        QTest::newRow("all checked") << "FfffFff"
-                                     << "0111111" << 0 << "0000111";
-        QTest::newRow("inverted, not set") << "FfffFff"
-                                           << "0101111" << 0 << "0010111";
-        QTest::newRow("checked again") << "FfffFff"
-                                       << "1000111" << 0 << "1111111";
-        QTest::newRow("second folder") << "FfFff"
-                                       << "11011" << 2 << "11000";
-        QTest::newRow("folder then folder") << "FFff"
-                                            << "0111" << 0 << "0111";
-        QTest::newRow("last row") << "Fff"
-                                  << "110" << 2 << "110";
-        QTest::newRow("last row is a folder") << "FfF"
-                                              << "110" << 2 << "110";
-        QTest::newRow("file row") << "Fff"
-                                  << "101" << 1 << "101";
+        const auto row
+            = [](const char *name, const char *kinds, const char *before, int row,
+                 const char *after) { QTest::newRow(name) << kinds << before << row << after; };
+        // The folder was unchecked: its files are inverted one by one, up to
+        // the next folder row.
+        row("all checked", "FfffFff", "0111111", 0, "0000111");
+        row("inverted, not set", "FfffFff", "0101111", 0, "0010111");
+        row("checked again", "FfffFff", "1000111", 0, "1111111");
+        row("second folder", "FfFff", "11011", 2, "11000");
+        row("folder then folder", "FFff", "0111", 0, "0111");
+        row("last row", "Fff", "110", 2, "110");
+        row("last row is a folder", "FfF", "110", 2, "110");
+        row("file row", "Fff", "101", 1, "101");
     }
 
     void itemCheck()
@@ -72,8 +62,7 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, after);
         ResultList list;
-        fill(list, kinds);
-        setChecks(list, before);
+        fill(list, kinds, before);
         int currentItem = -1;
         ItemCheck(list, currentItem, row);
         QCOMPARE(checks(list), after);
@@ -84,7 +73,7 @@ private slots:
     void itemClick()
     {
         ResultList list;
-        fill(list, "Fff");
+        fill(list, "Fff", "111");
         int currentItem = 0;
         ItemClick(list, currentItem, 2);
         QCOMPARE(currentItem, 2);
