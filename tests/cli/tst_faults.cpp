@@ -3,10 +3,12 @@
 // a settings file of garbage. In each case: no crash, no hang, one clear
 // line when something failed, everything listable listed, and no file
 // touched but the page.
+#undef QT_NO_CAST_FROM_ASCII
 #include "support/tree_fixture.h"
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -30,11 +32,30 @@ QStringList treeState(const QString &root)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        state << info.filePath() + u' ' + QString::number(info.size()) + u' '
-                + QString::number(info.lastModified().toMSecsSinceEpoch());
+        state << QString("%1 %2 %3")
+                     .arg(info.filePath())
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch());
     }
     state.sort();
     return state;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool oneLine(const QByteArray &text)
+{
+    return text.endsWith('\n') && text.count('\n') == 1;
 }
 
 } // namespace
@@ -46,29 +67,25 @@ class TestFaults : public QObject
     QString m_program;
     QTemporaryDir m_out;
 
+    // Runs the program, under `shellPrefix` (a bash command) when given.
     Run run(const QStringList &arguments, const QString &shellPrefix = {})
     {
         QProcess process;
-        if (shellPrefix.isEmpty()) {
+        if (shellPrefix.isEmpty())
             process.start(m_program, arguments);
-        } else {
-            process.start(
-                u"bash"_qs,
-                QStringList { u"-c"_qs, shellPrefix + u"; exec \"$0\" \"$@\""_qs, m_program }
-                    + arguments);
-        }
-        Run result;
+        else
+            process.start("bash",
+                          QStringList { "-c", shellPrefix + "; exec \"$0\" \"$@\"", m_program }
+                              + arguments);
         if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+            return {};
+        return { process.exitCode(), process.readAllStandardOutput(),
+                 process.readAllStandardError() };
     }
-
-    static bool oneLine(const QByteArray &text)
+    // The list with its files as text on standard output.
+    Run listText(const QString &root)
     {
-        return !text.isEmpty() && text.endsWith('\n') && text.count('\n') == 1;
+        return run({ "-q", "--text", "--with-files", "-o", "-", root });
     }
 
 private slots:
@@ -82,41 +99,32 @@ private slots:
     {
         TreeFixture tree;
         const QByteArray longName = QByteArray(251, 'n') + ".txt";
-        QVERIFY(tree.createFile(QByteArray("new\nline.txt"), "1", {}));
-        QVERIFY(tree.createFile(QByteArray("tab\there.txt"), "22", {}));
-        QVERIFY(tree.createFile(QByteArray("back\\slash.txt"), "333", {}));
-        QVERIFY(tree.createFile(QByteArray("bad\xff.txt"), "4444", {}));
-        QVERIFY(tree.createFile(longName, "55555", {}));
-        QVERIFY(tree.createFile(QByteArray("sub/ and blanks .txt"), "6", {}));
+        for (const QByteArray &name : { QByteArray("new\nline.txt"), QByteArray("tab\there.txt"),
+                                        QByteArray("back\\slash.txt"), QByteArray("bad\xff.txt"),
+                                        longName, QByteArray("sub/ and blanks .txt") })
+            QVERIFY(tree.createFile(name, "1"));
         const QStringList before = treeState(tree.root());
 
-        const QString page = m_out.filePath(u"odd.html"_qs);
-        const Run listed
-            = run({ u"-q"_qs, u"--set"_qs, u"bgLink=True"_qs, u"-o"_qs, page, tree.root() });
-        QCOMPARE(listed.exitCode, 0);
-        QFile file(page);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray html = file.readAll();
+        const QString page = m_out.filePath("odd.html");
+        QCOMPARE(run({ "-q", "--set", "bgLink=True", "-o", page, tree.root() }).exitCode, 0);
+        const QByteArray html = readFile(page);
         QVERIFY(!html.contains('\n') && !html.contains('\t') && !html.contains('\r'));
-        QVERIFY(html.contains(">new&#10;line.txt<"));
-        QVERIFY(html.contains(">tab&#9;here.txt<"));
-        QVERIFY(html.contains(">back\\slash.txt<"));
-        QVERIFY(html.contains(">bad&#65533;.txt<"));
-        QVERIFY(html.contains("bad%FF.txt"));
-        QVERIFY(html.contains(QByteArray(QByteArray(">") + longName + "<")));
-        // The shown name is trimmed; the link keeps the blanks and still reaches the file.
-        QVERIFY(html.contains(">and blanks .txt<"));
-        QVERIFY(html.contains("/sub/ and blanks .txt\">"));
+        // The shown name of " and blanks .txt" is trimmed; its link keeps the
+        // blanks and still reaches the file.
+        for (const QByteArray &piece :
+             { QByteArray(">new&#10;line.txt<"), QByteArray(">tab&#9;here.txt<"),
+               QByteArray(">back\\slash.txt<"), QByteArray(">bad&#65533;.txt<"),
+               QByteArray("bad%FF.txt"), QByteArray(">" + longName + "<"),
+               QByteArray(">and blanks .txt<"), QByteArray("/sub/ and blanks .txt\">") })
+            QVERIFY2(html.contains(piece), piece.constData());
 
-        const Run text
-            = run({ u"-q"_qs, u"--text"_qs, u"--with-files"_qs, u"-o"_qs, u"-"_qs, tree.root() });
+        const Run text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
-        const QList<QByteArray> lines = text.out.split('\n');
         // Folder line, empty line, two folder rows and six file rows.
-        QCOMPARE(lines.size(), 10);
-        QVERIFY(text.out.contains("    new line.txt\t"));
-        QVERIFY(text.out.contains("    tab here.txt\t"));
-        QVERIFY(text.out.contains("    back \\\\ slash.txt\t"));
+        QCOMPARE(text.out.split('\n').size(), 10);
+        for (const char *row :
+             { "    new line.txt\t", "    tab here.txt\t", "    back \\\\ slash.txt\t" })
+            QVERIFY2(text.out.contains(row), row);
 
         QCOMPARE(treeState(tree.root()), before);
     }
@@ -124,18 +132,17 @@ private slots:
     void linkLoopsEnd()
     {
         TreeFixture tree;
-        QVERIFY(tree.createFile("a/file.txt", "x", {}));
-        QVERIFY(tree.createLink(u"a/up"_qs, u".."_qs));
-        QVERIFY(tree.createLink(u"a/self"_qs, u"."_qs));
-        QVERIFY(tree.createLink(u"a/ring1"_qs, u"ring2"_qs));
-        QVERIFY(tree.createLink(u"a/ring2"_qs, u"ring1"_qs));
-        const Run text
-            = run({ u"-q"_qs, u"--text"_qs, u"--with-files"_qs, u"-o"_qs, u"-"_qs, tree.root() });
+        QVERIFY(tree.createFile("a/file.txt", "x"));
+        QVERIFY(tree.createLink("a/up", ".."));
+        QVERIFY(tree.createLink("a/self", "."));
+        QVERIFY(tree.createLink("a/ring1", "ring2"));
+        QVERIFY(tree.createLink("a/ring2", "ring1"));
+        const Run text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // The links are files of "a", each listed once and never walked:
         // the folder line, the row of "a" and its five files.
         for (const char *name : { "file.txt", "up", "self", "ring1", "ring2" })
-            QCOMPARE(text.out.count(QByteArray(QByteArray("    ") + name + '\t')), 1);
+            QCOMPARE(text.out.count(QByteArray("    " + QByteArray(name) + '\t')), 1);
         QCOMPARE(text.out.count("\r\n"), 1 + 1 + 5);
     }
 
@@ -151,8 +158,7 @@ private slots:
             QVERIFY(fd >= 0);
             ::close(fd);
         }
-        const Run text
-            = run({ u"-q"_qs, u"--text"_qs, u"--with-files"_qs, u"-o"_qs, u"-"_qs, tree.root() });
+        const Run text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // The folder line, the folder's row and its files.
         QCOMPARE(text.out.count("\r\n"), 1 + 1 + kFiles);
@@ -162,33 +168,27 @@ private slots:
     {
         TreeFixture tree;
         for (int i = 0; i < 2000; ++i)
-            QVERIFY(tree.createFile(u"f%1.txt"_qs.arg(i), "x", {}));
-        const QString page = m_out.filePath(u"full/page.html"_qs);
-        QVERIFY(QDir().mkpath(m_out.filePath(u"full"_qs)));
-        QFile old(page);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old page");
-        old.close();
+            QVERIFY(tree.createFile(QString("f%1.txt").arg(i), "x"));
+        const QString page = m_out.filePath("full/page.html");
+        QVERIFY(QDir().mkpath(m_out.filePath("full")));
+        QVERIFY(writeFile(page, "old page"));
 
         // A file-size limit of 64 KiB stands for a full disk.
-        const Run result = run({ u"-q"_qs, u"-o"_qs, page, tree.root() }, u"ulimit -f 64"_qs);
+        const Run result = run({ "-q", "-o", page, tree.root() }, "ulimit -f 64");
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(oneLine(result.err), result.err.constData());
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("old page"));
-        QCOMPARE(QDir(m_out.filePath(u"full"_qs)).entryList(QDir::Files | QDir::Hidden),
-                 QStringList { u"page.html"_qs });
+        QCOMPARE(readFile(page), QByteArray("old page"));
+        QCOMPARE(QDir(m_out.filePath("full")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList { "page.html" });
     }
 
     void outputFolderThatCannotExist()
     {
         TreeFixture tree;
-        QVERIFY(tree.createFile("a.txt", "x", {}));
-        QFile blocker(m_out.filePath(u"blocker"_qs));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const Run result = run(
-            { u"-q"_qs, u"-o"_qs, m_out.filePath(u"blocker/export/page.html"_qs), tree.root() });
+        QVERIFY(tree.createFile("a.txt", "x"));
+        QVERIFY(writeFile(m_out.filePath("blocker"), {}));
+        const Run result
+            = run({ "-q", "-o", m_out.filePath("blocker/export/page.html"), tree.root() });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(oneLine(result.err), result.err.constData());
         QVERIFY(result.err.contains("blocker"));
@@ -196,35 +196,27 @@ private slots:
 
     void missingFolderIsOneLine()
     {
-        const Run result = run({ u"-q"_qs, u"-o"_qs, m_out.filePath(u"none.html"_qs),
-                                 m_out.filePath(u"no/such/folder"_qs) });
+        const QString page = m_out.filePath("none.html");
+        const Run result = run({ "-q", "-o", page, m_out.filePath("no/such/folder") });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(oneLine(result.err), result.err.constData());
-        QVERIFY(!QFile::exists(m_out.filePath(u"none.html"_qs)));
+        QVERIFY(!QFile::exists(page));
     }
 
     void garbageSettingsFileIsReadAsEmpty()
     {
         TreeFixture tree;
-        QVERIFY(tree.createFile("a.txt", "x", {}));
+        QVERIFY(tree.createFile("a.txt", "x"));
         QByteArray garbage(64 * 1024, '\0');
-        quint32 seed = 12345;
-        for (char &c : garbage) {
-            seed = seed * 1103515245u + 12345u;
-            c = char(seed >> 24);
-        }
-        const QString settings = m_out.filePath(u"garbage.kiv"_qs);
-        QFile file(settings);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(garbage);
-        file.close();
+        QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
+                                          garbage.size() / 4);
+        const QString settings = m_out.filePath("garbage.kiv");
+        QVERIFY(writeFile(settings, garbage));
 
-        const QString page = m_out.filePath(u"garbage.html"_qs);
-        const Run result = run({ u"-q"_qs, u"-s"_qs, settings, u"-o"_qs, page, tree.root() });
-        QCOMPARE(result.exitCode, 0);
+        const QString page = m_out.filePath("garbage.html");
+        QCOMPARE(run({ "-q", "-s", settings, "-o", page, tree.root() }).exitCode, 0);
         QVERIFY(QFileInfo(page).size() > 0);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), garbage);
+        QCOMPARE(readFile(settings), garbage);
     }
 };
 

@@ -1,3 +1,4 @@
+#undef QT_NO_CAST_FROM_ASCII
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,12 +14,23 @@ struct Run
     QByteArray err;
 };
 
-void writeFile(const QString &path, qsizetype bytes)
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(bytes, 'x'));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Only the size and attribute columns, so the text does not depend on type
+// descriptions or dates.
+const QStringList kSizeAndAttributes { "--set", "bgFileTag1=False", "--set",    "bgFileTag2=False",
+                                       "--set", "bgFileTag3=False", "--locale", "en_US" };
 
 } // namespace
 
@@ -36,23 +48,10 @@ private:
         QProcess process;
         process.setWorkingDirectory(m_dir.path());
         process.start(m_program, arguments);
-        Run result;
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
-
-    // Only the size and attribute columns, so the text does not depend on
-    // type descriptions or dates.
-    QStringList sizeAndAttributes() const
-    {
-        return { QStringLiteral("--set"),    QStringLiteral("bgFileTag1=False"),
-                 QStringLiteral("--set"),    QStringLiteral("bgFileTag2=False"),
-                 QStringLiteral("--set"),    QStringLiteral("bgFileTag3=False"),
-                 QStringLiteral("--locale"), QStringLiteral("en_US") };
+            return {};
+        return { process.exitCode(), process.readAllStandardOutput(),
+                 process.readAllStandardError() };
     }
 
 private slots:
@@ -61,169 +60,123 @@ private slots:
         m_program = qEnvironmentVariable("QUORVEL_LIST");
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
         QVERIFY(m_dir.isValid());
-        m_root = m_dir.filePath(QStringLiteral("tree"));
-        QVERIFY(QDir().mkpath(m_root + QStringLiteral("/sub")));
-        writeFile(m_root + QStringLiteral("/a.txt"), 2000);
-        writeFile(m_root + QStringLiteral("/b.log"), 512);
-        writeFile(m_root + QStringLiteral("/sub/c.txt"), 1536);
+        m_root = m_dir.filePath("tree");
+        QVERIFY(writeFile(m_root + "/a.txt", QByteArray(2000, 'x')));
+        QVERIFY(writeFile(m_root + "/b.log", QByteArray(512, 'x')));
+        QVERIFY(writeFile(m_root + "/sub/c.txt", QByteArray(1536, 'x')));
+        // 1536 KiB, to show the locale's digit grouping.
+        QVERIFY(writeFile(m_dir.filePath("big/big.bin"), QByteArray(1536 * 1024, 'x')));
+        // A settings file gives the options and, without FOLDER, the folder.
+        QVERIFY(writeFile(m_dir.filePath("logs.kiv"),
+                          "[search]\r\npath=" + m_root.toUtf8()
+                              + "\r\next=*.log\r\n[htm]\r\nbgFileTag0=False\r\nbgFileTag1=False\r\n"
+                                "bgFileTag2=False\r\nbgFileTag3=False\r\nbgFileTag4=True\r\n"));
     }
 
     void help()
     {
-        const Run result = run({ QStringLiteral("--help") });
+        const Run result = run({ "--help" });
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("Usage: quorvel-list [OPTION]... [FOLDER]"));
         QVERIFY(result.out.contains("--with-files"));
-        const Run version = run({ QStringLiteral("--version") });
+        const Run version = run({ "--version" });
         QCOMPARE(version.exitCode, 0);
         QCOMPARE(version.out, QByteArray("quorvel-list 1.12.1128\n"));
     }
 
-    // --text --with-files -o - prints the clipboard text: the folder line,
-    // an empty line, one line per row; subfolders by their short names.
-    void clipboardText()
+    // --text prints the clipboard text: the folder line, an empty line, one
+    // line per row; subfolders by their short names unless --full-paths.
+    void text_data()
     {
-        const Run result
-            = run(QStringList { QStringLiteral("--text"), QStringLiteral("--with-files"),
-                                QStringLiteral("-o"), QStringLiteral("-"), m_root }
-                  + sizeAndAttributes());
-        QCOMPARE(result.exitCode, 0);
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("expected");
         const QByteArray root = m_root.toUtf8();
-        const QByteArray expected = root + "/\r\n" + "\r\n" + root + "\t\t4\t\t"
-            + "\r\n    a.txt\t\t2\t\t" + "\r\n    b.log\t\t1\t\t" + "\r\nsub\t\t2\t\t"
-            + "\r\n    c.txt\t\t2\t\t";
+        const QString big = m_dir.filePath("big");
+        const QByteArray bigHead = big.toUtf8() + "/\r\n\r\n" + big.toUtf8();
+        const QStringList sizeOnly { "--text", "--with-files",     "--set", "bgFileTag1=False",
+                                     "--set",  "bgFileTag2=False", "--set", "bgFileTag3=False",
+                                     "--set",  "bgFileTag4=False", big,     "--locale" };
+        QTest::newRow("files to standard output")
+            << QStringList { "--text", "--with-files", "-o", "-", m_root } + kSizeAndAttributes
+            << QByteArray(root + "/\r\n\r\n" + root + "\t\t4\t\t\r\n    a.txt\t\t2\t\t"
+                          + "\r\n    b.log\t\t1\t\t\r\nsub\t\t2\t\t\r\n    c.txt\t\t2\t\t");
+        QTest::newRow("pattern and full paths")
+            << QStringList { "--text", "--with-files", "-p", "*.txt", "--full-paths", m_root }
+                + kSizeAndAttributes
+            << QByteArray(root + "/\r\n\r\n" + root + "\t\t4\t\t\r\n    a.txt\t\t2\t\t\r\n" + root
+                          + "/sub\t\t2\t\t\r\n    c.txt\t\t2\t\t");
+        QTest::newRow("folders only")
+            << QStringList { "--text", m_root } + kSizeAndAttributes
+            << QByteArray(root + "/\r\n\r\n" + root + "\t4\t\t\r\nsub\t2\t\t");
+        QTest::newRow("English sizes")
+            << sizeOnly + QStringList { "en_US" }
+            << QByteArray(bigHead + "\t\t1,536\t\r\n    big.bin\t\t1,536\t");
+        QTest::newRow("German sizes")
+            << sizeOnly + QStringList { "de_DE" }
+            << QByteArray(bigHead + "\t\t1.536\t\r\n    big.bin\t\t1.536\t");
+        QTest::newRow("settings file")
+            << QStringList { "--text", "--with-files", "-s", m_dir.filePath("logs.kiv") }
+            << QByteArray(root + "/\r\n\r\n" + root + "\t\t\r\n    b.log\t\t");
+    }
+
+    void text()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, expected);
+        const Run result = run(arguments);
+        QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out, expected);
         QVERIFY(result.err.isEmpty());
     }
 
-    // The pattern, full paths, and folders only without --with-files.
-    void clipboardTextOptions()
-    {
-        const QByteArray root = m_root.toUtf8();
-        Run result = run(QStringList { QStringLiteral("--text"), QStringLiteral("--with-files"),
-                                       QStringLiteral("-p"), QStringLiteral("*.txt"),
-                                       QStringLiteral("--full-paths"), m_root }
-                         + sizeAndAttributes());
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out,
-                 root + "/\r\n\r\n" + root + "\t\t4\t\t\r\n    a.txt\t\t2\t\t\r\n" + root
-                     + "/sub\t\t2\t\t\r\n    c.txt\t\t2\t\t");
-        result = run(QStringList { QStringLiteral("--text"), m_root } + sizeAndAttributes());
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, root + "/\r\n\r\n" + root + "\t4\t\t\r\nsub\t2\t\t");
-    }
-
-    // Sizes follow --locale: 1536 KiB is 1,536 in English and 1.536 in German.
-    void locale()
-    {
-        const QString folder = m_dir.filePath(QStringLiteral("big"));
-        QVERIFY(QDir().mkpath(folder));
-        QFile file(folder + QStringLiteral("/big.bin"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(1536 * 1024));
-        file.close();
-        const QStringList sizeOnly { QStringLiteral("--text"),
-                                     QStringLiteral("--with-files"),
-                                     QStringLiteral("--set"),
-                                     QStringLiteral("bgFileTag1=False"),
-                                     QStringLiteral("--set"),
-                                     QStringLiteral("bgFileTag2=False"),
-                                     QStringLiteral("--set"),
-                                     QStringLiteral("bgFileTag3=False"),
-                                     QStringLiteral("--set"),
-                                     QStringLiteral("bgFileTag4=False"),
-                                     folder };
-        const QByteArray head = folder.toUtf8() + "/\r\n\r\n" + folder.toUtf8();
-        Run result
-            = run(sizeOnly + QStringList { QStringLiteral("--locale"), QStringLiteral("en_US") });
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, head + "\t\t1,536\t\r\n    big.bin\t\t1,536\t");
-        result
-            = run(sizeOnly + QStringList { QStringLiteral("--locale"), QStringLiteral("de_DE") });
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.out, head + "\t\t1.536\t\r\n    big.bin\t\t1.536\t");
-    }
-
     // The page: toggle mode by default, table mode through --set; written
-    // under the given name.
+    // under the given name or to standard output.
     void page()
     {
-        const QString output = m_dir.filePath(QStringLiteral("page.html"));
-        Run result = run({ QStringLiteral("-q"), QStringLiteral("-o"), output, m_root });
-        QCOMPARE(result.exitCode, 0);
-        QFile file(output);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QByteArray page = file.readAll();
-        file.close();
+        const QString output = m_dir.filePath("page.html");
+        QCOMPARE(run({ "-q", "-o", output, m_root }).exitCode, 0);
+        QByteArray page = readFile(output);
         QVERIFY(page.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.endsWith(")</span></body></html>"));
-        QVERIFY(page.contains("toggleFaqEntry"));
-        QVERIFY(page.contains(">a.txt</td>"));
-        QVERIFY(page.contains(">c.txt</td>"));
-        QVERIFY(
-            page.contains("ThisSelection: 3 files [4kb] in 2 folder searched 3 folder, 1 skipped"));
+        for (const char *piece :
+             { "toggleFaqEntry", ">a.txt</td>", ">c.txt</td>",
+               "ThisSelection: 3 files [4kb] in 2 folder searched 3 folder, 1 skipped" })
+            QVERIFY2(page.contains(piece), piece);
 
-        result = run({ QStringLiteral("-q"), QStringLiteral("--set"),
-                       QStringLiteral("bgToggle=False"), QStringLiteral("--set"),
-                       QStringLiteral("bgLink=True"), QStringLiteral("-o"), output, m_root });
-        QCOMPARE(result.exitCode, 0);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        page = file.readAll();
+        QCOMPARE(
+            run({ "-q", "--set", "bgToggle=False", "--set", "bgLink=True", "-o", output, m_root })
+                .exitCode,
+            0);
+        page = readFile(output);
         QVERIFY(!page.contains("toggleFaqEntry"));
         QVERIFY(page.contains(
             QByteArray("<a href=\"file://" + m_root.toUtf8() + "/a.txt\">a.txt</a>")));
 
-        result = run({ QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("-"), m_root });
+        const Run result = run({ "-q", "-o", "-", m_root });
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("<!DOCTYPE HTML PUBLIC"));
-    }
-
-    // A settings file gives the options and, without FOLDER, the folder.
-    void settingsFile()
-    {
-        const QString settings = m_dir.filePath(QStringLiteral("logs.kiv"));
-        QFile file(settings);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(
-            "[search]\r\npath=" + m_root.toUtf8()
-            + "\r\next=*.log\r\n[htm]\r\nbgFileTag0=False\r\n"
-              "bgFileTag1=False\r\nbgFileTag2=False\r\nbgFileTag3=False\r\nbgFileTag4=True\r\n");
-        file.close();
-        const Run result = run({ QStringLiteral("--text"), QStringLiteral("--with-files"),
-                                 QStringLiteral("-s"), settings });
-        QCOMPARE(result.exitCode, 0);
-        const QByteArray root = m_root.toUtf8();
-        QCOMPARE(result.out, root + "/\r\n\r\n" + root + "\t\t\r\n    b.log\t\t");
     }
 
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        const QString tree = QStringLiteral("tree");
-        QTest::newRow("relative folder") << QStringList { QStringLiteral("--text"), tree } << 0;
-        QTest::newRow("missing folder") << QStringList { QStringLiteral("no-such-folder") } << 1;
-        QTest::newRow("a file, not a folder") << QStringList { QStringLiteral("tree/a.txt") } << 1;
+        QTest::newRow("relative folder") << QStringList { "--text", "tree" } << 0;
+        QTest::newRow("missing folder") << QStringList { "no-such-folder" } << 1;
+        QTest::newRow("a file, not a folder") << QStringList { "tree/a.txt" } << 1;
         QTest::newRow("output folder missing")
-            << QStringList { QStringLiteral("-o"), QStringLiteral("missing/page.html"), tree } << 1;
+            << QStringList { "-o", "missing/page.html", "tree" } << 1;
         QTest::newRow("text output folder missing")
-            << QStringList { QStringLiteral("--text"), QStringLiteral("-o"),
-                             QStringLiteral("missing/page.txt"), tree }
-            << 1;
-        QTest::newRow("settings file missing")
-            << QStringList { QStringLiteral("-s"), QStringLiteral("none.kiv"), tree } << 1;
-        QTest::newRow("no folder") << QStringList { QStringLiteral("--text") } << 2;
-        QTest::newRow("unknown option") << QStringList { QStringLiteral("--fast"), tree } << 2;
-        QTest::newRow("unknown key")
-            << QStringList { QStringLiteral("--set"), QStringLiteral("bgFast=True"), tree } << 2;
-        QTest::newRow("set without value")
-            << QStringList { QStringLiteral("--set"), QStringLiteral("bgToggle"), tree } << 2;
-        QTest::newRow("missing value") << QStringList { tree, QStringLiteral("-o") } << 2;
-        QTest::newRow("two folders") << QStringList { tree, tree } << 2;
-        QTest::newRow("files without text")
-            << QStringList { QStringLiteral("--with-files"), tree } << 2;
-        QTest::newRow("unknown locale")
-            << QStringList { QStringLiteral("--locale"), QStringLiteral("xx_nowhere"), tree } << 2;
+            << QStringList { "--text", "-o", "missing/page.txt", "tree" } << 1;
+        QTest::newRow("settings file missing") << QStringList { "-s", "none.kiv", "tree" } << 1;
+        QTest::newRow("no folder") << QStringList { "--text" } << 2;
+        QTest::newRow("unknown option") << QStringList { "--fast", "tree" } << 2;
+        QTest::newRow("unknown key") << QStringList { "--set", "bgFast=True", "tree" } << 2;
+        QTest::newRow("set without value") << QStringList { "--set", "bgToggle", "tree" } << 2;
+        QTest::newRow("missing value") << QStringList { "tree", "-o" } << 2;
+        QTest::newRow("two folders") << QStringList { "tree", "tree" } << 2;
+        QTest::newRow("files without text") << QStringList { "--with-files", "tree" } << 2;
+        QTest::newRow("unknown locale") << QStringList { "--locale", "xx_nowhere", "tree" } << 2;
     }
 
     // 0 success, 1 unreadable folder or unwritable output (one line on
@@ -237,7 +190,7 @@ private slots:
         if (exitCode == 1) {
             QCOMPARE(result.err.count('\n'), 1);
             QVERIFY(result.err.startsWith("quorvel-list: "));
-            QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
+            QVERIFY(!QFileInfo::exists(m_dir.filePath("missing")));
         }
         if (exitCode == 2)
             QVERIFY(result.err.contains("--help"));
