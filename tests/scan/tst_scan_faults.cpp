@@ -16,8 +16,7 @@ class TestScanFaults : public QObject
 
     static void checkCountersMatchRows(const ResultList &list, const ScanCounters &counters)
     {
-        qint64 files = 0;
-        qint64 folders = 0;
+        qint64 files = 0, folders = 0;
         for (int row = 0; row < list.count(); ++row) {
             files += list.isFileRow(row) ? 1 : 0;
             folders += list.isFolderRow(row) ? 1 : 0;
@@ -51,12 +50,10 @@ private slots:
         ScanCounters counters;
         int currentItem = -1;
         int yields = 0;
-        bool changed = false;
         ScanHooks hooks;
         hooks.yield = [&] {
             if (++yields != changeAtYield)
                 return;
-            changed = true;
             // Half of the folders vanish, the others gain files and folders.
             for (int folder = 0; folder < 20; folder += 2)
                 QDir(tree.path(u"f%1"_qs.arg(folder))).removeRecursively();
@@ -68,14 +65,12 @@ private slots:
         };
         ScanFolder(state, list, counters, currentItem, tree.root() + u'/', u"txt"_qs, hooks);
 
-        QVERIFY(changed);
-        QVERIFY(list.count() > 0);
+        QVERIFY(yields >= changeAtYield && list.count() > 0);
         checkCountersMatchRows(list, counters);
         // Every file row follows the row of its own folder or a sibling file.
-        for (int row = 1; row < list.count(); ++row) {
+        for (int row = 1; row < list.count(); ++row)
             if (list.isFileRow(row) && list.isFileRow(row - 1))
                 QCOMPARE(list.subItem(row, 1), list.subItem(row - 1, 1));
-        }
     }
 
     void searchFolderVanishesBeforeTheScan()
