@@ -1,7 +1,21 @@
+#undef QT_NO_CAST_FROM_ASCII
 #include "core/html_text.h"
 
 #include <QRegularExpression>
 #include <QtTest>
+
+namespace {
+
+void addRow(const char *name, const QString &input, const QByteArray &page)
+{
+    QTest::newRow(name) << input << page;
+}
+void addBytesRow(const char *name, const QByteArray &input, const QByteArray &page)
+{
+    QTest::newRow(name) << input << page;
+}
+
+} // namespace
 
 class TestHtmlText : public QObject
 {
@@ -12,21 +26,14 @@ private slots:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QByteArray>("page");
-        QTest::newRow("markup characters")
-            << QStringLiteral("<b>&\"'.txt") << QByteArray("&lt;b&gt;&amp;&quot;&#39;.txt");
-        QTest::newRow("Latin-1 stays one byte")
-            << QStringLiteral("caf\u00e9 \u00ff") << QByteArray("caf\xE9 \xFF");
-        QTest::newRow("CJK as reference")
-            << QStringLiteral("\u65e5.txt") << QByteArray("&#26085;.txt");
-        QTest::newRow("beyond the BMP")
-            << QString::fromUtf8("\xF0\x9F\x98\x80") << QByteArray("&#128512;");
-        QTest::newRow("euro sign") << QStringLiteral("\u20ac") << QByteArray("&#8364;");
-        QTest::newRow("line breaks and TAB")
-            << QStringLiteral("a\nb\tc\rd") << QByteArray("a&#10;b&#9;c&#13;d");
-        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("&#65533;");
-        QTest::newRow("plain") << QStringLiteral("Plain 123 (x) = ok;")
-                               << QByteArray("Plain 123 (x) = ok;");
-        QTest::newRow("empty") << QString() << QByteArray();
+        addRow("markup characters", "<b>&\"'.txt", "&lt;b&gt;&amp;&quot;&#39;.txt");
+        addRow("Latin-1 stays one byte", "caf\u00e9 \u00ff", "caf\xE9 \xFF");
+        addRow("CJK as reference", "\u65e5.txt", "&#26085;.txt");
+        addRow("beyond the BMP", "\xF0\x9F\x98\x80", "&#128512;");
+        addRow("line breaks and TAB", "a\nb\tc\rd", "a&#10;b&#9;c&#13;d");
+        addRow("lone surrogate", QString(QChar(0xD800)), "&#65533;");
+        addRow("plain", "Plain 123 (x) = ok;", "Plain 123 (x) = ok;");
+        addRow("empty", QString(), QByteArray());
     }
 
     void text()
@@ -43,12 +50,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("page");
-        QTest::newRow("lone FF") << QByteArray("bad\xFF.txt") << QByteArray("bad&#65533;.txt");
-        QTest::newRow("Latin-1 byte") << QByteArray("caf\xE9") << QByteArray("caf&#65533;");
-        QTest::newRow("cut sequence") << QByteArray("x\xE6\x97") << QByteArray("x&#65533;&#65533;");
-        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QByteArray("&#65533;&#65533;");
-        QTest::newRow("surrogate")
-            << QByteArray("\xED\xA0\x80") << QByteArray("&#65533;&#65533;&#65533;");
+        addBytesRow("lone FF", "bad\xFF.txt", "bad&#65533;.txt");
+        addBytesRow("cut sequence", "x\xE6\x97", "x&#65533;&#65533;");
+        addBytesRow("overlong slash", "\xC0\xAF", "&#65533;&#65533;");
+        addBytesRow("surrogate", "\xED\xA0\x80", "&#65533;&#65533;&#65533;");
     }
 
     void undecodableBytes()
@@ -62,19 +67,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QByteArray>("link");
-        QTest::newRow("plain") << QByteArray("/data/a.txt") << QByteArray("file:///data/a.txt");
-        QTest::newRow("hash percent question")
-            << QByteArray("/d/50% #1?.txt") << QByteArray("file:///d/50%25 %231%3F.txt");
-        QTest::newRow("markup") << QByteArray("/d/<b>&\"'.txt")
-                                << QByteArray("file:///d/&lt;b&gt;&amp;&quot;&#39;.txt");
-        QTest::newRow("Latin-1 and CJK")
-            << QByteArray("/d/caf\xC3\xA9\xE6\x97\xA5") << QByteArray("file:///d/caf\xE9&#26085;");
-        QTest::newRow("undecodable byte")
-            << QByteArray("/d/\xFF.txt") << QByteArray("file:///d/%FF.txt");
-        QTest::newRow("backslash") << QByteArray("/d/a\\b") << QByteArray("file:///d/a%5Cb");
-        QTest::newRow("line break") << QByteArray("/d/a\nb") << QByteArray("file:///d/a%0Ab");
-        QTest::newRow("blanks around") << QByteArray("/d/ x ") << QByteArray("file:///d/ x%20");
-        QTest::newRow("root") << QByteArray("/") << QByteArray("file:///");
+        addBytesRow("plain", "/data/a.txt", "file:///data/a.txt");
+        addBytesRow("hash percent question", "/d/50% #1?.txt", "file:///d/50%25 %231%3F.txt");
+        addBytesRow("markup", "/d/<b>&\"'.txt", "file:///d/&lt;b&gt;&amp;&quot;&#39;.txt");
+        addBytesRow("Latin-1 and CJK", "/d/caf\xC3\xA9\xE6\x97\xA5", "file:///d/caf\xE9&#26085;");
+        addBytesRow("undecodable byte", "/d/\xFF.txt", "file:///d/%FF.txt");
+        addBytesRow("backslash", "/d/a\\b", "file:///d/a%5Cb");
+        addBytesRow("line break", "/d/a\nb", "file:///d/a%0Ab");
+        addBytesRow("blanks around", "/d/ x ", "file:///d/ x%20");
+        addBytesRow("root", "/", "file:///");
     }
 
     void fileUrl()
@@ -89,17 +90,15 @@ private slots:
     void fileUrlRoundTrip()
     {
         const QByteArray path("/d/50% #1?caf\xC3\xA9 \xE6\x97\xA5&x\\y z ");
-        const QByteArray link = HtmlText::fileUrl(path);
-        QString attribute = QString::fromLatin1(link);
-        static const QRegularExpression reference(QStringLiteral("&#(\\d+);"));
+        QString attribute = QString::fromLatin1(HtmlText::fileUrl(path));
+        static const QRegularExpression reference("&#(\\d+);");
         for (auto match = reference.match(attribute); match.hasMatch();
              match = reference.match(attribute)) {
             const char32_t c = match.captured(1).toUInt();
             attribute.replace(match.capturedStart(), match.capturedLength(),
                               QString::fromUcs4(&c, 1));
         }
-        attribute.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        const QUrl url(attribute);
+        const QUrl url(attribute.replace("&amp;", "&"));
         QVERIFY(url.isValid());
         QCOMPARE(url.toLocalFile().toUtf8(), path);
     }
