@@ -17,13 +17,10 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("zero") << kEnglish << qint64(0) << u"0"_qs;
         QTest::newRow("511 bytes round down") << kEnglish << qint64(511) << u"0"_qs;
         QTest::newRow("512 bytes: half away from zero") << kEnglish << qint64(512) << u"1"_qs;
-        QTest::newRow("1536 bytes: 1.5 up") << kEnglish << qint64(1536) << u"2"_qs;
         QTest::newRow("2560 bytes: 2.5 up, not to even") << kEnglish << qint64(2560) << u"3"_qs;
         QTest::newRow("grouping en") << kEnglish << qint64(1536) * 1024 << u"1,536"_qs;
-        QTest::newRow("grouping de") << kGerman << qint64(1536) * 1024 << u"1.536"_qs;
         QTest::newRow("millions de") << kGerman << qint64(1234567) * 1024 << u"1.234.567"_qs;
         QTest::newRow("C locale still groups")
             << QLocale::c() << qint64(1536) * 1024 << u"1,536"_qs;
@@ -42,7 +39,6 @@ private slots:
     {
         const NumberFormatter numbers(kEnglish);
         QCOMPARE(numbers.grouped(999999.5), u"1,000,000"_qs);
-        QCOMPARE(numbers.grouped(0.5), u"1"_qs);
         QCOMPARE(numbers.grouped(-0.5), u"-1"_qs);
         QCOMPARE(numbers.grouped(1234.4), u"1,234"_qs);
         QCOMPARE(numbers.read(u"1,536"_qs), std::optional<double>(1536));
@@ -57,13 +53,13 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QDateTime afternoon(QDate(2024, 3, 5), QTime(14, 7, 9));
         const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0, 0));
-        const QDateTime morning(QDate(2024, 12, 31), QTime(0, 0, 1));
         QTest::newRow("en afternoon") << kEnglish << afternoon << u"3/5/24 2:07:09 PM"_qs;
         QTest::newRow("de afternoon") << kGerman << afternoon << u"05.03.24 14:07:09"_qs;
         QTest::newRow("en midnight: date alone") << kEnglish << midnight << u"3/5/24"_qs;
         QTest::newRow("de midnight: date alone") << kGerman << midnight << u"05.03.24"_qs;
         QTest::newRow("en one second past midnight")
-            << kEnglish << morning << u"12/31/24 12:00:01 AM"_qs;
+            << kEnglish << QDateTime(QDate(2024, 12, 31), QTime(0, 0, 1))
+            << u"12/31/24 12:00:01 AM"_qs;
     }
     void dateText()
     {
@@ -81,7 +77,6 @@ private slots:
     void timeZoneFieldRemoved()
     {
         QCOMPARE(WithoutTimeZoneField(u"h:mm:ss AP t"_qs), u"h:mm:ss AP"_qs);
-        QCOMPARE(WithoutTimeZoneField(u"HH:mm:ss t"_qs), u"HH:mm:ss"_qs);
         QCOMPARE(WithoutTimeZoneField(u"t HH:mm:ss"_qs), u"HH:mm:ss"_qs);
         QCOMPARE(WithoutTimeZoneField(u"HH 'Uhr' mm tttt"_qs), u"HH 'Uhr' mm"_qs);
     }
@@ -91,10 +86,8 @@ private slots:
         QTest::addColumn<qint64>("attributes");
         QTest::addColumn<QString>("expected");
         QTest::newRow("plain") << qint64(0) << QString();
-        QTest::newRow("read-only + system") << qint64(1 | 4) << u"RS"_qs;
-        QTest::newRow("archive + system") << qint64(32 | 4) << u"AS"_qs;
+        QTest::newRow("archive + system: A before S") << qint64(32 | 4) << u"AS"_qs;
         QTest::newRow("all four") << qint64(1 | 2 | 4 | 32) << u"RHAS"_qs;
-        QTest::newRow("read-only hidden archive") << qint64(1 | 2 | 32) << u"RHA"_qs;
         QTest::newRow("directory bit adds nothing") << qint64(16) << QString();
         QTest::newRow("255 fits") << qint64(255) << u"RHAS"_qs;
         QTest::newRow("above 255: empty") << qint64(256 | 1) << QString();
