@@ -4,10 +4,11 @@
 // line when something failed, everything listable listed, and no file
 // touched but the page.
 #undef QT_NO_CAST_FROM_ASCII
+#include "support/file_bytes.h"
+#include "support/list_process.h"
 #include "support/tree_fixture.h"
 
 #include <QDirIterator>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -15,13 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // Path, size and modification time of everything below root, so a test can
 // tell that listing changed nothing.
@@ -41,18 +35,6 @@ QStringList treeState(const QString &root)
     return state;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool oneLine(const QByteArray &text)
 {
     return text.endsWith('\n') && text.count('\n') == 1;
@@ -68,22 +50,12 @@ class TestFaults : public QObject
     QTemporaryDir m_out;
 
     // Runs the program, under `shellPrefix` (a bash command) when given.
-    Run run(const QStringList &arguments, const QString &shellPrefix = {})
+    ListRun run(const QStringList &arguments, const QString &shellPrefix = {})
     {
-        QProcess process;
-        if (shellPrefix.isEmpty())
-            process.start(m_program, arguments);
-        else
-            process.start("bash",
-                          QStringList { "-c", shellPrefix + "; exec \"$0\" \"$@\"", m_program }
-                              + arguments);
-        if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return { process.exitCode(), process.readAllStandardOutput(),
-                 process.readAllStandardError() };
+        return RunProgram(m_program, arguments, {}, shellPrefix);
     }
     // The list with its files as text on standard output.
-    Run listText(const QString &root)
+    ListRun listText(const QString &root)
     {
         return run({ "-q", "--text", "--with-files", "-o", "-", root });
     }
@@ -107,7 +79,7 @@ private slots:
 
         const QString page = m_out.filePath("odd.html");
         QCOMPARE(run({ "-q", "--set", "bgLink=True", "-o", page, tree.root() }).exitCode, 0);
-        const QByteArray html = readFile(page);
+        const QByteArray html = readAll(page);
         QVERIFY(!html.contains('\n') && !html.contains('\t') && !html.contains('\r'));
         // The shown name of " and blanks .txt" is trimmed; its link keeps the
         // blanks and still reaches the file.
@@ -118,7 +90,7 @@ private slots:
                QByteArray(">and blanks .txt<"), QByteArray("/sub/ and blanks .txt\">") })
             QVERIFY2(html.contains(piece), piece.constData());
 
-        const Run text = listText(tree.root());
+        const ListRun text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // Folder line, empty line, two folder rows and six file rows.
         QCOMPARE(text.out.split('\n').size(), 10);
@@ -137,7 +109,7 @@ private slots:
         QVERIFY(tree.createLink("a/self", "."));
         QVERIFY(tree.createLink("a/ring1", "ring2"));
         QVERIFY(tree.createLink("a/ring2", "ring1"));
-        const Run text = listText(tree.root());
+        const ListRun text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // The links are files of "a", each listed once and never walked:
         // the folder line, the row of "a" and its five files.
@@ -158,7 +130,7 @@ private slots:
             QVERIFY(fd >= 0);
             ::close(fd);
         }
-        const Run text = listText(tree.root());
+        const ListRun text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // The folder line, the folder's row and its files.
         QCOMPARE(text.out.count("\r\n"), 1 + 1 + kFiles);
@@ -171,13 +143,13 @@ private slots:
             QVERIFY(tree.createFile(QString("f%1.txt").arg(i), "x"));
         const QString page = m_out.filePath("full/page.html");
         QVERIFY(QDir().mkpath(m_out.filePath("full")));
-        QVERIFY(writeFile(page, "old page"));
+        QVERIFY(writeAll(page, "old page"));
 
         // A file-size limit of 64 KiB stands for a full disk.
-        const Run result = run({ "-q", "-o", page, tree.root() }, "ulimit -f 64");
+        const ListRun result = run({ "-q", "-o", page, tree.root() }, "ulimit -f 64");
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(oneLine(result.err), result.err.constData());
-        QCOMPARE(readFile(page), QByteArray("old page"));
+        QCOMPARE(readAll(page), QByteArray("old page"));
         QCOMPARE(QDir(m_out.filePath("full")).entryList(QDir::Files | QDir::Hidden),
                  QStringList { "page.html" });
     }
@@ -186,8 +158,8 @@ private slots:
     {
         TreeFixture tree;
         QVERIFY(tree.createFile("a.txt", "x"));
-        QVERIFY(writeFile(m_out.filePath("blocker"), {}));
-        const Run result
+        QVERIFY(writeAll(m_out.filePath("blocker"), {}));
+        const ListRun result
             = run({ "-q", "-o", m_out.filePath("blocker/export/page.html"), tree.root() });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(oneLine(result.err), result.err.constData());
@@ -197,7 +169,7 @@ private slots:
     void missingFolderIsOneLine()
     {
         const QString page = m_out.filePath("none.html");
-        const Run result = run({ "-q", "-o", page, m_out.filePath("no/such/folder") });
+        const ListRun result = run({ "-q", "-o", page, m_out.filePath("no/such/folder") });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(oneLine(result.err), result.err.constData());
         QVERIFY(!QFile::exists(page));
@@ -211,12 +183,12 @@ private slots:
         QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
                                           garbage.size() / 4);
         const QString settings = m_out.filePath("garbage.kiv");
-        QVERIFY(writeFile(settings, garbage));
+        QVERIFY(writeAll(settings, garbage));
 
         const QString page = m_out.filePath("garbage.html");
         QCOMPARE(run({ "-q", "-s", settings, "-o", page, tree.root() }).exitCode, 0);
         QVERIFY(QFileInfo(page).size() > 0);
-        QCOMPARE(readFile(settings), garbage);
+        QCOMPARE(readAll(settings), garbage);
     }
 };
 

@@ -1,31 +1,11 @@
 #undef QT_NO_CAST_FROM_ASCII
-#include <QDir>
-#include <QFile>
-#include <QProcess>
+#include "support/file_bytes.h"
+#include "support/list_process.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Only the size and attribute columns, so the text does not depend on type
 // descriptions or dates.
@@ -43,15 +23,9 @@ private:
     QTemporaryDir m_dir;
     QString m_root; // the listed tree: a.txt, b.log, sub/c.txt
 
-    Run run(const QStringList &arguments)
+    ListRun run(const QStringList &arguments)
     {
-        QProcess process;
-        process.setWorkingDirectory(m_dir.path());
-        process.start(m_program, arguments);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return { process.exitCode(), process.readAllStandardOutput(),
-                 process.readAllStandardError() };
+        return RunProgram(m_program, arguments, m_dir.path());
     }
 
 private slots:
@@ -61,25 +35,25 @@ private slots:
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
         QVERIFY(m_dir.isValid());
         m_root = m_dir.filePath("tree");
-        QVERIFY(writeFile(m_root + "/a.txt", QByteArray(2000, 'x')));
-        QVERIFY(writeFile(m_root + "/b.log", QByteArray(512, 'x')));
-        QVERIFY(writeFile(m_root + "/sub/c.txt", QByteArray(1536, 'x')));
+        QVERIFY(writeAll(m_root + "/a.txt", QByteArray(2000, 'x')));
+        QVERIFY(writeAll(m_root + "/b.log", QByteArray(512, 'x')));
+        QVERIFY(writeAll(m_root + "/sub/c.txt", QByteArray(1536, 'x')));
         // 1536 KiB, to show the locale's digit grouping.
-        QVERIFY(writeFile(m_dir.filePath("big/big.bin"), QByteArray(1536 * 1024, 'x')));
+        QVERIFY(writeAll(m_dir.filePath("big/big.bin"), QByteArray(1536 * 1024, 'x')));
         // A settings file gives the options and, without FOLDER, the folder.
-        QVERIFY(writeFile(m_dir.filePath("logs.kiv"),
-                          "[search]\r\npath=" + m_root.toUtf8()
-                              + "\r\next=*.log\r\n[htm]\r\nbgFileTag0=False\r\nbgFileTag1=False\r\n"
-                                "bgFileTag2=False\r\nbgFileTag3=False\r\nbgFileTag4=True\r\n"));
+        QVERIFY(writeAll(m_dir.filePath("logs.kiv"),
+                         "[search]\r\npath=" + m_root.toUtf8()
+                             + "\r\next=*.log\r\n[htm]\r\nbgFileTag0=False\r\nbgFileTag1=False\r\n"
+                               "bgFileTag2=False\r\nbgFileTag3=False\r\nbgFileTag4=True\r\n"));
     }
 
     void help()
     {
-        const Run result = run({ "--help" });
+        const ListRun result = run({ "--help" });
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("Usage: quorvel-list [OPTION]... [FOLDER]"));
         QVERIFY(result.out.contains("--with-files"));
-        const Run version = run({ "--version" });
+        const ListRun version = run({ "--version" });
         QCOMPARE(version.exitCode, 0);
         QCOMPARE(version.out, QByteArray("quorvel-list 1.12.1128\n"));
     }
@@ -123,7 +97,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, expected);
-        const Run result = run(arguments);
+        const ListRun result = run(arguments);
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out, expected);
         QVERIFY(result.err.isEmpty());
@@ -135,7 +109,7 @@ private slots:
     {
         const QString output = m_dir.filePath("page.html");
         QCOMPARE(run({ "-q", "-o", output, m_root }).exitCode, 0);
-        QByteArray page = readFile(output);
+        QByteArray page = readAll(output);
         QVERIFY(page.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.endsWith(")</span></body></html>"));
         for (const char *piece :
@@ -147,12 +121,12 @@ private slots:
             run({ "-q", "--set", "bgToggle=False", "--set", "bgLink=True", "-o", output, m_root })
                 .exitCode,
             0);
-        page = readFile(output);
+        page = readAll(output);
         QVERIFY(!page.contains("toggleFaqEntry"));
         QVERIFY(page.contains(
             QByteArray("<a href=\"file://" + m_root.toUtf8() + "/a.txt\">a.txt</a>")));
 
-        const Run result = run({ "-q", "-o", "-", m_root });
+        const ListRun result = run({ "-q", "-o", "-", m_root });
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("<!DOCTYPE HTML PUBLIC"));
     }
@@ -185,7 +159,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
-        const Run result = run(arguments);
+        const ListRun result = run(arguments);
         QCOMPARE(result.exitCode, exitCode);
         if (exitCode == 1) {
             QCOMPARE(result.err.count('\n'), 1);
