@@ -196,14 +196,6 @@ private slots:
         QVERIFY(!fs.drive(QString()));
     }
 
-    void sharedFileSystem()
-    {
-        ProgramState state;
-        FileSystem &first = SharedFileSystem(state);
-        QCOMPARE(&SharedFileSystem(state), &first);
-        QVERIFY(dynamic_cast<PosixFileSystem *>(&first));
-    }
-
     void unreadableFolder()
     {
         if (TreeFixture::isRoot())

@@ -32,17 +32,6 @@ class TestResultList : public QObject
     Q_OBJECT
 
 private slots:
-    void headers()
-    {
-        ResultList list;
-        QStringList headers;
-        for (int c = 0; c < list.columnCount(); ++c)
-            headers << list.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        QCOMPARE(headers,
-                 (QStringList { u"path"_qs, u"pathonly"_qs, u"a"_qs, u"size"_qs, u"type"_qs,
-                                u"created"_qs, u"changed"_qs, u"attr"_qs, u"filecount"_qs }));
-    }
-
     void scannerRowsCarryTheirCells()
     {
         ResultList list;
