@@ -1,6 +1,5 @@
 // PosixFileSystem on a temporary tree (DESIGN.md's platform table).
 #undef QT_NO_CAST_FROM_ASCII
-#include "app/program_state.h"
 #include "scan/posix_file_system.h"
 #include "support/tree_fixture.h"
 
