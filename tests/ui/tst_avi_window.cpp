@@ -132,6 +132,7 @@ void TestAviWindow::closingTheMainWindowClosesTheModalInfoWindow()
         info = qobject_cast<zfrm_Info *>(QApplication::activeModalWidget());
         QVERIFY(info);
         QCOMPARE(info->parentWidget(), m_run->window.get());
+        QCOMPARE(info->creditText(), InfoCreditText(m_run->state)); // the program's start time
         // The main window takes no input while it is open.
         QCOMPARE(QGuiApplication::modalWindow(), info->windowHandle());
         m_run->window->close();
