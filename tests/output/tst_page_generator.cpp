@@ -4,7 +4,6 @@
 #undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "output/page_generator.h"
-#include "scan/file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 
@@ -233,23 +232,14 @@ constexpr qint64 kChanged = 1709715601;
 const Bytes kCreatedText = "3/5/24 2:07:09 PM";
 const Bytes kChangedText = "3/6/24 9:00:01 AM";
 
-ResultList::Properties props(qint64 bytes, const QString &type, qint64 attributes = 0)
+ResultList::Properties fileProps(qint64 bytes, qint64 attributes = 0,
+                                 const QString &type = "Text file")
 {
-    ResultList::Properties p;
-    p.sizeBytes = bytes;
-    p.type = type;
-    p.createdSecs = kCreated;
-    p.modifiedSecs = kChanged;
-    p.attributes = attributes;
-    return p;
-}
-ResultList::Properties fileProps(qint64 bytes, qint64 attributes = 0)
-{
-    return props(bytes, "Text file", attributes);
+    return { bytes, type, kCreated, kChanged, attributes };
 }
 ResultList::Properties folderProps(qint64 bytes)
 {
-    return props(bytes, "Folder");
+    return fileProps(bytes, 0, "Folder");
 }
 
 RowTexts fileTexts(const Bytes &name, const Bytes &folder, const Bytes &size,
@@ -262,41 +252,6 @@ RowTexts folderTexts(const Bytes &name, const Bytes &path, const Bytes &size)
 {
     return { name, "file://" + path, size, "Folder", kCreatedText, kChangedText, {} };
 }
-
-class FakeDrives : public FileSystem
-{
-public:
-    std::optional<Drive> driveData;
-    QString askedFor;
-
-    bool fileExists(const QString &) const override { return false; }
-    bool folderExists(const QString &path) const override { return QDir(path).exists(); }
-    bool createFolder(const QString &path) override { return QDir().mkpath(path); }
-    std::optional<Listing> listFolder(const QByteArray &) const override { return std::nullopt; }
-    std::optional<Drive> drive(const QString &path) const override
-    {
-        const_cast<FakeDrives *>(this)->askedFor = path;
-        return driveData;
-    }
-    QString typeDescription(const QByteArray &, bool) const override { return {}; }
-};
-
-// A device that keeps what it is given and counts the writes.
-class WriteCounter : public QIODevice
-{
-public:
-    Bytes bytes;
-    qsizetype writes = 0;
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 size) override
-    {
-        ++writes;
-        bytes.append(data, qsizetype(size));
-        return size;
-    }
-};
 
 // Reports where two pages part, with a little context on both sides.
 bool samePage(const Bytes &actual, const Bytes &expected)
@@ -403,21 +358,15 @@ private slots:
     void wholePage_data()
     {
         QTest::addColumn<Switches>("sw");
-        const std::array<bool, 5> none {};
-        const std::array<bool, 5> sizeAndAttr { true, false, false, false, true };
-        const std::array<bool, 5> typeAndChanged { false, true, false, true, false };
+        const std::array<bool, 5> all { true, true, true, true, true };
         QTest::newRow("table, border, hover, all columns")
-            << Switches { false, true, true, false, { true, true, true, true, true } };
-        QTest::newRow("table, no border, no hover, links, no columns")
-            << Switches { false, false, false, true, none };
-        QTest::newRow("table, links, size and attributes")
-            << Switches { false, true, false, true, sizeAndAttr };
+            << Switches { false, true, true, false, all };
+        QTest::newRow("table, no border, no hover, links, size and attributes")
+            << Switches { false, false, false, true, { true, false, false, false, true } };
         QTest::newRow("toggle, border, hover, links, all columns")
-            << Switches { true, true, true, true, { true, true, true, true, true } };
-        QTest::newRow("toggle, no border, no hover, no columns")
-            << Switches { true, false, false, false, none };
-        QTest::newRow("toggle, type and changed")
-            << Switches { true, true, true, false, typeAndChanged };
+            << Switches { true, true, true, true, all };
+        QTest::newRow("toggle, no border, no hover, type and changed")
+            << Switches { true, false, false, false, { false, true, false, true, false } };
     }
 
     void wholePage()
@@ -597,147 +546,6 @@ private slots:
         QVERIFY(result.cancelled);
     }
 
-    void selectionSize_data()
-    {
-        QTest::addColumn<float>("kb");
-        QTest::addColumn<bool>("german");
-        QTest::addColumn<Bytes>("text");
-        QTest::newRow("1234.4 KiB") << 1234.4f << false << Bytes("1,234kb]");
-        QTest::newRow("1234.4 KiB, German") << 1234.4f << true << Bytes("1.234kb]");
-        QTest::newRow("999999 KiB") << 999999.0f << false << Bytes("999,999kb]");
-        QTest::newRow("999999.5 KiB") << 999999.5f << false << Bytes("1gb]");
-        QTest::newRow("5 GiB") << 5242880.0f << false << Bytes("5gb]");
-        QTest::newRow("2.5 TiB") << 2684354560.0f << false << Bytes("2,560gb]");
-        QTest::newRow("nothing") << 0.0f << false << Bytes("0kb]");
-    }
-
-    // Below the large-unit limit KiB; above it GiB, like the drive sizes.
-    void selectionSize()
-    {
-        QFETCH(float, kb);
-        QFETCH(bool, german);
-        QFETCH(Bytes, text);
-        applyTestOptions(m_state, {});
-        m_list.clear();
-        m_list.setLocale(german ? QLocale(QLocale::German, QLocale::Germany)
-                                : QLocale(QLocale::English, QLocale::UnitedStates));
-        m_list.addFileRow("a.txt", "/s", fileProps(1));
-        setCounters(1, kb);
-        const Bytes actual = SummaryTable(makeRequest(), "/s");
-        m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-        const Bytes expected = summaryFor(
-            "/s", "ThisSelection: 1 files [" + text + " in 1 folder searched 1 folder, 0 skipped");
-        QVERIFY(samePage(actual, expected));
-    }
-
-    // Drive data: GiB rounded half away from zero and grouped; a negative
-    // serial; the drive of ListFolder ("/" for the root); texts escaped.
-    void summaryDrive()
-    {
-        applyTestOptions(m_state, {});
-        m_list.clear();
-        setCounters(0);
-        FakeDrives drives;
-        drives.driveData
-            = FileSystem::Drive { "Data<1>", "ext4", -12345, qint64(1073741824) * 1001 / 2,
-                                  qint64(1073741824) * 1536 };
-        PageRequest request = makeRequest();
-        request.patternText = "it's";
-        request.fileSystem = &drives;
-        const Bytes actual = SummaryTable(request, QString());
-        QCOMPARE(drives.askedFor, "/");
-        const Bytes expected = expectedSummary(
-            "", "[recursive: on, pattern: it&#39;s]",
-            "VolumeName: Data&lt;1&gt; | SerialNumber: -12345 | FileSystem: ext4 | TotalSize: "
-            "501gb | FreeSpace: 1,536gb | SerialNumber: -12345",
-            "ThisSelection: 0 files [0kb] in 1 folder searched 1 folder, 0 skipped");
-        QVERIFY(samePage(actual, expected));
-    }
-
-    // Names and links: escaped, Latin-1 kept as one byte, other characters
-    // as references, "#" "%" "?" percent-encoded in links, bytes that are
-    // not UTF-8 shown as U+FFFD but linked as they are, blanks kept in links.
-    void oddNames()
-    {
-        const Switches sw { false, true, false, true, {} };
-        applyTestOptions(m_state, sw);
-        m_list.clear();
-        m_list.addFolderRow("/o&o", "/o&o", folderProps(0), 5);
-        m_list.addFileRow("<b>&\"'.txt", "/o&o", fileProps(0));
-        m_list.addFileRow("caf\xC3\xA9 \xE6\x97\xA5.txt", "/o&o", fileProps(0));
-        m_list.addFileRow("50% #1?.txt", "/o&o", fileProps(0));
-        m_list.addFileRow("bad\xFF.txt", "/o&o", fileProps(0));
-        m_list.addFileRow("  blank ", "/o&o", fileProps(0));
-        setCounters(5);
-        const Bytes page = generate("/o&o/");
-        QVERIFY(page.startsWith("<!DOCTYPE"));
-        Bytes expected = expectedHead(sw, "/o&amp;o [recursive: on, pattern: *.*]")
-            + summaryFor("/o&amp;o",
-                         "ThisSelection: 5 files [0kb] in 0 folder searched 1 folder, 1 skipped")
-            + kListTable
-            + header(sw, { "/o&amp;o", "file:///o&amp;o", "0", {}, kCreatedText, {}, {} }, 5, "0",
-                     false);
-        const auto row = [&](int n, const Bytes &name, const Bytes &link) {
-            return fileRow(sw, n, { name, "file:///o&amp;o/" + link, {}, {}, {}, {}, {} });
-        };
-        expected += row(1, "&lt;b&gt;&amp;&quot;&#39;.txt", "&lt;b&gt;&amp;&quot;&#39;.txt")
-            + row(2, "caf\xE9 &#26085;.txt", "caf\xE9 &#26085;.txt")
-            + row(3, "50% #1?.txt", "50%25 %231%3F.txt") + row(4, "bad&#65533;.txt", "bad%FF.txt")
-            + row(5, "blank", "  blank%20") + kPageEnd;
-        QVERIFY(samePage(page, expected));
-    }
-
-    void names_data()
-    {
-        QTest::addColumn<QString>("folderText");
-        QTest::addColumn<QString>("listFolder");
-        QTest::addColumn<QString>("fileName");
-        const auto row
-            = [](const char *name, const char *text, const char *folder, const char *file) {
-                  QTest::newRow(name) << QString(text) << QString(folder) << QString(file);
-              };
-        row("with separator", "/data/photos/", "/data/photos", "photos.html");
-        row("without separator", "/data/photos", "/data/photos", "photos.html");
-        row("root", "/", "", "root.html");
-        row("one level", "/srv", "/srv", "srv.html");
-        row("colon at the end", "/mnt/c:/", "/mnt/c:", "c.html");
-    }
-
-    void names()
-    {
-        QFETCH(QString, folderText);
-        QFETCH(QString, listFolder);
-        QFETCH(QString, fileName);
-        QCOMPARE(ListFolderOf(folderText), listFolder);
-        QCOMPARE(PageFileName(ListFolderOf(folderText)), fileName);
-    }
-
-    // Without an output path the page goes into the export folder, which is
-    // made when missing; generating twice gives the same bytes.
-    void exportFolderAndRepeat()
-    {
-        applyTestOptions(m_state, { true, true, true, true, {} });
-        makeTree();
-        m_state.exportFolder = m_dir.filePath("program/export/");
-        PageRequest request = makeRequest("/data/");
-        std::vector<int> percents;
-        request.progress = [&](int percent) { percents.push_back(percent); };
-        const PageResult first = GeneratePage(request);
-        QVERIFY2(first.ok, qPrintable(first.reason));
-        QCOMPARE(first.path, m_state.exportFolder + "data.html");
-        QFile file(first.path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const Bytes firstPage = file.readAll();
-        file.close();
-        // Eight rows; in toggle mode groups take rows, so the walk jumps.
-        QCOMPARE(percents, (std::vector<int> { 25, 38, 62, 75, 88, 100 }));
-        const PageResult second = GeneratePage(request);
-        QVERIFY(second.ok);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), firstPage);
-        QCOMPARE(QDir(m_state.exportFolder).entryList(QDir::Files), QStringList { "data.html" });
-    }
-
     // Failures are results, never "written": an export folder that cannot be
     // made, a page that cannot be opened, a device that refuses the bytes,
     // no folder text. An old page under the name stays as it was.
@@ -776,32 +584,6 @@ private slots:
         result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
-    }
-
-    // Many rows go out in large blocks, not one write per row; the page
-    // ends complete.
-    void largeList()
-    {
-        applyTestOptions(m_state, { false, true, true, true, { true, true, true, true, true } });
-        m_list.clear();
-        m_list.addFolderRow("/big", "/big", folderProps(0), 0);
-        constexpr int kRows = 200000;
-        for (int i = 0; i < kRows; ++i)
-            m_list.addFileRow("file" + Bytes::number(i) + ".txt", "/big", fileProps(i));
-        setCounters(0);
-        WriteCounter device;
-        QVERIFY(device.open(QIODevice::WriteOnly));
-        PageRequest request = makeRequest("/big/");
-        request.device = &device;
-        QVERIFY(GeneratePage(request).ok);
-        const Bytes &page = device.bytes;
-        QVERIFY(page.endsWith(kPageEnd));
-        QCOMPARE(page.count(R"(<td nowrap class="NR">)"), kRows);
-        QVERIFY(page.contains(R"(<td nowrap class="NR">200000</td>)"));
-        QVERIFY(!page.contains('\n'));
-        constexpr qsizetype kSmallestBlock = 256 * 1024;
-        QVERIFY2(device.writes <= page.size() / kSmallestBlock + 2,
-                 qPrintable(QString("%1 writes for %2 bytes").arg(device.writes).arg(page.size())));
     }
 };
 
