@@ -585,6 +585,47 @@ private slots:
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
     }
+    // Below the large-unit limit KiB; above it GiB, like the drive sizes.
+    void selectionSize_data()
+    {
+        QTest::addColumn<float>("kb");
+        QTest::addColumn<bool>("german");
+        QTest::addColumn<Bytes>("text");
+        QTest::newRow("1234.4 KiB") << 1234.4f << false << Bytes("1,234kb]");
+        QTest::newRow("1234.4 KiB, German") << 1234.4f << true << Bytes("1.234kb]");
+        QTest::newRow("999999.5 KiB") << 999999.5f << false << Bytes("1gb]");
+        QTest::newRow("2.5 TiB") << 2684354560.0f << false << Bytes("2,560gb]");
+    }
+
+    void selectionSize()
+    {
+        QFETCH(float, kb);
+        QFETCH(bool, german);
+        QFETCH(Bytes, text);
+        applyTestOptions(m_state, {});
+        m_list.clear();
+        m_list.setLocale(german ? QLocale(QLocale::German, QLocale::Germany)
+                                : QLocale(QLocale::English, QLocale::UnitedStates));
+        m_list.addFileRow("a.txt", "/s", fileProps(1));
+        setCounters(1, kb);
+        const Bytes actual = SummaryTable(makeRequest(), "/s");
+        m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        QVERIFY(samePage(actual,
+                         summaryFor("/s",
+                                    "ThisSelection: 1 files [" + text
+                                        + " in 1 folder searched 1 folder, 0 skipped")));
+    }
+
+    // The page is named after the last folder; the root gets a name of its own.
+    void pageNames()
+    {
+        for (const auto &[folderText, fileName] :
+             { std::pair<QString, QString> { "/data/photos/", "photos.html" },
+               { "/data/photos", "photos.html" },
+               { "/", "root.html" },
+               { "/mnt/c:/", "c.html" } })
+            QCOMPARE(PageFileName(ListFolderOf(folderText)), fileName);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPageGenerator)
