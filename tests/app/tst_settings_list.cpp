@@ -3,7 +3,6 @@
 
 #include "app/last_options.h"
 #include "app/preference_store.h"
-#include "app/program_state.h"
 #include "scan/file_system.h"
 #include "support/recording_option_controls.h"
 
@@ -13,8 +12,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <map>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -72,7 +69,7 @@ public:
 
     mutable QList<QByteArray> listed;
     QList<QByteArray> unreadable;
-    // > 0: an endless chain "/d/d/...", one file each, made up as it is listed.
+    // > 0: an endless chain "/d/d/..." with one file at that depth, made up as listed.
     int chainDepth = 0;
 
 private:
@@ -198,40 +195,33 @@ private slots:
                                      "/set/|c.kiv" };
         window.refresh("/set");
         QCOMPARE(entriesOf(window.list), expected);
-        // A second refresh fills the already sorted list entry by entry.
+        window.list.setCurrentEntry(1);
+        QCOMPARE(window.list.currentFilePath(), "/set/s/a.kiv");
+        window.list.setCurrentEntry(5);
+        QVERIFY(!window.list.currentEntry());
+        // A second refresh fills the already sorted list entry by entry, none current.
+        window.list.setCurrentEntry(0);
         window.controls.refreshSettingsList();
         QCOMPARE(entriesOf(window.list), expected);
+        QVERIFY(!window.list.currentEntry());
         QCOMPARE(window.list.data(window.list.index(1, 1), Qt::DisplayRole).toString(), "/set/s/");
     }
 
-    void currentEntry()
-    {
-        MemoryFileSystem fs { "set/b.kiv", "set/a.kiv" };
-        Window window(&fs);
-        window.refresh("/set");
-        // "use setting" without a click does nothing at all.
-        window.controls.log.clear();
-        QVERIFY(!ApplyCurrentSettingsEntry(window.list, window.state, window.controls, kEnglish));
-        QCOMPARE(window.controls.log, QStringList());
-
-        window.list.setCurrentEntry(1);
-        QCOMPARE(window.list.currentFilePath(), "/set/b.kiv");
-        window.list.setCurrentEntry(2);
-        QVERIFY(!window.list.currentEntry());
-        window.list.setCurrentEntry(0);
-        window.controls.refreshSettingsList();
-        QVERIFY(!window.list.currentEntry());
-    }
-
-    void cancel()
+    // During a listing a second refresh is refused, and the cancel button stops it.
+    void cancelAndSecondRefresh()
     {
         MemoryFileSystem fs { "set/a.kiv", "set/b.kiv", "set/c.kiv", "set/s/d.kiv" };
         Window window(&fs);
-        window.yield = [&window] {
+        int refused = 0;
+        window.yield = [&] {
+            if (!RefreshSettingsList(window.list, window.state, window.controls, fs, {}, kEnglish))
+                ++refused;
             if (window.list.count() == 2)
-                window.state.bgCancel = true; // the cancel button, pressed during a yield
+                window.state.bgCancel = true;
         };
         window.refresh("/set");
+        QVERIFY(refused > 0);
+        QVERIFY(!window.list.isListing());
         QCOMPARE(entriesOf(window.list), QStringList({ "/set/|a.kiv", "/set/|b.kiv" }));
         QCOMPARE(fs.listed, (QList<QByteArray> { "/set" }));
         QVERIFY(window.state.bgCancel); // the listing never clears the flag
@@ -240,22 +230,6 @@ private slots:
         window.controls.refreshSettingsList();
         QCOMPARE(window.list.count(), 0);
         QCOMPARE(fs.listed.count(), 1);
-    }
-
-    void secondRefreshWhileListingIsRefused()
-    {
-        MemoryFileSystem fs { "set/a.kiv", "set/b.kiv", "set/s/c.kiv" };
-        Window window(&fs);
-        int refused = 0;
-        window.yield = [&] {
-            if (!RefreshSettingsList(window.list, window.state, window.controls, fs, {}, kEnglish))
-                ++refused;
-        };
-        window.refresh("/set");
-        QVERIFY(refused > 0);
-        QCOMPARE(entriesOf(window.list),
-                 QStringList({ "/set/|a.kiv", "/set/|b.kiv", "/set/s/|c.kiv" }));
-        QVERIFY(!window.list.isListing());
     }
 
     void deepTree()
@@ -282,6 +256,10 @@ private slots:
         window.refresh(dir.path());
         QCOMPARE(window.list.count(), 1);
         QCOMPARE(window.list.entry(0).fileName, name);
+        // "use setting" without a click does nothing at all.
+        window.controls.log.clear();
+        QVERIFY(!ApplyCurrentSettingsEntry(window.list, window.state, window.controls, kEnglish));
+        QCOMPARE(window.controls.log, QStringList());
         window.list.setCurrentEntry(0);
         QVERIFY(ApplyCurrentSettingsEntry(window.list, window.state, window.controls, kEnglish));
         QCOMPARE(window.controls.position, QPoint(77, 88));
