@@ -26,69 +26,33 @@ class TestClipboardText : public QObject
     Q_OBJECT
 
 private slots:
-    // With files and only size and type ticked, a folder row reads
-    // C: \\ data \\ sub TAB TAB 12 TAB TAB Dateiordner TAB.
-    void folderLineExample()
-    {
-        ResultList list;
-        addTextRow(list, "C:\\data\\sub", "FOLDER",
-                   { "12", "Dateiordner", "1.1.24", "2.1.24", "A" });
-        QCOMPARE(ClipboardText(list, "C:\\data\\", true, { true, true, false, false, false }),
-                 "C:\\data\\\r\n\r\nC: \\\\ data \\\\ sub\t\t12\t\tDateiordner\t");
-    }
-
-    void rows_data()
-    {
-        QTest::addColumn<bool>("withFiles");
-        QTest::addColumn<QList<bool>>("tags");
-        QTest::addColumn<QString>("expected");
-        const QList<bool> none { false, false, false, false, false };
-        QTest::newRow("files, all columns") << true << QList<bool> { true, true, true, true, true }
-                                            << "/data/\r\n"
-                                               "\r\n/data/a\t\t4\t\tFolder\t\tc1\t\tm1\t\tR\t"
-                                               "\r\n    x.txt\t\t3\t\tText\t\tc2\t\tm2\t\t"
-                                               "\r\n    y z.txt\t\t1\t\tText\t\tc3\t\tm3\t\tH\t"
-                                               "\r\n/data/b\t\t0\t\tFolder\t\t\t\t";
-        QTest::newRow("files, no columns")
-            << true << none
-            << "/data/\r\n\r\n/data/a\t\r\n    x.txt\t\r\n    y z.txt\t\r\n/data/b\t";
-        QTest::newRow("folders only, size")
-            << false << QList<bool> { true, false, false, false, false }
-            << "/data/\r\n\r\n/data/a\t4\t\r\n/data/b\t0\t";
-        QTest::newRow("folders only, no columns")
-            << false << none << "/data/\r\n\r\n/data/a\r\n/data/b";
-    }
-
     // Empty values give one TAB, others TAB value TAB; file rows keep their
     // indent; without files only folder rows, and no TAB after the text.
     void rows()
     {
-        QFETCH(bool, withFiles);
-        QFETCH(QList<bool>, tags);
-        QFETCH(QString, expected);
         ResultList list;
         addTextRow(list, "/data/a", "FOLDER", { "4", "Folder", "c1", "m1", "R" });
         addTextRow(list, "    x.txt", "FILE", { "3", "Text", "c2", "m2", "" });
         addTextRow(list, "    y z.txt", "FILE", { "1", "Text", "c3", "m3", "H" });
         addTextRow(list, "/data/b", "FOLDER", { "0", "Folder" });
-        const std::array<bool, 5> boxes { tags[0], tags[1], tags[2], tags[3], tags[4] };
-        QCOMPARE(ClipboardText(list, "/data/", withFiles, boxes), expected);
+        QCOMPARE(ClipboardText(list, "/data/", true, kAllTicked),
+                 "/data/\r\n"
+                 "\r\n/data/a\t\t4\t\tFolder\t\tc1\t\tm1\t\tR\t"
+                 "\r\n    x.txt\t\t3\t\tText\t\tc2\t\tm2\t\t"
+                 "\r\n    y z.txt\t\t1\t\tText\t\tc3\t\tm3\t\tH\t"
+                 "\r\n/data/b\t\t0\t\tFolder\t\t\t\t");
+        QCOMPARE(ClipboardText(list, "/data/", false, { true, false, false, false, false }),
+                 "/data/\r\n\r\n/data/a\t4\t\r\n/data/b\t0\t");
+        QCOMPARE(ClipboardText(list, "/data/", false, {}), "/data/\r\n\r\n/data/a\r\n/data/b");
     }
 
-    // An empty list, or no folder rows with files left out: the folder line
-    // and its CR LF alone. A row whose ticked values are all empty ends in
-    // one TAB per box.
-    void emptyListsAndValues()
+    // An empty list, or no folder rows with files left out: the folder line alone.
+    void emptyLists()
     {
         ResultList list;
         QCOMPARE(ClipboardText(list, "/x/", true, kAllTicked), "/x/\r\n");
         addTextRow(list, "    f.txt", "FILE", { "1" });
         QCOMPARE(ClipboardText(list, "/x/", false, kAllTicked), "/x/\r\n");
-        list.clear();
-        addTextRow(list, "/e", "FOLDER");
-        QCOMPARE(ClipboardText(list, "/", true, kAllTicked), "/\r\n\r\n/e\t\t\t\t\t\t");
-        QCOMPARE(ClipboardText(list, "/", false, { true, false, true, false, false }),
-                 "/\r\n\r\n/e\t\t");
     }
 
     // Only the exact marker "FOLDER" makes a folder line when files are left
