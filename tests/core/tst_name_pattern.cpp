@@ -21,68 +21,38 @@ private slots:
         };
         // The tail rule: the last N characters, N the pattern's length.
         row("txt", "a.txt", true);
-        row("txt", "A.TXT", true);
-        row("txt", "notatxt", true);
         row("txt", "a.txta", false);
         row("TXT", "a.txt", true);
         row("t?t", "a.txt", true);
-        row("t?t", "a.tt", false);
         row("tar.gz", "x.tar.gz", true);
-        row("tar.gz", "x.gz", false);
-        row("html", "html", true);
-        row("html", "htm", false);
         row("html", "a.htm", false); // tail ".HTM"
-        row("htm", "a.htm", true);
-        row("htm", "xhtm", true);
         // The whole name when it is shorter than the pattern.
         row("a.txt", "txt", false);
         row("readme.txt", "xreadme.txt", true);
-        // Wildcards.
-        row("#", "file1", true);
-        row("#", "filea", false);
         row("v##", "v12", true);
         row("v##", "v1a", false);
         // The tail of a bracket pattern is as long as the pattern's text.
         row("[A-F]", "c", true);
         row("[A-F]", "x.c", false); // the whole name "X.C" against one character
         row("*.[A-F]", "x.c", true);
-        row("*.[A-F]", "x.g", false);
         row("*.[a-f]", "x.C", true); // both upper-cased
         row("*.[!A-F]", "x.c", false);
-        row("*.[!A-F]", "x.g", true);
         row("[ACE]x", "ax", true);
-        row("[ACE]x", "bx", false);
         row("[A-CX-Z]", "y", true);
-        row("[-]", "-", true);
         row("[*]", "*", true);
-        row("[*]", "a", false);
-        row("[?]", "?", true);
-        row("[#]", "#", true);
         row("[#]", "1", false);
-        row("*", "", true);
-        row("*c", "abc", true); // tail of 2: "bc"
-        row("*c", "abd", false);
-        row("a*", "ab", true);
         row("a*", "ba", false); // tail "BA"
         row("a*c", "xabc", true); // tail "ABC"
-        row("a**c", "abc", true);
-        // The empty pattern: empty tail, empty pattern.
         row("", "a.txt", true);
-        row("", "", true);
         // A pattern the rules cannot read matches everything.
         row("[ab", "zzz", true);
-        row("[", "x", true);
-        row("[Z-A]", "q", true);
         // Characters beyond ASCII and beyond the BMP.
         row("ä", "Ä", true);
-        row("ÄRGER", "kein ärger", true);
         row("é", "e", false);
         row("😀", "a😀", true);
-        row("?", "😀", true);
         row("??", "😀", false); // one character: compared as a whole
         // Names that are not valid UTF-8: each bad byte is one character.
         row("?.txt", "\xff.txt", true);
-        row("a.txt", "\xff.txt", false);
         row("txt", "\xff\xfe.txt", true);
     }
 
