@@ -1,80 +1,56 @@
-#include "core/avi_clip.h"
 #include "core/avi_writer.h"
 #include "support/file_bytes.h"
 #include "ui/animation_player.h"
 #include "ui/zfrm_info.h"
 #include "window_fixture.h"
 
-#include <QApplication>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTimer>
-#include <QToolButton>
+#include <QtWidgets>
 
-// The animation controls of the main window, the search animation around a
-// scan, and the info button.
+// The main window's animation controls, the search animation and the info button.
 
-namespace {
-
-QByteArray smallClip()
+static QByteArray smallClip()
 {
     AviWriteSpec layout;
-    layout.width = 8;
-    layout.height = 8;
-    layout.palette = { 0x000000, 0xff0000, 0x00ff00 };
+    layout.width = 8, layout.height = 8, layout.palette = { 0x000000, 0xff0000, 0x00ff00 };
     return WriteAviClip(layout, { AviSourceFrame(64, 1), AviSourceFrame(64, 2) });
 }
-
-} // namespace
 
 class TestAviWindow : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<QTemporaryDir> m_program; // also holds the preferences
+    std::unique_ptr<ProgramRun> m_run;
+    QString path(const char *name) const { return m_program->filePath(QString::fromUtf8(name)); }
+
 private slots:
-    void init();
+    void init()
+    {
+        m_program = std::make_unique<QTemporaryDir>();
+        UseTemporaryPreferenceStore(*m_program);
+        m_run = std::make_unique<ProgramRun>(m_program->path());
+        QVERIFY(m_program->isValid() && m_run->showAndActivate());
+    }
     void cleanup() { m_run.reset(); }
     void playShowsTheFailureOrNothing();
     void searchAnimationChoosesItsClip_data();
     void searchAnimationChoosesItsClip();
     void closingTheMainWindowClosesTheModalInfoWindow();
-
-private:
-    std::unique_ptr<QTemporaryDir> m_prefs;
-    std::unique_ptr<QTemporaryDir> m_program;
-    std::unique_ptr<ProgramRun> m_run;
-    QString m_defaultClip;
 };
-
-void TestAviWindow::init()
-{
-    m_prefs = std::make_unique<QTemporaryDir>();
-    m_program = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_prefs->isValid() && m_program->isValid());
-    UseTemporaryPreferenceStore(*m_prefs);
-    m_run = std::make_unique<ProgramRun>(m_program->path());
-    QVERIFY(m_run->showAndActivate());
-    m_defaultClip = m_program->path() + QStringLiteral("/animation/spin.avi");
-}
 
 void TestAviWindow::playShowsTheFailureOrNothing()
 {
     const FrmMainControls &ui = m_run->window->ui();
-    const QString clip = m_program->filePath(QStringLiteral("test.avi"));
-    QVERIFY(writeAll(clip, smallClip()));
-    ui.txtAnimation->setText(m_program->filePath(QStringLiteral("missing.avi")));
+    QVERIFY(writeAll(path("test.avi"), smallClip()));
+    ui.txtAnimation->setText(path("missing.avi"));
     ui.cmdAviTest->click();
     QCOMPARE(ui.lblAniTest->text(),
              QStringLiteral("error playing avi.\r\n1 ")
                  + AviError { AviErrorCode::FileUnreadable }.description());
     QVERIFY(!ui.ani_Test->hasClip());
-    ui.txtAnimation->setText(clip);
+    ui.txtAnimation->setText(path("test.avi"));
     ui.cmdAviTest->click();
-    QCOMPARE(ui.lblAniTest->text(), QString());
-    QCOMPARE(ui.ani_Test->clipPath(), clip);
+    QVERIFY(ui.lblAniTest->text().isEmpty() && ui.ani_Test->clipPath() == path("test.avi"));
 }
 
 void TestAviWindow::searchAnimationChoosesItsClip_data()
@@ -84,9 +60,8 @@ void TestAviWindow::searchAnimationChoosesItsClip_data()
     QTest::addColumn<QString>("chosen"); // "default", "box" or "" (the default is missing too)
     QTest::addColumn<bool>("plays");
     QTest::newRow("missing file") << "gone/away.avi" << QByteArray() << "default" << true;
-    QTest::newRow("own clip") << "own.avi" << smallClip() << "box" << true;
-    // The file exists, so it stays the choice; it just does not play.
-    QTest::newRow("not a clip") << "text.avi" << QByteArray("not a clip") << "box" << false;
+    QTest::newRow("not a clip: still chosen, not played")
+        << "text.avi" << QByteArray("not a clip") << "box" << false;
     QTest::newRow("both missing: an empty frame") << "gone.avi" << QByteArray() << "" << false;
 }
 
@@ -97,30 +72,25 @@ void TestAviWindow::searchAnimationChoosesItsClip()
     QFETCH(QString, chosen);
     QFETCH(bool, plays);
     const FrmMainControls &ui = m_run->window->ui();
-    QVERIFY(chosen.isEmpty() || writeAll(m_defaultClip, smallClip()));
-    if (!content.isEmpty()) {
-        boxText = m_program->filePath(boxText);
-        QVERIFY(writeAll(boxText, content));
-    }
+    const QString defaultClip = path("animation/spin.avi");
+    QVERIFY(chosen.isEmpty() || writeAll(defaultClip, smallClip()));
+    if (!content.isEmpty())
+        QVERIFY(writeAll(boxText = m_program->filePath(boxText), content));
     // The clip of an earlier search stays open in the player until then.
-    const QString earlier = m_program->filePath(QStringLiteral("earlier.avi"));
-    QVERIFY(writeAll(earlier, smallClip()) && !ui.ani_Movie->open(earlier));
+    QVERIFY(writeAll(path("earlier.avi"), smallClip()) && !ui.ani_Movie->open(path("earlier.avi")));
     ui.txtAnimation->setText(boxText);
     ui.tabData->setCurrentIndex(frm_main::kTabSearchResult);
-    chosen = chosen == u"default" ? m_defaultClip : chosen == u"box" ? boxText : QString();
+    chosen = chosen == u"default" ? defaultClip : chosen == u"box" ? boxText : QString();
 
     m_run->window->StartSearchAnimation();
     QCOMPARE(m_run->state.sgAnimation, chosen);
     QCOMPARE(ui.txtAnimation->text(), boxText); // the box is not updated
     QVERIFY(ui.fraAniBack->isVisible() && ui.ani_Movie->isVisible());
-    QCOMPARE(ui.ani_Movie->isPlaying(), plays);
-    QCOMPARE(ui.ani_Movie->currentImage().isNull(), !plays);
+    QVERIFY(ui.ani_Movie->isPlaying() == plays && ui.ani_Movie->currentImage().isNull() == !plays);
     QCOMPARE(ui.ani_Movie->clipPath(), plays ? chosen : QString());
-
     m_run->window->StopSearchAnimation();
-    QVERIFY(!ui.fraAniBack->isVisible() && !ui.ani_Movie->isVisible());
-    QVERIFY(!ui.ani_Movie->isPlaying());
-    QCOMPARE(m_run->state.sgAnimation, chosen);
+    QVERIFY(!ui.fraAniBack->isVisible() && !ui.ani_Movie->isVisible() && !ui.ani_Movie->isPlaying()
+            && m_run->state.sgAnimation == chosen);
 }
 
 void TestAviWindow::closingTheMainWindowClosesTheModalInfoWindow()
@@ -128,16 +98,13 @@ void TestAviWindow::closingTheMainWindowClosesTheModalInfoWindow()
     QPointer<zfrm_Info> info;
     QTimer::singleShot(0, [&] {
         info = qobject_cast<zfrm_Info *>(QApplication::activeModalWidget());
-        QVERIFY(info);
-        QCOMPARE(info->parentWidget(), m_run->window.get());
+        QVERIFY(info && info->parentWidget() == m_run->window.get());
         QCOMPARE(info->creditText(), InfoCreditText(m_run->state)); // the program's start time
-        // The main window takes no input while it is open.
-        QCOMPARE(QGuiApplication::modalWindow(), info->windowHandle());
+        QCOMPARE(QGuiApplication::modalWindow(), info->windowHandle()); // main window blocked
         m_run->window->close();
     });
     m_run->window->ui().cmdInfo->click();
-    QVERIFY(!info); // unloaded and gone
-    QVERIFY(!m_run->window->isVisible());
+    QVERIFY(!info && !m_run->window->isVisible()); // unloaded and gone
 }
 
 QTEST_MAIN(TestAviWindow)
