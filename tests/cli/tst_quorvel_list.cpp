@@ -38,6 +38,11 @@ private slots:
         QVERIFY(writeAll(m_root + "/b.log", QByteArray(512, 'x')));
         QVERIFY(writeAll(m_root + "/sub/c.txt", QByteArray(1536, 'x')));
         QVERIFY(writeAll(m_dir.filePath("big/big.bin"), QByteArray(1536 * 1024, 'x')));
+        // A settings file gives the options and, without FOLDER, the folder.
+        QVERIFY(writeAll(m_dir.filePath("logs.kiv"),
+                         "[search]\r\npath=" + m_root.toUtf8()
+                             + "\r\next=*.log\r\n[htm]\r\nbgFileTag0=False\r\nbgFileTag1=False\r\n"
+                               "bgFileTag2=False\r\nbgFileTag3=False\r\nbgFileTag4=True\r\n"));
     }
 
     // --text prints the clipboard text: the folder line, an empty line, one
@@ -61,6 +66,9 @@ private slots:
             << QStringList { "--text", "--with-files", "--set", "bgFileTag4=False", big }
                 + kSizeAndAttributes + QStringList { "--locale", "de_DE" }
             << QByteArray(big + "/\r\n\r\n" + big + "\t\t1.536\t\r\n    big.bin\t\t1.536\t");
+        QTest::newRow("settings file")
+            << QStringList { "--text", "--with-files", "-s", m_dir.filePath("logs.kiv") }
+            << QByteArray(root + "/\r\n\r\n" + root + "\t\t\r\n    b.log\t\t");
     }
 
     void text()
