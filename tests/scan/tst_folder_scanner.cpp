@@ -335,7 +335,7 @@ private slots:
         constexpr int kDepth = 10'000;
         TreeFixture tree;
         QVERIFY(tree.createFile("top.txt", "top"));
-        const QString deepest = tree.createChain(QString(), kDepth, "d", "bottom.txt");
+        const QString deepest = tree.createChain(kDepth, "bottom.txt");
         QVERIFY(!deepest.isEmpty());
         Scan scan(true, true);
         scan.run(tree.root(), "*.txt");

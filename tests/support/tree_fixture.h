@@ -81,13 +81,10 @@ public:
         return ok && (!modified.isValid() || setModified(relative, modified));
     }
     // A file of the given size without writing its data (a sparse file).
-    bool createFileOfSize(const QString &relative, qint64 size, const QDateTime &modified = {})
+    bool createFileOfSize(const QString &relative, qint64 size)
     {
-        if (!createFile(relative, {}, {}))
-            return false;
-        if (::truncate(QFile::encodeName(path(relative)).constData(), off_t(size)) != 0)
-            return false;
-        return !modified.isValid() || setModified(relative.toUtf8(), modified);
+        return createFile(relative)
+            && ::truncate(QFile::encodeName(path(relative)).constData(), off_t(size)) == 0;
     }
 
     // A symbolic link at `relative` whose content is `target` (relative to
@@ -101,10 +98,6 @@ public:
             == 0;
     }
 
-    bool setModified(const QString &relative, const QDateTime &modified)
-    {
-        return setModified(relative.toUtf8(), modified);
-    }
     bool setModified(const QByteArray &relative, const QDateTime &modified)
     {
         const time_t secs = time_t(modified.toSecsSinceEpoch());
@@ -117,35 +110,27 @@ public:
         return ::chmod(QFile::encodeName(path(relative)).constData(), mode) == 0;
     }
 
-    // `depth` folders named `name`, each inside the one before, below
-    // `relative` (made if missing), made relative to folder descriptors so
-    // any depth works; with a file name, an empty file of that name is put
-    // into the deepest folder. Returns the deepest folder's relative path.
-    QString createChain(const QString &relative, int depth,
-                        const QString &name = QStringLiteral("d"), const QString &fileName = {})
+    // `depth` folders named "d", each inside the one before, made relative to
+    // folder descriptors so any depth works, with an empty file `fileName` in
+    // the deepest. Returns the deepest folder's relative path.
+    QString createChain(int depth, const QString &fileName)
     {
-        if (!relative.isEmpty() && !createFolder(relative))
-            return {};
-        const QByteArray folderName = QFile::encodeName(name);
-        int fd = ::open(QFile::encodeName(path(relative)).constData(),
-                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        QString deepest = relative;
+        int fd = ::open(QFile::encodeName(root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QString deepest = QStringLiteral("d");
         for (int level = 0; fd >= 0 && level < depth; ++level) {
-            ::mkdirat(fd, folderName.constData(), 0755);
-            const int next
-                = ::openat(fd, folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::mkdirat(fd, "d", 0755);
+            const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             ::close(fd);
             fd = next;
-            deepest += deepest.isEmpty() ? name : u'/' + name;
+            if (level > 0)
+                deepest += QStringLiteral("/d");
         }
         if (fd < 0)
             return {};
-        if (!fileName.isEmpty()) {
-            const int file = ::openat(fd, QFile::encodeName(fileName).constData(),
-                                      O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-            if (file >= 0)
-                ::close(file);
-        }
+        const int file = ::openat(fd, QFile::encodeName(fileName).constData(),
+                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (file >= 0)
+            ::close(file);
         ::close(fd);
         return deepest;
     }
