@@ -6,6 +6,7 @@
 #include "scan/result_list.h"
 #include "scan/search_command.h"
 #include "support/tree_fixture.h"
+#include "ui/status_line.h"
 #include "ui/window_fixture.h"
 
 #include <QApplication>
@@ -348,6 +349,25 @@ private slots:
         m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
         search(other.root());
         QCOMPARE(list().count(), 2);
+    }
+
+    // A long status line is shortened in the middle where it is drawn, keeps
+    // its whole text, and never widens the window.
+    void longStatusLineIsShortenedInTheMiddle()
+    {
+        auto *line = control<StatusLine>("lblNewFile");
+        const QSize windowMinimum = m_run->window->minimumSizeHint();
+        line->setText("List ready.");
+        QCOMPARE(line->shownText(), "List ready.");
+        const QString longLine = "Searching for '*' in '/"
+            + QString("a very long folder name/").repeated(40) + "' (recursive)";
+        line->setText(longLine);
+        const QString shown = line->shownText();
+        QVERIFY2(shown.startsWith("Searching for") && shown.endsWith("(recursive)")
+                     && shown.contains(QChar(0x2026)),
+                 qPrintable(shown));
+        QCOMPARE(line->text(), longLine);
+        QCOMPARE(m_run->window->minimumSizeHint(), windowMinimum);
     }
 };
 
