@@ -5,6 +5,7 @@
 #include "app/preference_store.h"
 #include "scan/file_system.h"
 #include "support/recording_option_controls.h"
+#include "support/tree_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
@@ -12,9 +13,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -245,15 +243,11 @@ private slots:
 
     void undecodableNameIsApplied()
     {
-        QTemporaryDir dir;
+        TreeFixture dir;
         const QByteArray name = "\xFF\xFE-old.kiv"; // not UTF-8: from an older system
-        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        QVERIFY(fd >= 0 && ::write(fd, "[window]\r\nleft=77\r\ntop=88\r\n", 27) == 27);
-        ::close(fd);
-
+        QVERIFY(dir.createFile(name, "[window]\r\nleft=77\r\ntop=88\r\n"));
         Window window;
-        window.refresh(dir.path());
+        window.refresh(dir.root());
         QCOMPARE(window.list.count(), 1);
         QCOMPARE(window.list.entry(0).fileName, name);
         // "use setting" without a click does nothing at all.

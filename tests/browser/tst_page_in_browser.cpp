@@ -74,16 +74,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_state.bgBorder = true;
-        m_state.bgHover = true;
+        m_state.bgBorder = m_state.bgHover = true;
         m_state.bgFileTag = { true, true, true, true, true };
-        m_state.sgBackgroundColor = "FFFFFF";
-        m_state.sgGridColor = "FFFFFF";
-        m_state.sgTextColor = "000000";
-        m_state.sgDirColor = "eaeaea";
-        m_state.sgDirFontColor = "000000";
-        m_state.sgHeaderColor = "eaeaea";
-        m_state.sgFileColor = "ffffff";
+        m_state.sgBackgroundColor = m_state.sgGridColor = m_state.sgFileColor = "FFFFFF";
+        m_state.sgTextColor = m_state.sgDirFontColor = "000000";
+        m_state.sgDirColor = m_state.sgHeaderColor = "eaeaea";
         m_state.sgHoverColor = "102030";
         m_state.sgFont = "Arial";
         m_state.sgFontSizeFILE = "8";
