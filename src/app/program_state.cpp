@@ -46,6 +46,6 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
     state.startTime = QDateTime::currentDateTime();
     state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
                                     ProgramIdentity::kVersionRevision);
-    state.creditLine
-        = QStringLiteral("Quorvel lists folder trees as pages - by Dallowin for Morbanta");
+    // One line of the info window's text area: short enough to show whole.
+    state.creditLine = QStringLiteral("folder trees listed as HTML pages");
 }

@@ -2,20 +2,29 @@
 
 #include <QApplication>
 
-LongCommand::LongCommand(bool &running)
+LongCommand::LongCommand(bool &running, BusyPointer pointer)
     : m_running(running)
     , m_started(!running)
 {
     if (!m_started)
         return;
     m_running = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (pointer == BusyPointer::Now)
+        showBusyPointer();
 }
 
 LongCommand::~LongCommand()
 {
-    if (!m_started)
+    if (m_pointerShown)
+        QApplication::restoreOverrideCursor();
+    if (m_started)
+        m_running = false;
+}
+
+void LongCommand::showBusyPointer()
+{
+    if (!m_started || m_pointerShown)
         return;
-    QApplication::restoreOverrideCursor();
-    m_running = false;
+    m_pointerShown = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
 }

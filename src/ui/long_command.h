@@ -11,13 +11,20 @@
 class LongCommand
 {
 public:
-    explicit LongCommand(bool &running);
+    // Later: the command first asks for something in a dialog of its own
+    // and shows the busy pointer itself once the dialog has closed.
+    enum class BusyPointer { Now, Later };
+
+    explicit LongCommand(bool &running, BusyPointer pointer = BusyPointer::Now);
     ~LongCommand();
     Q_DISABLE_COPY_MOVE(LongCommand)
 
     [[nodiscard]] bool started() const { return m_started; }
+    // The arrow with hourglass, until the command ends.
+    void showBusyPointer();
 
 private:
     bool &m_running;
     bool m_started;
+    bool m_pointerShown = false;
 };
