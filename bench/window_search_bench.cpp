@@ -16,6 +16,7 @@
 
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "ui/frm_main.h"
 #include "ui/result_list_view.h"
@@ -94,7 +95,9 @@ int main(int argc, char *argv[])
     PreferenceStore store;
     // The picker answers with the folder to search; nothing else asks.
     DemoUserDialogs dialogs(args.value(0));
-    frm_main window(state, store, dialogs, programDir.filePath(QStringLiteral("quorvel")));
+    PosixFileSystem fileSystem;
+    frm_main window(state, store, dialogs, fileSystem,
+                    programDir.filePath(QStringLiteral("quorvel")));
     window.show();
     window.RestoreOptions();
     window.setOptionCheck(OptionCheck::Recursive, true);

@@ -5,7 +5,7 @@
 #include "cli/headless_controls.h"
 #include "output/clipboard_text.h"
 #include "output/page_generator.h"
-#include "scan/file_system.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -290,7 +290,10 @@ int RunListCommand(const QStringList &arguments)
             .arg(counters.FileCount);
     };
     steps.scan.yield = [&] { progress.show(scanned); };
-    RunSearch(state, list, counters, currentItem, pathBoxText, patternText, steps);
+    PosixFileSystem fileSystem;
+    const SearchContext search { fileSystem, state.bgCancel, state.bgRecursive,
+                                 state.bgSkipEmptyDir };
+    RunSearch(search, list, counters, currentItem, pathBoxText, patternText, steps);
     progress.show(scanned, true);
 
     const bool toStandardOutput = args.output ? *args.output == QLatin1String("-") : args.text;
@@ -353,7 +356,7 @@ int RunListCommand(const QStringList &arguments)
     request.folderText = pathBoxText;
     request.patternText = patternText;
     request.onlyThisDir = onlyThisDir;
-    request.fileSystem = &SharedFileSystem(state);
+    request.fileSystem = &fileSystem;
     if (toStandardOutput)
         request.device = &standardOutput;
     else if (args.output)

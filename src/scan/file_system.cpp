@@ -32,7 +32,7 @@ struct FileSystem::PathHandles
 };
 
 std::optional<FileSystem::FolderHandle> FileSystem::openFolder(const QByteArray &path,
-                                                               ResultList::Properties *own) const
+                                                               ItemProperties *own) const
 {
     if (!listFolder(path))
         return std::nullopt;

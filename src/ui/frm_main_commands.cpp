@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFrame>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -30,6 +31,9 @@
 #include <QTabWidget>
 #include <QUrl>
 #include <QWebEngineView>
+
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -69,6 +73,14 @@ void frm_main::connectCommands()
     connect(m_ui.lstItems, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
         ItemClick(*m_resultList, m_currentItem, index.row());
     });
+    // A scan off the window's thread reads these two controls as it makes
+    // each subfolder row, so a change during the walk counts from the next row.
+    m_onlyThisDirTicked = Ticked(m_ui.chkOnlyThisDir);
+    connect(m_ui.chkOnlyThisDir, &QCheckBox::stateChanged, this,
+            [this] { m_onlyThisDirTicked = Ticked(m_ui.chkOnlyThisDir); });
+    m_pathBoxLength = m_ui.txt_DBPathName->text().size();
+    connect(m_ui.txt_DBPathName, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_pathBoxLength = text.size(); });
 }
 
 // ---------------------------------------------------------------- search
@@ -76,9 +88,9 @@ void frm_main::connectCommands()
 SearchSteps frm_main::searchSteps()
 {
     SearchSteps steps;
-    steps.scan.yield = [this] { letEventsRun(); };
-    steps.scan.onlyThisDir = [this] { return Ticked(m_ui.chkOnlyThisDir); };
-    steps.scan.pathBoxText = [this] { return m_ui.txt_DBPathName->text(); };
+    steps.runScan = [this](const std::function<void()> &scan) { runOffWindowThread(scan); };
+    steps.scan.onlyThisDir = [this] { return m_onlyThisDirTicked.load(); };
+    steps.scan.pathBoxLength = [this] { return m_pathBoxLength.load(); };
     steps.yield = [] { QCoreApplication::processEvents(); };
     // The busy pointer belongs to LongCommand, which restores it however the command ends.
     steps.browseForFolder
@@ -90,6 +102,31 @@ SearchSteps frm_main::searchSteps()
     steps.setStatusLine = [this](const QString &text) { m_ui.lblNewFile->setText(text); };
     steps.setCountLine = [this](const QString &text) { m_ui.lbl_Status->setText(text); };
     return steps;
+}
+
+SearchContext frm_main::searchContext()
+{
+    return { m_fileSystem, m_state.bgCancel, m_state.bgRecursive, m_state.bgSkipEmptyDir };
+}
+
+void frm_main::runOffWindowThread(const std::function<void()> &scan)
+{
+    // The window keeps painting, playing the animation and taking the
+    // cancel click. Nothing on this thread touches the list meanwhile: it is
+    // hidden, and the other long commands are refused.
+    QEventLoop loop;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            scan();
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error &) {
+        scan(); // no thread to be had: the window waits
+        return;
+    }
+    loop.exec();
+    worker.join();
 }
 
 void frm_main::cmdsearch_Click()
@@ -104,13 +141,13 @@ void frm_main::cmdsearch_Click()
             command.showBusyPointer();
     };
     QString pathBox = m_ui.txt_DBPathName->text();
-    RunSearch(m_state, *m_resultList, m_counters, m_currentItem, pathBox, m_ui.txtEXT->text(),
-              steps);
+    RunSearch(searchContext(), *m_resultList, m_counters, m_currentItem, pathBox,
+              m_ui.txtEXT->text(), steps);
 }
 
 void frm_main::ReadFolderAgain()
 {
-    ::ReadFolderAgain(m_state, *m_resultList, m_counters, m_currentItem,
+    ::ReadFolderAgain(searchContext(), *m_resultList, m_counters, m_currentItem,
                       m_ui.txt_DBPathName->text(), m_ui.txtEXT->text(), searchSteps());
 }
 
@@ -183,7 +220,7 @@ void frm_main::cmdMach_Click(int index)
     request.folderText = m_ui.txt_DBPathName->text();
     request.patternText = m_ui.txtEXT->text();
     request.onlyThisDir = Ticked(m_ui.chkOnlyThisDir);
-    request.fileSystem = &SharedFileSystem(m_state);
+    request.fileSystem = &m_fileSystem;
     request.progress = [this](int percent) {
         DrawProgress(m_ui.picProgress, qint16(percent), ProgressColours::kGeneration);
     };

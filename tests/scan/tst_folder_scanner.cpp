@@ -1,6 +1,5 @@
 // ScanFolder on real temporary trees.
 #undef QT_NO_CAST_FROM_ASCII
-#include "app/program_state.h"
 #include "scan/folder_scanner.h"
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
@@ -17,7 +16,9 @@ namespace {
 // One scan's inputs and results, set up as the search command leaves them.
 struct Scan
 {
-    ProgramState state;
+    PosixFileSystem fileSystem;
+    ScanOptions options;
+    std::atomic<bool> cancel { false };
     ResultList list;
     ScanCounters counters;
     int currentItem = -1;
@@ -27,8 +28,8 @@ struct Scan
 
     Scan(bool recursive, bool skipEmpty)
     {
-        state.bgRecursive = recursive;
-        state.bgSkipEmptyDir = skipEmpty;
+        options.recursive = recursive;
+        options.skipEmptyFolders = skipEmpty;
     }
     void run(const QString &folder, const QString &patternBox)
     {
@@ -39,8 +40,9 @@ struct Scan
         ScanHooks hooks;
         hooks.yield = yield;
         hooks.onlyThisDir = [this] { return onlyThisDir; };
-        hooks.pathBoxText = [this] { return pathBox; };
-        ScanFolder(state, list, counters, currentItem, pathBox, ReducePattern(patternBox), hooks);
+        hooks.pathBoxLength = [this] { return pathBox.size(); };
+        options.pattern = ReducePattern(patternBox);
+        ScanFolder(fileSystem, options, cancel, list, counters, currentItem, pathBox, hooks);
     }
     // "text|marker" per row.
     [[nodiscard]] QStringList rows() const
@@ -312,7 +314,7 @@ private slots:
             int calls = 0;
             scan.yield = [&] {
                 if (++calls == cancelAt)
-                    scan.state.bgCancel = true;
+                    scan.cancel = true;
             };
             scan.run(tree.root(), "*.txt");
             const QStringList rows = scan.rows();

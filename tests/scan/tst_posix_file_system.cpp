@@ -134,7 +134,7 @@ private slots:
         QVERIFY(tree.createFile("a/b/c.txt", "abc"));
         QVERIFY(tree.createLink("a/up", ".."));
         PosixFileSystem fs;
-        ResultList::Properties own;
+        ItemProperties own;
         const auto root = fs.openFolder(QFile::encodeName(tree.path("a")), &own);
         QVERIFY(root);
         QCOMPARE(own.attributes, std::optional<qint64>(16));

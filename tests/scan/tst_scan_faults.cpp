@@ -1,8 +1,8 @@
 // A tree that changes under a running scan: folders and files vanish, new
 // ones appear. The scan must end, list what it could, and keep its counters
 // true to the rows it made.
-#include "app/program_state.h"
 #include "scan/folder_scanner.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -43,9 +43,12 @@ private slots:
             for (int file = 0; file < 40; ++file)
                 QVERIFY(tree.createFile(u"f%1/deep/x%2.txt"_qs.arg(folder).arg(file), "data", {}));
 
-        ProgramState state;
-        state.bgRecursive = true;
-        state.bgSkipEmptyDir = true;
+        PosixFileSystem fileSystem;
+        ScanOptions options;
+        options.recursive = true;
+        options.skipEmptyFolders = true;
+        options.pattern = u"txt"_qs;
+        std::atomic<bool> cancel { false };
         ResultList list;
         ScanCounters counters;
         int currentItem = -1;
@@ -63,7 +66,8 @@ private slots:
                 QFile::remove(tree.path(u"f%1/deep/x3.txt"_qs.arg(folder)));
             }
         };
-        ScanFolder(state, list, counters, currentItem, tree.root() + u'/', u"txt"_qs, hooks);
+        ScanFolder(fileSystem, options, cancel, list, counters, currentItem, tree.root() + u'/',
+                   hooks);
 
         QVERIFY(yields >= changeAtYield && list.count() > 0);
         checkCountersMatchRows(list, counters);
@@ -75,8 +79,9 @@ private slots:
 
     void searchFolderVanishesBeforeTheScan()
     {
-        ProgramState state;
-        state.bgRecursive = true;
+        PosixFileSystem fileSystem;
+        std::atomic<bool> cancel { false };
+        const SearchContext search { fileSystem, cancel, true };
         ResultList list;
         ScanCounters counters;
         int currentItem = -1;
@@ -88,7 +93,7 @@ private slots:
         SearchSteps steps;
         QString countLine;
         steps.setCountLine = [&](const QString &text) { countLine = text; };
-        ReadFolderAgain(state, list, counters, currentItem, pathBox, u"*.*"_qs, steps);
+        ReadFolderAgain(search, list, counters, currentItem, pathBox, u"*.*"_qs, steps);
         QCOMPARE(list.count(), 0);
         QCOMPARE(countLine, u"0 items"_qs);
         checkCountersMatchRows(list, counters);

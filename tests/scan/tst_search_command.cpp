@@ -1,5 +1,5 @@
 #undef QT_NO_CAST_FROM_ASCII
-#include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -12,7 +12,9 @@ namespace {
 // The command's data and a window that records its steps in order.
 struct Run
 {
-    ProgramState state;
+    PosixFileSystem fileSystem;
+    std::atomic<bool> cancel { false };
+    SearchContext context { fileSystem, cancel };
     ResultList list;
     ScanCounters counters;
     int currentItem = -1;
@@ -37,11 +39,11 @@ struct Run
     }
     void search(QString &box, const QString &p)
     {
-        RunSearch(state, list, counters, currentItem, box, p, steps());
+        RunSearch(context, list, counters, currentItem, box, p, steps());
     }
     void readAgain(const QString &box, const QString &p)
     {
-        ReadFolderAgain(state, list, counters, currentItem, box, p, steps());
+        ReadFolderAgain(context, list, counters, currentItem, box, p, steps());
     }
 };
 
@@ -66,8 +68,8 @@ private slots:
         QVERIFY(tree.isValid() && tree.createFile("a.txt", "a") && tree.createFile("sub/b.TXT", "b")
                 && tree.createFile("sub/c.doc", "c"));
         Run run;
-        run.state.bgRecursive = false; // the status line still says "(recursive)"
-        run.state.bgCancel = true; // cleared by the command
+        run.context.recursive = false; // the status line still says "(recursive)"
+        run.cancel = true; // cleared by the command
         run.counters.FileCount = 99;
         run.chosenFolder = tree.root();
         QString pathBox = "old";
@@ -79,14 +81,14 @@ private slots:
         QCOMPARE(run.log,
                  (QStringList { "browse", "busy", "yield", "start animation", "hide list",
                                 "show list", "stop animation", "default pointer" }));
-        QVERIFY(!run.state.bgCancel);
+        QVERIFY(!run.cancel);
         QCOMPARE(run.list.rowCount(), 2); // announced to views
         QCOMPARE(run.counters.FileCount, qint64(1));
         QCOMPARE(run.counters.FolderCount, qint64(2));
         QCOMPARE(run.currentItem, 1);
 
         // Recursive *.* lists every file; a picked root's separator is not doubled.
-        run.state.bgRecursive = true;
+        run.context.recursive = true;
         run.chosenFolder = tree.root() + u'/';
         run.search(pathBox, "*.*");
         QCOMPARE(pathBox, tree.root() + u'/');

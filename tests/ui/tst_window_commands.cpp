@@ -25,19 +25,21 @@
 
 namespace {
 
-// The real file system, made slow, so a scan of a few dozen folders runs
-// long enough to be interrupted by a click.
+// The real file system, made slow when asked, so a scan of a few dozen
+// folders runs long enough to be interrupted by a click.
 class SlowFileSystem final : public FileSystem
 {
 public:
     static constexpr std::chrono::milliseconds kPerFolder { 8 };
+    std::atomic<bool> slow { false };
 
     bool fileExists(const QString &path) const override { return m_real.fileExists(path); }
     bool folderExists(const QString &path) const override { return m_real.folderExists(path); }
     bool createFolder(const QString &path) override { return m_real.createFolder(path); }
     std::optional<Listing> listFolder(const QByteArray &path) const override
     {
-        std::this_thread::sleep_for(kPerFolder);
+        if (slow)
+            std::this_thread::sleep_for(kPerFolder);
         return m_real.listFolder(path);
     }
     std::optional<Drive> drive(const QString &path) const override { return m_real.drive(path); }
@@ -91,7 +93,7 @@ private:
         for (int folder = 0; folder < 40; ++folder)
             for (int file = 0; file < 5; ++file)
                 QVERIFY(m_tree->createFile(QString("f%1/file%2.txt").arg(folder).arg(file), "x"));
-        m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
+        m_fileSystem.slow = true;
     }
 
     void search(const QString &folder)
@@ -107,6 +109,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TreeFixture> m_tree;
+    SlowFileSystem m_fileSystem;
     std::unique_ptr<ProgramRun> m_run;
 
 private slots:
@@ -117,7 +120,8 @@ private slots:
         UseTemporaryPreferenceStore(*m_dir);
         m_tree = std::make_unique<TreeFixture>();
         QVERIFY(m_tree->isValid());
-        m_run = std::make_unique<ProgramRun>(m_dir->path());
+        m_fileSystem.slow = false;
+        m_run = std::make_unique<ProgramRun>(m_dir->path(), &m_fileSystem);
         QVERIFY(m_run->showAndActivate());
         frm_main &window = *m_run->window;
         window.setOptionCheck(OptionCheck::Recursive, true);
@@ -313,7 +317,7 @@ private slots:
         QCOMPARE(text("lbl_Status"), ItemCountText(list().count()));
         QVERIFY(view()->isVisible() && !animationShown());
         // The next search clears the flag and lists everything.
-        m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
+        m_fileSystem.slow = false;
         search(m_tree->root());
         QVERIFY(!m_run->state.bgCancel);
         QCOMPARE(list().count(), kWideTreeRows);
@@ -346,7 +350,7 @@ private slots:
 
         // Once it has ended, the next search runs.
         m_run->dialogs.folderAnswers.clear();
-        m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
+        m_fileSystem.slow = false;
         search(other.root());
         QCOMPARE(list().count(), 2);
     }

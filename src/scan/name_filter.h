@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/name_pattern.h"
+
+#include <QByteArrayView>
+
+// What becomes of each name the walk reads: the one place where names are
+// sorted out, called for every file and folder name. Safe to use from
+// several threads at once.
+class NameFilter
+{
+public:
+    enum class Verdict : quint8 {
+        Leave, // not listed, not walked, not counted anywhere
+        Count, // a file that counts in its folder's size and file count only
+        List, // a file that gets a row and counts; a folder that is walked
+    };
+
+    // pattern: the reduced file pattern.
+    explicit NameFilter(const QString &pattern)
+        : m_pattern(pattern)
+    { }
+
+    [[nodiscard]] Verdict verdict(QByteArrayView name, bool isFolder) const
+    {
+        return isFolder || m_pattern.matches(name) ? Verdict::List : Verdict::Count;
+    }
+
+private:
+    NamePattern m_pattern;
+};
