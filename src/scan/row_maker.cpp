@@ -38,6 +38,8 @@ void RowMaker::run(FolderWalker &walker, const QByteArray &rootPath)
         return;
     yield();
     const int rootRow = listOwnFiles(*root, kNoRow);
+    if (cancelled())
+        return; // the folder was not finished: its size stays empty
     // Without recursion the search folder's subfolders get no rows, but
     // its row, if it has one, shows the size of everything below it.
     if (m_options.recursive || rootRow != kNoRow)
@@ -150,6 +152,8 @@ bool RowMaker::walkBelow(FolderWalker &walker, const FolderListing &root, int ro
         yield();
         yield();
         row = listOwnFiles(*child, row);
+        if (cancelled())
+            return false;
         open.push_back({ row, child->subfolderCount, m_path.size() });
     }
     return true;

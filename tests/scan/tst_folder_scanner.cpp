@@ -13,10 +13,61 @@
 
 namespace {
 
+// The real file system, counting what the scanner opens and reads; it sets
+// the cancel flag once a given number of entries has been read.
+class CountingFileSystem final : public FileSystem
+{
+public:
+    mutable std::atomic<int> opens { 0 };
+    mutable std::atomic<int> reads { 0 };
+    mutable std::atomic<int> entries { 0 };
+    int cancelAfterEntries = 0; // 0: never
+    std::atomic<bool> *cancel = nullptr;
+
+    bool fileExists(const QString &path) const override { return m_real.fileExists(path); }
+    bool folderExists(const QString &path) const override { return m_real.folderExists(path); }
+    bool createFolder(const QString &path) override { return m_real.createFolder(path); }
+    std::optional<Listing> listFolder(const QByteArray &path) const override
+    {
+        return m_real.listFolder(path);
+    }
+    std::optional<Drive> drive(const QString &path) const override { return m_real.drive(path); }
+    QString typeDescription(const QByteArray &name, bool isFolder) const override
+    {
+        return m_real.typeDescription(name, isFolder);
+    }
+    std::optional<FolderHandle> openFolder(const QByteArray &path,
+                                           ItemProperties *own) const override
+    {
+        ++opens;
+        return m_real.openFolder(path, own);
+    }
+    std::optional<FolderHandle> openSubfolder(FolderHandle parent,
+                                              QByteArrayView name) const override
+    {
+        ++opens;
+        return m_real.openSubfolder(parent, name);
+    }
+    bool readFolder(FolderHandle folder,
+                    const std::function<void(const EntryView &)> &entry) const override
+    {
+        ++reads;
+        return m_real.readFolder(folder, [&](const EntryView &view) {
+            if (++entries == cancelAfterEntries)
+                *cancel = true;
+            entry(view);
+        });
+    }
+    void closeFolder(FolderHandle folder) const override { m_real.closeFolder(folder); }
+
+private:
+    PosixFileSystem m_real;
+};
+
 // One scan's inputs and results, set up as the search command leaves them.
 struct Scan
 {
-    PosixFileSystem fileSystem;
+    CountingFileSystem fileSystem;
     ScanOptions options;
     std::atomic<bool> cancel { false };
     ResultList list;
@@ -42,6 +93,7 @@ struct Scan
         hooks.onlyThisDir = [this] { return onlyThisDir; };
         hooks.pathBoxLength = [this] { return pathBox.size(); };
         options.pattern = ReducePattern(patternBox);
+        fileSystem.cancel = &cancel;
         ScanFolder(fileSystem, options, cancel, list, counters, currentItem, pathBox, hooks);
     }
     // "text|marker" per row.
@@ -157,9 +209,11 @@ struct ReferenceWalk
 // Scans `root` and walks it the reference way: rows, sizes, file counts and
 // counters must agree. The scan's counters go to `counters`.
 void verifyMatchesReferenceWalk(const QString &root, bool recursive, bool skipEmpty,
-                                const QString &patternBox, ScanCounters *counters = nullptr)
+                                const QString &patternBox, ScanCounters *counters = nullptr,
+                                int walkerThreads = -1)
 {
     Scan scan(recursive, skipEmpty);
+    scan.options.walkerThreads = walkerThreads;
     scan.run(root, patternBox);
     QStringList scanned;
     for (int row = 0; row < scan.list.count(); ++row)
@@ -175,6 +229,17 @@ void verifyMatchesReferenceWalk(const QString &root, bool recursive, bool skipEm
     QCOMPARE(scan.counters.SearchedFolderCount, reference.searched);
     if (counters)
         *counters = scan.counters;
+}
+
+// The row after the rows of everything below the folder row `row` (with
+// skip-empty off, every folder has a row).
+int subtreeEnd(const ResultList &list, int row)
+{
+    const QByteArray below = list.pathBytes(row) + '/';
+    int end = row + 1;
+    while (end < list.count() && (list.isFileRow(end) || list.pathBytes(end).startsWith(below)))
+        ++end;
+    return end;
 }
 
 } // namespace
@@ -284,7 +349,7 @@ private slots:
     {
         QTest::addColumn<int>("folders");
         QTest::newRow("narrow") << 6;
-        QTest::newRow("wide (read on two threads)") << 40;
+        QTest::newRow("wide") << 40;
     }
 
     void cancelKeepsRowsAndCounters()
@@ -330,6 +395,91 @@ private slots:
             QCOMPARE(scan.counters.FileKbTotal, kb);
         }
         QVERIFY(partial > 10);
+    }
+
+    void cancelAfterEntriesKeepsFinishedSizes_data()
+    {
+        QTest::addColumn<int>("walkerThreads");
+        QTest::newRow("read where the rows are made") << 0;
+        QTest::newRow("read on two threads") << 2;
+    }
+
+    void cancelAfterEntriesKeepsFinishedSizes()
+    {
+        QFETCH(int, walkerThreads);
+        TreeFixture tree;
+        for (int top = 0; top < 6; ++top) {
+            QVERIFY(tree.createFileOfSize(QString("t%1/own.txt").arg(top), 700 * (top + 1)));
+            for (int sub = 0; sub < 2; ++sub)
+                for (int file = 0; file < 3; ++file)
+                    QVERIFY(tree.createFileOfSize(
+                        QString("t%1/s%2/f%3.txt").arg(top).arg(sub).arg(file),
+                        1000 * (top + sub + file + 1)));
+        }
+        Scan full(true, false);
+        full.run(tree.root(), "*.*");
+        const int entries = full.fileSystem.entries; // every file and folder below the root
+        QCOMPARE(entries, 6 * (1 + 1 + 2 + 2 * 3));
+
+        // A cancel after each entry in turn: the rows made before it stay with
+        // counters to match; a folder shows its size only once all rows below
+        // it were made, and then the size of the whole tree below it.
+        int cut = 0, sized = 0, unsized = 0;
+        for (int cancelAfter = 1; cancelAfter <= entries; ++cancelAfter) {
+            Scan scan(true, false);
+            scan.options.walkerThreads = walkerThreads;
+            scan.fileSystem.cancelAfterEntries = cancelAfter;
+            scan.run(tree.root(), "*.*");
+            QVERIFY(scan.cancel);
+            const QStringList rows = scan.rows();
+            QCOMPARE(rows, full.rows().mid(0, rows.size()));
+            scan.verifyCountersMatchRows();
+            QCOMPARE(scan.counters.SearchedFolderCount, scan.counters.FolderCount);
+            cut += !rows.isEmpty() && rows.size() < full.list.count();
+            for (int row = 0; row < rows.size(); ++row) {
+                if (!scan.list.isFolderRow(row))
+                    continue;
+                const QString size = scan.list.subItem(row, 3);
+                const bool finished = subtreeEnd(full.list, row) <= rows.size();
+                QVERIFY2(size.isEmpty() || (finished && size == full.list.subItem(row, 3)),
+                         qPrintable(QString("cancel after %1: row %2").arg(cancelAfter).arg(row)));
+                ++(size.isEmpty() ? unsized : sized);
+            }
+        }
+        // Reading where the rows are made, the cancel lands between rows.
+        if (walkerThreads == 0)
+            QVERIFY(cut > 10 && sized > 10 && unsized > 10);
+    }
+
+    void notRecursiveOpensOnlyWhatItNeeds_data()
+    {
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("opens");
+        QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
+        QTest::newRow("nothing matches") << false << "*.xyz" << 1 << QStringList {};
+        QTest::newRow("a file matches: its folder's row shows the whole tree's size")
+            << false << "*.txt" << 4 << QStringList { folderRow("ROOT"), fileRow("a.txt") };
+        QTest::newRow("recursive") << true << "*.xyz" << 4
+                                   << QStringList { folderRow("ROOT/sub1"), folderRow("ROOT/sub2"),
+                                                    folderRow("ROOT/sub2/deep") };
+    }
+
+    void notRecursiveOpensOnlyWhatItNeeds()
+    {
+        QFETCH(bool, recursive);
+        QFETCH(QString, pattern);
+        QFETCH(int, opens);
+        QFETCH(QStringList, rows);
+        TreeFixture tree;
+        makeWorkedExample(tree);
+        Scan scan(recursive, false);
+        scan.run(tree.root(), pattern);
+        QCOMPARE(scan.rows(), rows.replaceInStrings("ROOT", tree.root()));
+        QCOMPARE(scan.fileSystem.opens.load(), opens);
+        QCOMPARE(scan.fileSystem.reads.load(), opens);
+        if (!recursive && !rows.isEmpty()) // 4196 bytes; its own files alone make 2560
+            QCOMPARE(scan.list.subItem(0, 3), "4");
     }
 
     void deepChain()
@@ -396,10 +546,13 @@ private slots:
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<bool>("skipEmpty");
         QTest::addColumn<QString>("patternBox");
-        QTest::newRow("all") << true << false << "*.*";
-        QTest::newRow("txt, skip-empty") << true << true << "*.txt";
-        QTest::newRow("txt") << true << false << "*.txt";
-        QTest::newRow("flat") << false << false << "*.doc";
+        QTest::addColumn<int>("walkerThreads");
+        QTest::newRow("all") << true << false << "*.*" << -1;
+        QTest::newRow("all, read where the rows are made") << true << false << "*.*" << 0;
+        QTest::newRow("all, one walker") << true << false << "*.*" << 1;
+        QTest::newRow("txt, skip-empty") << true << true << "*.txt" << -1;
+        QTest::newRow("txt") << true << false << "*.txt" << -1;
+        QTest::newRow("flat") << false << false << "*.doc" << -1;
     }
 
     void wideTreeMatchesReferenceWalk()
@@ -407,7 +560,7 @@ private slots:
         QFETCH(bool, recursive);
         QFETCH(bool, skipEmpty);
         QFETCH(QString, patternBox);
-        // Wide enough that the scanner reads subtrees on two threads.
+        QFETCH(int, walkerThreads);
         TreeFixture tree;
         QVERIFY(tree.createFileOfSize("own.doc", (qint64(5) << 30) + 700)); // sparse
         for (int top = 0; top < 45; ++top) {
@@ -423,7 +576,8 @@ private slots:
             if (top % 5 == 0)
                 QVERIFY(tree.createFolder(topName));
         }
-        verifyMatchesReferenceWalk(tree.root(), recursive, skipEmpty, patternBox);
+        verifyMatchesReferenceWalk(tree.root(), recursive, skipEmpty, patternBox, nullptr,
+                                   walkerThreads);
     }
 
     void manyOpenFoldersAreReopened()
