@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -339,19 +340,45 @@ void FolderWalker::readFolder(Handle handle, bool listFiles, Scratch &scratch,
     }
     if (!listFiles)
         return;
+    sortByName(scratch.files, scratch);
+    sortByName(scratch.folders, scratch);
     const char *names = scratch.names.data();
-    const auto byName = [names](const WalkedItem &a, const WalkedItem &b) {
-        return EnumerationLess(QByteArrayView(names + a.name, qsizetype(a.nameLength)),
-                               QByteArrayView(names + b.name, qsizetype(b.nameLength)));
-    };
-    std::sort(scratch.files.begin(), scratch.files.end(), byName);
-    std::sort(scratch.folders.begin(), scratch.folders.end(), byName);
     listing.files.reserve(scratch.files.size());
     for (WalkedItem file : scratch.files) {
         file.name
             = listing.names.add(QByteArrayView(names + file.name, qsizetype(file.nameLength)));
         listing.files.push_back(file);
     }
+}
+
+void FolderWalker::sortByName(std::vector<WalkedItem> &items, Scratch &scratch)
+{
+    const auto bytes = [](const char *data, quint64 at, quint32 length) {
+        return std::string_view(data + at, length);
+    };
+    scratch.keys.clear();
+    scratch.order.clear();
+    for (quint32 i = 0; i < items.size(); ++i) {
+        const quint64 at = scratch.keys.size();
+        AppendEnumerationKey(bytes(scratch.names.data(), items[i].name, items[i].nameLength),
+                             scratch.keys);
+        scratch.order.push_back({ at, quint32(scratch.keys.size() - at), i });
+    }
+    const char *keys = scratch.keys.data();
+    const char *names = scratch.names.data();
+    // string_view compares bytes as unsigned, shorter first on a common prefix.
+    std::sort(scratch.order.begin(), scratch.order.end(), [&](const SortKey &a, const SortKey &b) {
+        const int byKey = bytes(keys, a.key, a.keyLength).compare(bytes(keys, b.key, b.keyLength));
+        if (byKey != 0)
+            return byKey < 0;
+        const WalkedItem &x = items[a.item];
+        const WalkedItem &y = items[b.item];
+        return bytes(names, x.name, x.nameLength) < bytes(names, y.name, y.nameLength);
+    });
+    scratch.sorted.clear();
+    for (const SortKey &place : scratch.order)
+        scratch.sorted.push_back(items[place.item]);
+    items.swap(scratch.sorted);
 }
 
 void FolderWalker::addChildren(quint32 folder, Scratch &scratch)

@@ -119,6 +119,13 @@ private:
         std::optional<Handle> baseHandle;
         std::vector<QByteArrayView> names;
     };
+    // An item's place in the enumeration order, by its key in Scratch::keys.
+    struct SortKey
+    {
+        quint64 key;
+        quint32 keyLength;
+        quint32 item;
+    };
     // One walker's reusable buffers.
     struct Scratch
     {
@@ -126,6 +133,9 @@ private:
         std::vector<WalkedItem> files;
         std::vector<WalkedItem> folders;
         std::vector<char> names;
+        std::vector<char> keys;
+        std::vector<SortKey> order;
+        std::vector<WalkedItem> sorted;
     };
     struct LaterInRowOrder
     {
@@ -140,6 +150,7 @@ private:
     void planOpen(quint32 folder, OpenPlan &plan);
     [[nodiscard]] std::optional<Handle> open(const OpenPlan &plan, ItemProperties *own) const;
     void readFolder(Handle handle, bool listFiles, Scratch &scratch, FolderListing &listing) const;
+    static void sortByName(std::vector<WalkedItem> &items, Scratch &scratch);
     void addChildren(quint32 folder, Scratch &scratch);
     void releaseHandleIfUnused(quint32 folder);
     void limitKeptHandles();

@@ -60,6 +60,31 @@ private slots:
             for (qsizetype j = 0; j < ordered.size(); ++j)
                 QVERIFY2(EnumerationLess(ordered[i], ordered[j]) == (i < j),
                          QByteArray(ordered[i] + " / " + ordered[j]).constData());
+
+        // Keys made once give the same order, also where upper-casing
+        // changes a length or turns a letter into ASCII (ß, dotless ı, ſ).
+        QByteArrayList names = ordered;
+        names << "stra\xc3\x9f"
+              << "STRASSE"
+              << "strasse"
+              << "\xc4\xb1x"
+              << "Ix"
+              << "\xc5\xbf"
+              << "S"
+              << "s1"
+              << ""
+              << "a\xc3\xa4"
+              << "A\xc3\x84"
+                 "b";
+        const auto keyOf = [](const QByteArray &name) {
+            std::vector<char> key;
+            AppendEnumerationKey(name, key);
+            return QByteArray(key.data(), qsizetype(key.size()));
+        };
+        for (const QByteArray &a : names)
+            for (const QByteArray &b : names)
+                QVERIFY2(EnumerationLess(a, b) == (std::pair(keyOf(a), a) < std::pair(keyOf(b), b)),
+                         QByteArray(a + " / " + b).constData());
     }
 
     void listing()
