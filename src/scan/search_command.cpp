@@ -64,6 +64,9 @@ void scanFromPathBox(const SearchContext &context, ResultList &list, ScanCounter
             scan();
     }
     list.publishRows();
+    // A million new rows keep the view busy for a moment; its first paint
+    // comes in a turn of its own.
+    call(steps.yield);
     call(steps.setListVisible, true);
     call(steps.stopAnimation);
     call(steps.setCountLine, ItemCountText(list.count()));

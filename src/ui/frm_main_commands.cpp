@@ -35,10 +35,15 @@
 #include <system_error>
 #include <thread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 // How long the generator waits for the preview before it goes on.
 constexpr int kPreviewLoadLimitMs = 15000;
+// The scheduling niceness of a scan run beside the window (0 is normal).
+constexpr int kScanNiceness = 5;
 
 bool Ticked(const QCheckBox *box)
 {
@@ -118,6 +123,9 @@ void frm_main::runOffWindowThread(const std::function<void()> &scan)
     std::thread worker;
     try {
         worker = std::thread([&] {
+            // This thread and the scan's own threads, which inherit it, give
+            // way to the window's thread when both want the processor.
+            ::setpriority(PRIO_PROCESS, ::gettid(), kScanNiceness);
             scan();
             QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });

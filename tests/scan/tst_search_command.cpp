@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(run.statusLine, "Searching for 'txt' in '" + tree.root() + "/' (recursive)");
         QCOMPARE(run.countLine, "2 items");
         QCOMPARE(run.log,
-                 (QStringList { "browse", "busy", "yield", "start animation", "hide list",
+                 (QStringList { "browse", "busy", "yield", "start animation", "hide list", "yield",
                                 "show list", "stop animation", "default pointer" }));
         QVERIFY(!run.cancel);
         QCOMPARE(run.list.rowCount(), 2); // announced to views
