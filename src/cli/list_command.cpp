@@ -5,6 +5,7 @@
 #include "cli/headless_controls.h"
 #include "output/clipboard_text.h"
 #include "output/page_generator.h"
+#include "output/page_stream.h"
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 #include <optional>
@@ -203,11 +203,6 @@ private:
     QElapsedTimer m_clock;
 };
 
-bool writeAll(QIODevice &device, const QByteArray &bytes)
-{
-    return device.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 int RunListCommand(const QStringList &arguments)
@@ -309,43 +304,29 @@ int RunListCommand(const QStringList &arguments)
             tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
         // The text goes out in blocks as it is made, so a million rows are
         // never held as one text.
-        QSaveFile file(args.output && !toStandardOutput ? *args.output : QString());
-        QIODevice &device = toStandardOutput ? static_cast<QIODevice &>(standardOutput) : file;
-        if (!toStandardOutput && !file.open(QIODevice::WriteOnly)) {
-            printError(QStringLiteral("cannot write %1: %2").arg(*args.output, file.errorString()));
+        const auto stream = toStandardOutput ? std::make_unique<PageStream>(&standardOutput)
+                                             : std::make_unique<PageStream>(*args.output);
+        const auto writeFailed = [&] {
+            printError(toStandardOutput ? QStringLiteral("cannot write to standard output")
+                                        : QStringLiteral("cannot write %1: %2")
+                                              .arg(*args.output, stream->errorString()));
             return ListCommand::kFailure;
-        }
-        constexpr qsizetype kBlockBytes = 1 << 20;
-        QByteArray block;
-        bool writeFailed = false;
-        const auto writeBlock = [&] {
-            writeFailed = writeFailed || !writeAll(device, block);
-            block.clear();
         };
+        if (!stream->open())
+            return writeFailed();
         WriteClipboardText(
             list, pathBoxText, args.withFiles, tags,
             [&](const QString &piece) {
-                block += piece.toUtf8();
-                if (block.size() >= kBlockBytes)
-                    writeBlock();
+                stream->buffer() += piece.toUtf8();
+                stream->flushIfFull();
             },
             [&](int percent) {
                 progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
                               percent == 100);
             });
-        writeBlock();
         progress.finish();
-        if (toStandardOutput) {
-            if (writeFailed || !standardOutput.flush()) {
-                printError(QStringLiteral("cannot write to standard output"));
-                return ListCommand::kFailure;
-            }
-            return ListCommand::kSuccess;
-        }
-        if (writeFailed || !file.commit()) {
-            printError(QStringLiteral("cannot write %1: %2").arg(*args.output, file.errorString()));
-            return ListCommand::kFailure;
-        }
+        if (!stream->commit())
+            return writeFailed();
         return ListCommand::kSuccess;
     }
 

@@ -44,7 +44,9 @@ struct SearchSteps
     // its own thread and keeps its events running meanwhile; the scan's
     // hooks are then called on that other thread. Empty: run here.
     std::function<void(const std::function<void()> &scan)> runScan;
-    std::function<void()> yield; // "let pending window events run" (step 10)
+    // "Let pending window events run": before the scan, and between
+    // announcing its rows and showing the list.
+    std::function<void()> yield;
     std::function<void(bool busy)> setBusyPointer; // arrow with hourglass / default
     std::function<QString()> browseForFolder; // BrowseForFolder(main window, "gus.sdg", none)
     std::function<void(const QString &)> setPathBox; // shows the new txt_DBPathName
