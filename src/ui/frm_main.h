@@ -127,7 +127,8 @@ public:
     static constexpr int kClientHeightTwips = 8880;
 
     // programFilePath: the running program, whose folder is the program
-    // folder. Every command reads and writes through fileSystem.
+    // folder. Searches, the settings listing, the animation and the page
+    // reach folders and files through fileSystem.
     frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dialogs,
              FileSystem &fileSystem, const QString &programFilePath, QWidget *parent = nullptr);
     ~frm_main() override;
