@@ -1,6 +1,7 @@
 #include "scan/result_list.h"
 
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 

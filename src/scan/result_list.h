@@ -10,7 +10,6 @@
 
 #include <array>
 #include <deque>
-#include <memory>
 #include <optional>
 #include <vector>
 
