@@ -7,8 +7,10 @@
 #include "app/settings_list.h"
 #include "ui/browse_for_folder.h"
 #include "ui/long_command.h"
+#include "ui/status_line.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTreeView>
 
@@ -46,7 +48,9 @@ void frm_main::cmdsave_Click(int index)
                           CommonDialog::kReadOnly | CommonDialog::kOverwritePrompt,
                           CommonDialog::Kind::ShowSave, fileName, fontSize))
         return;
-    SaveSettingsFile(m_state, *this, fileName);
+    const RegularFile::WriteResult saved = SaveSettingsFile(m_state, *this, fileName);
+    if (!saved.ok)
+        m_ui.lblNewFile->setText(FailureStatusText(u"Settings not saved", fileName, saved.reason));
 }
 
 void frm_main::cmdUseSetting_Click()
