@@ -15,6 +15,7 @@
 #include "ui/preview_loader.h"
 #include "ui/progress_painter.h"
 #include "ui/result_list_view.h"
+#include "ui/status_line.h"
 #include "ui/user_dialogs.h"
 #include "ui/zfrm_info.h"
 
@@ -22,7 +23,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFrame>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -40,18 +40,6 @@ bool Ticked(const QCheckBox *box)
 {
     // A grey (third-state) box counts as ticked.
     return box->checkState() != Qt::Unchecked;
-}
-
-// The status line of a page that could not be written: one line, with the
-// page's path and the reason.
-QString PageFailedText(const PageResult &result)
-{
-    QString reason = result.reason.isEmpty() ? QStringLiteral("unknown error") : result.reason;
-    reason.replace(u'\n', u' ');
-    if (result.path.isEmpty())
-        return QStringLiteral("List not written: ") + reason;
-    return QStringLiteral("List not written: ") + QDir::toNativeSeparators(result.path)
-        + QStringLiteral(" (") + reason + u')';
 }
 
 } // namespace
@@ -191,7 +179,8 @@ void frm_main::cmdMach_Click(int index)
         // OutputFile keeps naming the page written last; the preview still shows it.
         if (m_iebrowser)
             m_iebrowser->show();
-        m_ui.lblNewFile->setText(PageFailedText(result));
+        m_ui.lblNewFile->setText(
+            FailureStatusText(u"List not written", result.path, result.reason));
         return;
     }
     m_outputFile = result.path;

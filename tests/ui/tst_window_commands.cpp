@@ -5,6 +5,7 @@
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/search_command.h"
+#include "support/pipe_watchdog.h"
 #include "support/tree_fixture.h"
 #include "ui/status_line.h"
 #include "ui/window_fixture.h"
@@ -21,6 +22,7 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -224,6 +226,27 @@ private slots:
         QVERIFY2(status.startsWith("List not written: "), qPrintable(status));
         QVERIFY2(status.contains(m_run->state.exportFolder), qPrintable(status));
         QVERIFY(!status.contains(u'\n'));
+        QVERIFY(m_run->window->outputFile().isEmpty());
+        QVERIFY(tab() != frm_main::kTabPreview);
+        QVERIFY(noCommandLeftBehind());
+    }
+
+    // The window's page must be a regular file (or a new one): a named pipe
+    // in its place is refused at once, left as it is, and never waited on.
+    void pageInPlaceOfPipeIsRefused()
+    {
+        makeSmallTree();
+        QVERIFY(QDir().mkpath(m_dir->path() + "/export"));
+        const QString page
+            = m_dir->path() + "/export/" + QFileInfo(m_tree->root()).fileName() + ".html";
+        QVERIFY(::mkfifo(QFile::encodeName(page).constData(), 0600) == 0);
+        search(m_tree->root());
+        PipeWatchdog watchdog(QFile::encodeName(page));
+        button("cmdMach_0")->click();
+        QVERIFY(!watchdog.stop());
+
+        QCOMPARE(text("lblNewFile"), "List not written: " + page + " (not a regular file)");
+        QVERIFY(!QFileInfo(page).isFile() && QFileInfo::exists(page));
         QVERIFY(m_run->window->outputFile().isEmpty());
         QVERIFY(tab() != frm_main::kTabPreview);
         QVERIFY(noCommandLeftBehind());
