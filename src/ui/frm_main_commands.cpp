@@ -48,6 +48,11 @@ bool Ticked(const QCheckBox *box)
 
 void frm_main::connectCommands()
 {
+    // A refusal shows in the status line until the running command ends.
+    auto *statusLine = qobject_cast<StatusLine *>(m_ui.lblNewFile);
+    m_longCommands.setStatusHandlers(
+        [statusLine](const QString &refusal) { statusLine->showNotice(refusal); },
+        [statusLine] { statusLine->endNotice(); });
     connect(m_resultList, &ResultList::itemCheck, this, [this](int row) {
         ItemCheck(*m_resultList, m_currentItem, row);
         m_ui.lstItems->selectionModel()->setCurrentIndex(m_resultList->index(row, 0),
@@ -82,7 +87,7 @@ SearchSteps frm_main::searchSteps()
 
 void frm_main::cmdsearch_Click()
 {
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::Search);
     if (!command.started())
         return;
     QString pathBox = m_ui.txt_DBPathName->text();
@@ -98,7 +103,7 @@ void frm_main::ReadFolderAgain()
 
 void frm_main::cmdRefresh_Click()
 {
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::ReadAgain);
     if (command.started())
         ReadFolderAgain();
 }
@@ -117,7 +122,7 @@ void frm_main::cmdcopy_Click()
 
 void frm_main::CopyListToClipboard()
 {
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::ClipboardCopy);
     if (!command.started())
         return;
     const QString folderLine = m_ui.txt_DBPathName->text();
@@ -143,10 +148,9 @@ void frm_main::CopyListToClipboard()
 void frm_main::cmdMach_Click(int index)
 {
     Q_UNUSED(index)
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::Generation);
     if (!command.started())
         return;
-    m_state.bgCancel = false;
     if (m_iebrowser)
         m_iebrowser->hide();
 
@@ -215,9 +219,10 @@ void frm_main::cmdInfo_Click()
 
 void frm_main::cmdCancel_Click(int index)
 {
-    // Every cancel button does the same: the running command stops at its next step.
+    // Every cancel button does the same: the running command stops at its
+    // next step. With none running there is nothing to stop.
     Q_UNUSED(index)
-    m_state.bgCancel = true;
+    m_longCommands.cancel();
 }
 
 void frm_main::cmdexit_Click()

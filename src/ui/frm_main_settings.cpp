@@ -60,7 +60,7 @@ void frm_main::cmdUseSetting_Click()
 
 void frm_main::cmdBrowseSettingsPath_Click()
 {
-    if (m_longCommandRunning)
+    if (!m_longCommands.admits(u"Settings folder not chosen"))
         return;
     SettingsPathChosen(*this, BrowseForFolder(m_dialogs, this, QStringLiteral("gus.sdg")));
 }
@@ -79,7 +79,7 @@ void frm_main::lstsettings_DblClick()
 void frm_main::refreshSettingsList()
 {
     // The listing is a long command: not while another one runs.
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::SettingsListing);
     if (!command.started())
         return;
     RefreshSettingsList(

@@ -147,6 +147,29 @@ private slots:
         QVERIFY(!QFileInfo(path("pipe.kiv")).isFile());
     }
 
+    // A cancel with nothing running changes nothing, and a flag left set by
+    // a cancelled command is cleared when the next command starts: the
+    // listing lists everything either way.
+    void cancelLeavesNextListingWhole_data()
+    {
+        QTest::addColumn<bool>("leftSet");
+        QTest::newRow("cancel clicked with nothing running") << false;
+        QTest::newRow("flag left set by a cancelled search") << true;
+    }
+    void cancelLeavesNextListingWhole()
+    {
+        QFETCH(bool, leftSet);
+        if (leftSet)
+            m_run->state.bgCancel = true;
+        else
+            control("cmdCancel_3")->click();
+        QCOMPARE(m_run->state.bgCancel.load(), leftSet);
+        m_run->dialogs.folderAnswers = { m_dir->path() };
+        control("cmdBrowseSettingsPath")->click();
+        QCOMPARE(listed(), QStringList({ "A.KIV|" + path("sub/"), "b.kiv|" + path("") }));
+        QVERIFY(!m_run->state.bgCancel);
+    }
+
     void chosenFolderRefreshesList()
     {
         m_run->dialogs.folderAnswers = { path("sub") };

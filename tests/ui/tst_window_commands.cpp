@@ -342,25 +342,44 @@ private slots:
         QCOMPARE(list().count(), kWideTreeRows);
     }
 
+    // While a search runs, every other long command, the settings folder
+    // choice and the list refresh after a save are refused, each saying in
+    // the status line what runs; when the search ends its own line is back.
     void commandsRefusedWhileSearchRuns()
     {
         makeWideTree();
         TreeFixture other;
         QVERIFY(other.createFile("only.txt", "x"));
+        m_run->window->setOptionText(OptionText::SettingsPath, m_dir->path());
         m_run->dialogs.yesNoAnswers = { true, true };
+        m_run->dialogs.fileAnswers = { m_dir->path() + "/saved.kiv" };
         bool busy = false;
+        QStringList refusals;
         QTimer::singleShot(kDuringScanMs, [&] {
             busy = m_run->window->longCommandRunning();
             search(other.root()); // a second search
+            refusals << text("lblNewFile");
             for (const char *name : { "cmdRefresh", "cmdReadFolderAgain", "cmdMach_0", "cmdMach_1",
-                                      "cmdcopy", "cmdBrowseSettingsPath" })
+                                      "cmdcopy", "cmdBrowseSettingsPath", "cmdsave_0" }) {
                 button(name)->click();
+                refusals << text("lblNewFile");
+            }
         });
         search(m_tree->root());
 
         QVERIFY(busy);
-        // Only the first search asked anything; the others did not start.
-        QCOMPARE(m_run->dialogs.calls.size(), 1);
+        const QString running = ": a search is running.";
+        QCOMPARE(refusals,
+                 QStringList({ "Search not started" + running, "Re-read not started" + running,
+                               "Re-read not started" + running, "Generation not started" + running,
+                               "Generation not started" + running, "Copy not started" + running,
+                               "Settings folder not chosen" + running,
+                               "Settings list not refreshed" + running }));
+        QCOMPARE(text("lblNewFile"), "Searching for '*' in '" + m_tree->root() + "/' (recursive)");
+        // Only the first search and the save asked anything; the others did not start.
+        QCOMPARE(m_run->dialogs.calls.size(), 2);
+        QCOMPARE(m_run->dialogs.calls[1].kind, "save");
+        QVERIFY(QFileInfo::exists(m_dir->path() + "/saved.kiv"));
         QCOMPARE(control<QLineEdit>("txt_DBPathName")->text(), m_tree->root() + u'/');
         QCOMPARE(list().count(), kWideTreeRows);
         QCOMPARE(text("lbl_Status"), ItemCountText(kWideTreeRows));
