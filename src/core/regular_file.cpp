@@ -123,13 +123,13 @@ QString notRegularText()
 ReadResult read(const QByteArray &nativePath, qint64 maxBytes)
 {
     ReadResult result;
+    if (!usablePath(nativePath)) {
+        result.reason = qt_error_string(ENOENT);
+        return result;
+    }
     const Kind kind = kindOf(nativePath);
     if (kind == Kind::Folder || kind == Kind::Special) {
         result.reason = notRegularText();
-        return result;
-    }
-    if (!usablePath(nativePath)) {
-        result.reason = qt_error_string(ENOENT);
         return result;
     }
     // Looked at again on the descriptor: the path may have changed since.

@@ -14,9 +14,10 @@
 
 namespace {
 
-// The descriptor of this process that has the file open, if any: a shell
-// redirection (standard output named as /dev/stdout, /dev/fd/N) is written
-// through it, at its offset and in its mode, instead of being replaced.
+// The descriptor of this process that has the file open for writing, if
+// any: a shell redirection (standard output named as /dev/stdout,
+// /dev/fd/N) is written through it, at its offset and in its mode, instead
+// of being replaced.
 std::optional<int> descriptorOpenOn(const struct stat &file)
 {
     DIR *folder = ::opendir("/proc/self/fd");
@@ -31,6 +32,9 @@ std::optional<int> descriptorOpenOn(const struct stat &file)
         {
         };
         if (!isNumber || fd == own || ::fstat(fd, &status) != 0)
+            continue;
+        const int access = ::fcntl(fd, F_GETFL) & O_ACCMODE;
+        if (access != O_WRONLY && access != O_RDWR)
             continue;
         if (S_ISREG(status.st_mode) && status.st_dev == file.st_dev
             && status.st_ino == file.st_ino) {

@@ -36,7 +36,6 @@ public:
                            std::function<void()> restoreStatus);
 
     [[nodiscard]] bool running() const { return m_running.has_value(); }
-    [[nodiscard]] std::optional<LongCommandKind> runningKind() const { return m_running; }
 
     // cmdCancel_Click: sets the flag only while a command runs.
     void cancel();

@@ -54,11 +54,6 @@ bool makeCharacterDevice(const QString &path, unsigned minor)
     return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, minor)) == 0;
 }
 
-bool oneLine(const QByteArray &text)
-{
-    return text.endsWith('\n') && text.count('\n') == 1;
-}
-
 } // namespace
 
 class TestOutputTargets : public QObject
@@ -71,10 +66,13 @@ class TestOutputTargets : public QObject
     QByteArray m_text; // the clipboard text of m_tree, as standard output got it
 
     // Runs the program with its standard output going to stdoutFile when
-    // given (appended to when append is set).
-    ListRun run(const QStringList &arguments, const QString &stdoutFile = {}, bool append = false)
+    // given (appended to when append is set), standard input from stdinFile.
+    ListRun run(const QStringList &arguments, const QString &stdoutFile = {}, bool append = false,
+                const QString &stdinFile = {})
     {
         QProcess process;
+        if (!stdinFile.isEmpty())
+            process.setStandardInputFile(stdinFile);
         if (!stdoutFile.isEmpty())
             process.setStandardOutputFile(stdoutFile,
                                           append ? QIODevice::Append : QIODevice::Truncate);
@@ -147,7 +145,7 @@ private slots:
             return;
         }
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(oneLine(result.err), result.err.constData());
+        QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY2(result.err.contains(QFile::encodeName(node)), result.err.constData());
         QVERIFY2(result.err.contains(qt_error_string(ENOSPC).toUtf8()), result.err.constData());
     }
@@ -167,7 +165,7 @@ private slots:
         QVERIFY(makeCharacterDevice(node, 7));
         const ListRun result = run(text ? textArguments("-") : pageArguments("-"), node);
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(oneLine(result.err), result.err.constData());
+        QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY2(result.err.contains("standard output"), result.err.constData());
         QCOMPARE(nodeKind(node).type, mode_t(S_IFCHR));
     }
@@ -193,6 +191,11 @@ private slots:
         QCOMPARE(appended.exitCode, 0);
         QCOMPARE(readAll(file), "before\n" + m_text);
         QCOMPARE(inodeOf(file), inode); // the same file, not a new one in its place
+
+        // Open only for reading (standard input): replaced as any file is.
+        const ListRun replaced = run(textArguments(file), {}, false, file);
+        QCOMPARE(replaced.exitCode, 0);
+        QCOMPARE(readAll(file), m_text);
     }
 
     // A named pipe gets the bytes as they are made and stays a pipe; a
@@ -279,7 +282,7 @@ private slots:
         const ListRun result = run({ "-q", "--text", "-s", pipe, m_tree.root() });
         QVERIFY(!watchdog.stop());
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(oneLine(result.err), result.err.constData());
+        QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(result.err.contains("settings file"));
     }
 };
