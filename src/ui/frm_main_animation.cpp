@@ -20,7 +20,7 @@ void frm_main::txtAnimation_Change()
 void frm_main::cmdAviDeafult_Click()
 {
     // The box's change handler writes sgAnimation.
-    m_ui.txtAnimation->setText(DefaultAnimationPath(m_state.programFolder));
+    m_ui.txtAnimation->setText(DefaultAnimationPath(m_state.dataFolder));
 }
 
 void frm_main::cmdBrowseForAni_Click()
