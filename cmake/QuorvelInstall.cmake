@@ -75,13 +75,14 @@ set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR Morbanta)
 set(CPACK_PACKAGE_CONTACT ${QUORVEL_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${QUORVEL_SUMMARY})
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvel scans a folder tree into a list of folders and files with their size, type, \
-dates and attributes, and writes a self-contained HTML page of it: colours, fonts, \
-columns, borders, hover, file links and folders that fold open and shut. The page \
-shows in a preview and opens in the browser; the list can be copied as tab-separated \
-text, and the options saved as named settings files. quorvel-list makes the same \
-listing from the command line.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Quorvel scans a folder tree into a list of folders and files with their\n"
+       "size, type, dates and attributes, and writes a self-contained HTML page of\n"
+       "it: colours, fonts, columns, borders, hover, file links and folders that\n"
+       "fold open and shut. The page shows in a preview and opens in the browser;\n"
+       "the list can be copied as tab-separated text, and the options saved as\n"
+       "named settings files. quorvel-list makes the same listing from the\n"
+       "command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -8,8 +8,8 @@
 
 #include "ui/tool_icons.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
@@ -18,9 +18,8 @@
 
 int main(int argc, char **argv)
 {
-    // Drawing needs no screen: the build may run without one.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // Drawing into an image needs no screen: the build may run without one.
+    QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() < 4) {
         std::fprintf(stderr, "usage: quorvel-make-icons <output folder> <name> <size>...\n");

@@ -44,7 +44,6 @@ QString ChooseExportFolder(const QString &programFolder,
     const QString beside = WithTrailingSeparator(programFolder) + QStringLiteral("export/");
     if (canWrite(beside))
         return beside;
-    // One per-user folder for the window and quorvel-list alike.
     const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return WithTrailingSeparator(userData) + QStringLiteral("quorvel/export/");
 }

@@ -86,8 +86,9 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
 // Whether a folder can be written, or made because its parent can be.
 [[nodiscard]] bool CanWriteInto(const QString &folder);
 
-// programFolder + "export/" when canWrite says that can be written, else the
-// per-user data folder + "export/".
+// programFolder + "export/" when canWrite says that can be written, else
+// "quorvel/export/" in the per-user data folder (~/.local/share), which the
+// window and quorvel-list share.
 [[nodiscard]] QString ChooseExportFolder(const QString &programFolder,
                                          const std::function<bool(const QString &)> &canWrite
                                          = CanWriteInto);
