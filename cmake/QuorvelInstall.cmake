@@ -17,8 +17,9 @@ set(QUORVEL_ICON_SIZES 16 24 32 48 64 128 256)
 # The program finds its data relative to its own folder, so one build runs
 # from the build tree and from any prefix it is installed under.
 set(data_install_dir ${CMAKE_INSTALL_DATADIR}/quorvel)
-file(RELATIVE_PATH data_from_program ${CMAKE_INSTALL_FULL_BINDIR}
-     ${CMAKE_INSTALL_FULL_DATADIR}/quorvel)
+cmake_path(ABSOLUTE_PATH data_install_dir BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
+           OUTPUT_VARIABLE data_full_dir)
+file(RELATIVE_PATH data_from_program ${CMAKE_INSTALL_FULL_BINDIR} ${data_full_dir})
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/program_state.cpp
                             TARGET_DIRECTORY quorvel_base
                             PROPERTIES COMPILE_DEFINITIONS
@@ -26,7 +27,7 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/program_state.cpp
 # The window names its desktop entry, so the desktop finds its icon and name.
 target_compile_definitions(quorvel PRIVATE QUORVEL_APP_ID="${QUORVEL_APP_ID}")
 
-# Texts that carry the id, the version and the release date.
+# Texts that carry the id, the summary, the version and the release date.
 configure_file(${PROJECT_SOURCE_DIR}/resources/quorvel.desktop.in
                ${QUORVEL_GENERATED}/${QUORVEL_APP_ID}.desktop @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/resources/quorvel.metainfo.xml.in
@@ -46,7 +47,9 @@ add_custom_command(OUTPUT ${completion}
                    COMMENT "Making the bash completion of quorvel-list")
 set(png_icons)
 foreach(size ${QUORVEL_ICON_SIZES})
-    list(APPEND png_icons ${QUORVEL_GENERATED}/icons/${size}x${size}/apps/${QUORVEL_APP_ID}.png)
+    set(png ${QUORVEL_GENERATED}/icons/${size}x${size}/apps/${QUORVEL_APP_ID}.png)
+    list(APPEND png_icons ${png})
+    install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 add_custom_command(OUTPUT ${png_icons}
                    COMMAND quorvel-make-icons ${QUORVEL_GENERATED}/icons ${QUORVEL_APP_ID}
@@ -64,7 +67,6 @@ install(FILES ${QUORVEL_GENERATED}/${QUORVEL_APP_ID}.metainfo.xml
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quorvel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${QUORVEL_APP_ID}.svg)
-install(DIRECTORY ${QUORVEL_GENERATED}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 install(FILES ${QUORVEL_GENERATED}/man/quorvel.1 ${QUORVEL_GENERATED}/man/quorvel-list.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
