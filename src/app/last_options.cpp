@@ -38,9 +38,9 @@ struct Reader
 
 } // namespace
 
-QString DefaultAnimationPath(const QString &programFolder)
+QString DefaultAnimationPath(const QString &dataFolder)
 {
-    return WithTrailingSeparator(programFolder) + QStringLiteral("animation/spin.avi");
+    return WithTrailingSeparator(dataFolder) + QStringLiteral("animation/spin.avi");
 }
 
 void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, OptionControls &controls,
@@ -92,8 +92,8 @@ void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, Optio
         controls.setListFontSize(points);
     controls.setListFontCaption(state.sgListFont + QStringLiteral(", ") + state.sgListFontsize);
 
-    r.text(QStringLiteral("sgAnimation"), DefaultAnimationPath(state.programFolder),
-           state.sgAnimation, OptionText::Animation);
+    r.text(QStringLiteral("sgAnimation"), DefaultAnimationPath(state.dataFolder), state.sgAnimation,
+           OptionText::Animation);
     for (int i = 0; i < int(state.bgFileTag.size()); ++i)
         r.yesNo(QStringLiteral("chkFileTag") + QString::number(i), true, state.bgFileTag[size_t(i)],
                 FileTagCheck(i));

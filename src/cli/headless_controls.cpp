@@ -34,7 +34,7 @@ void ApplyFirstRunDefaults(ProgramState &state, HeadlessControls &controls)
     check(state.bgSkipEmptyDir, OptionCheck::SkipEmptyDir, true);
     state.sgListFont = QStringLiteral("Arial");
     state.sgListFontsize = QStringLiteral("8");
-    text(state.sgAnimation, OptionText::Animation, DefaultAnimationPath(state.programFolder));
+    text(state.sgAnimation, OptionText::Animation, DefaultAnimationPath(state.dataFolder));
     for (int i = 0; i < 5; ++i)
         check(state.bgFileTag[size_t(i)], FileTagCheck(i), true);
 }

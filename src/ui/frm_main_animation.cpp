@@ -20,7 +20,7 @@ void frm_main::txtAnimation_Change()
 void frm_main::cmdAviDeafult_Click()
 {
     // Also when the box already shows the default, sgAnimation becomes it.
-    setOptionText(OptionText::Animation, DefaultAnimationPath(m_state.programFolder));
+    setOptionText(OptionText::Animation, DefaultAnimationPath(m_state.dataFolder));
 }
 
 void frm_main::cmdBrowseForAni_Click()
