@@ -14,6 +14,8 @@ namespace {
 
 const char kTagProperty[] = "tag";
 const char kTagWatched[] = "tagWatched";
+// How long after the user's click or key press a move counts as theirs.
+constexpr qint64 kUserMoveMs = 3000;
 
 void SetTag(QWebEngineView *browser, const QString &tag)
 {
@@ -57,12 +59,11 @@ PreviewPage::PreviewPage(QObject *parent)
 
 bool PreviewPage::eventFilter(QObject *watched, QEvent *event)
 {
-    const QEvent::Type type = event->type();
-    const bool input = type == QEvent::MouseButtonRelease
-        || (type == QEvent::KeyPress
-            && (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return
-                || static_cast<QKeyEvent *>(event)->key() == Qt::Key_Enter
-                || static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space));
+    bool input = event->type() == QEvent::MouseButtonRelease;
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        input = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    }
     if (input) {
         const auto *widget = qobject_cast<const QWidget *>(watched);
         const QWebEngineView *view = QWebEngineView::forPage(this);

@@ -20,9 +20,6 @@ class PreviewPage final : public QWebEnginePage
     Q_OBJECT
 
 public:
-    // How long after the user's click or key press a move counts as theirs.
-    static constexpr qint64 kUserMoveMs = 3000;
-
     explicit PreviewPage(QObject *parent = nullptr);
 
 protected:

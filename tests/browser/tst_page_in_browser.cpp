@@ -10,13 +10,13 @@
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
+#include "support/page_markup.h"
 #include "support/tree_fixture.h"
 #include "ui/preview_loader.h"
 
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -87,12 +87,10 @@ QString shownName(const QByteArray &name)
     return text.mid(first, end - first);
 }
 
-// The path bytes a file URL leads to, as the browser wrote it out.
+// The path bytes a link leads to, as the browser resolved it.
 QByteArray pathOfFileUrl(const QString &href)
 {
-    if (!href.startsWith("file:///"))
-        return "(not a file URL: " + href.toUtf8() + ')';
-    return QByteArray::fromPercentEncoding(href.mid(7).toUtf8());
+    return PageMarkup::filePath(href).value_or("(not a file URL: " + href.toUtf8() + ')');
 }
 
 // Whether the path bytes name a file of this type (S_IFREG, S_IFDIR).
