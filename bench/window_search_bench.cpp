@@ -12,10 +12,11 @@
 // median step are printed: under 16 ms keeps up with a 60 Hz screen.
 // bench/window_search.sh times the search against scan_bench, the same
 // search without a window.
+#include "demo_user_dialogs.h"
+
 #include "app/preference_store.h"
 #include "app/program_state.h"
 #include "scan/result_list.h"
-#include "ui/demo_screenshots.h"
 #include "ui/frm_main.h"
 #include "ui/result_list_view.h"
 

@@ -1,20 +1,22 @@
 #!/bin/sh
-# Takes the README's pictures of the main window: starts quorvel on a
-# virtual X display (xvfb-run) with a small demo tree made here, lets it
-# search the tree and write its page, and saves the tabs "search result",
-# "htm/txt options" and "htm preview" as PNG files.
+# Takes the README's pictures: starts the quorvel-screenshots tool on a
+# virtual X display (xvfb-run) with a small demo tree made here; the tool
+# opens the main window, searches the tree, writes its page and saves the
+# tabs "search result", "htm/txt options" and "htm preview" and the info
+# window as PNG files.
 #
-#   scripts/screenshot.sh [PROGRAM] [OUT_FOLDER]
+#   scripts/screenshot.sh [TOOL] [OUT_FOLDER]
 #
-# PROGRAM defaults to build/release/bin/quorvel, OUT_FOLDER to
-# docs/screenshots. The program's settings and export folder go to a
-# temporary folder; nothing of the user's is read or written.
+# TOOL defaults to build/release/tools/quorvel-screenshots, OUT_FOLDER to
+# docs/screenshots. The window's preferences, settings and export folder are
+# the tool's own, in a temporary folder; nothing of the user's is read or
+# written.
 set -eu
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$repo/build/release/bin/quorvel}
+tool=${1:-$repo/build/release/tools/quorvel-screenshots}
 out=${2:-$repo/docs/screenshots}
-[ -x "$program" ] || { echo "no program at $program (build it first)" >&2; exit 1; }
+[ -x "$tool" ] || { echo "no tool at $tool (build it first)" >&2; exit 1; }
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (apt-get install xvfb)" >&2; exit 1; }
 
 # A fixed place, so the pictures show the same folder path on every run.
@@ -48,9 +50,9 @@ fi
 HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data \
     XDG_RUNTIME_DIR=$work/runtime LC_ALL=C.UTF-8 TZ=UTC \
     xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$program" --demo-screenshots "$tree" "$out"
+    "$tool" "$tree" "$out"
 
-for name in search-result htm-txt-options htm-preview; do
+for name in search-result htm-txt-options htm-preview info-window; do
     [ -s "$out/$name.png" ] || { echo "missing $out/$name.png" >&2; exit 1; }
     echo "$out/$name.png"
 done

@@ -1,9 +1,8 @@
 // quorvel: the desktop program.
 #include "app/preference_store.h"
 #include "app/program_state.h"
-#include "ui/demo_screenshots.h"
+#include "ui/application_identity.h"
 #include "ui/frm_main.h"
-#include "ui/tool_icons.h"
 #include "ui/user_dialogs.h"
 
 #include <QApplication>
@@ -24,24 +23,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorvel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvel"));
-    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
-    QApplication::setWindowIcon(MakeToolIcon(ToolIcon::Program));
+    SetApplicationIdentity();
 
     ProgramState state;
     PreferenceStore store;
-    QtUserDialogs userDialogs;
-    // --demo-screenshots TREE FOLDER: the README's pictures (scripts/screenshot.sh).
-    const std::optional<DemoScreenshotRequest> demo
-        = DemoScreenshotRequestFrom(QCoreApplication::arguments());
-    DemoUserDialogs demoDialogs(demo ? demo->tree : QString());
-    UserDialogs &dialogs = demo ? static_cast<UserDialogs &>(demoDialogs) : userDialogs;
+    QtUserDialogs dialogs;
     frm_main window(state, store, dialogs, QCoreApplication::applicationFilePath());
     window.show();
-    int demoResult = 0;
-    if (demo)
-        TakeDemoScreenshotsWhenReady(window, demo->outFolder, demoResult);
-    const int result = QApplication::exec();
-    return demo ? demoResult : result;
+    return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "app/last_options.h"
 
+#include "app/first_run_defaults.h"
 #include "app/option_controls.h"
 #include "app/preference_store.h"
 #include "app/program_state.h"
@@ -38,9 +39,9 @@ struct Reader
 
 } // namespace
 
-QString DefaultAnimationPath(const QString &programFolder)
+QString DefaultAnimationPath(const QString &dataFolder)
 {
-    return WithTrailingSeparator(programFolder) + QStringLiteral("animation/spin.avi");
+    return WithTrailingSeparator(dataFolder) + QStringLiteral("animation/spin.avi");
 }
 
 void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, OptionControls &controls,
@@ -53,25 +54,25 @@ void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, Optio
     r.yesNo(QStringLiteral("bgBorder"), true, state.bgBorder, OptionCheck::Border);
     r.yesNo(QStringLiteral("bgRecursive"), true, state.bgRecursive, OptionCheck::Recursive);
     r.yesNo(QStringLiteral("bgLink"), false, state.bgLink, OptionCheck::Link);
-    r.text(QStringLiteral("sgBackgroundColor"), QStringLiteral("FFFFFF"), state.sgBackgroundColor,
-           OptionText::BackgroundColor);
-    r.text(QStringLiteral("sgGridColor"), QStringLiteral("FFFFFF"), state.sgGridColor,
+    r.text(QStringLiteral("sgBackgroundColor"), FirstRunDefaults::kBackgroundColor,
+           state.sgBackgroundColor, OptionText::BackgroundColor);
+    r.text(QStringLiteral("sgGridColor"), FirstRunDefaults::kGridColor, state.sgGridColor,
            OptionText::GridColor);
-    r.text(QStringLiteral("sgTextColor"), QStringLiteral("000000"), state.sgTextColor,
+    r.text(QStringLiteral("sgTextColor"), FirstRunDefaults::kTextColor, state.sgTextColor,
            OptionText::TextColor);
-    state.sgFont = r.read(QStringLiteral("sgFont"), QStringLiteral("Arial"));
+    state.sgFont = r.read(QStringLiteral("sgFont"), FirstRunDefaults::kFont);
     controls.showPageFont(state.sgFont);
-    r.text(QStringLiteral("sgFontSizeFILE"), QStringLiteral("8"), state.sgFontSizeFILE,
+    r.text(QStringLiteral("sgFontSizeFILE"), FirstRunDefaults::kFontSizeFILE, state.sgFontSizeFILE,
            OptionText::FontSizeFILE);
-    r.text(QStringLiteral("sgFontSizeDIR"), QStringLiteral("9"), state.sgFontSizeDIR,
+    r.text(QStringLiteral("sgFontSizeDIR"), FirstRunDefaults::kFontSizeDIR, state.sgFontSizeDIR,
            OptionText::FontSizeDIR);
-    r.text(QStringLiteral("sgHeaderColor"), QStringLiteral("eaeaea"), state.sgHeaderColor,
+    r.text(QStringLiteral("sgHeaderColor"), FirstRunDefaults::kHeaderColor, state.sgHeaderColor,
            OptionText::HeaderColor);
-    r.text(QStringLiteral("sgDirColor"), QStringLiteral("eaeaea"), state.sgDirColor,
+    r.text(QStringLiteral("sgDirColor"), FirstRunDefaults::kDirColor, state.sgDirColor,
            OptionText::DirColor);
-    r.text(QStringLiteral("sgDirFontColor"), QStringLiteral("000000"), state.sgDirFontColor,
+    r.text(QStringLiteral("sgDirFontColor"), FirstRunDefaults::kDirFontColor, state.sgDirFontColor,
            OptionText::DirFontColor);
-    r.text(QStringLiteral("sgFileColor"), QStringLiteral("ffffff"), state.sgFileColor,
+    r.text(QStringLiteral("sgFileColor"), FirstRunDefaults::kFileColor, state.sgFileColor,
            OptionText::FileColor);
     r.yesNo(QStringLiteral("bgHover"), true, state.bgHover, OptionCheck::Hover);
     // The hover colour follows the folder-row colour until one is stored.
@@ -92,8 +93,8 @@ void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, Optio
         controls.setListFontSize(points);
     controls.setListFontCaption(state.sgListFont + QStringLiteral(", ") + state.sgListFontsize);
 
-    r.text(QStringLiteral("sgAnimation"), DefaultAnimationPath(state.programFolder),
-           state.sgAnimation, OptionText::Animation);
+    r.text(QStringLiteral("sgAnimation"), DefaultAnimationPath(state.dataFolder), state.sgAnimation,
+           OptionText::Animation);
     for (int i = 0; i < int(state.bgFileTag.size()); ++i)
         r.yesNo(QStringLiteral("chkFileTag") + QString::number(i), true, state.bgFileTag[size_t(i)],
                 FileTagCheck(i));

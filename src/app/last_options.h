@@ -29,5 +29,6 @@ void SaveLastOptions(const ProgramState &state, PreferenceStore &store,
 [[nodiscard]] QPoint StartPositionTwips(const ProgramState &state, const PreferenceStore &store,
                                         QSize screenTwips, QSize windowTwips);
 
-// The clip that comes with the program: programFolder + "animation/spin.avi".
-[[nodiscard]] QString DefaultAnimationPath(const QString &programFolder);
+// The clip that comes with the program: dataFolder + "animation/spin.avi"
+// (the data folder is the program folder in the build tree).
+[[nodiscard]] QString DefaultAnimationPath(const QString &dataFolder);

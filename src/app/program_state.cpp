@@ -16,7 +16,19 @@ QString WithTrailingSeparator(const QString &folder)
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
-static bool canWriteInto(const QString &folder)
+// Where an installed program's data lies, seen from the program's folder;
+// the build's install rules put it there.
+static constexpr char kInstalledDataFolder[] = QUORVEL_DATA_FROM_PROGRAM;
+
+QString FindDataFolder(const QString &programFolder)
+{
+    const QString installed = QDir::cleanPath(WithTrailingSeparator(programFolder)
+                                              + QLatin1StringView(kInstalledDataFolder));
+    return QFileInfo(installed).isDir() ? WithTrailingSeparator(installed)
+                                        : WithTrailingSeparator(programFolder);
+}
+
+bool CanWriteInto(const QString &folder)
 {
     const QFileInfo info(QDir::cleanPath(folder));
     if (info.exists())
@@ -26,13 +38,14 @@ static bool canWriteInto(const QString &folder)
     return parent.isDir() && parent.isWritable();
 }
 
-QString ChooseExportFolder(const QString &programFolder)
+QString ChooseExportFolder(const QString &programFolder,
+                           const std::function<bool(const QString &)> &canWrite)
 {
     const QString beside = WithTrailingSeparator(programFolder) + QStringLiteral("export/");
-    if (canWriteInto(beside))
+    if (canWrite(beside))
         return beside;
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    return WithTrailingSeparator(userData) + QStringLiteral("export/");
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return WithTrailingSeparator(userData) + QStringLiteral("quorvel/export/");
 }
 
 void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
@@ -42,10 +55,17 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
     state.author = QStringLiteral("Dallowin");
     state.productName = QStringLiteral("Quorvel");
     state.programFolder = WithTrailingSeparator(QFileInfo(programFilePath).absolutePath());
-    state.exportFolder = ChooseExportFolder(state.programFolder);
+    state.dataFolder = FindDataFolder(state.programFolder);
+    // An installed program keeps its pages out of the system's program
+    // folder, which root could write into.
+    const bool installed = state.dataFolder != state.programFolder;
+    state.exportFolder
+        = ChooseExportFolder(state.programFolder, [installed](const QString &folder) {
+              return !installed && CanWriteInto(folder);
+          });
     state.startTime = QDateTime::currentDateTime();
     state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
                                     ProgramIdentity::kVersionRevision);
-    state.creditLine
-        = QStringLiteral("Quorvel lists folder trees as pages - by Dallowin for Morbanta");
+    // One line of the info window's text area: short enough to show whole.
+    state.creditLine = QStringLiteral("folder trees listed as HTML pages");
 }

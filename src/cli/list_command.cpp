@@ -6,6 +6,7 @@
 #include "output/clipboard_text.h"
 #include "output/page_generator.h"
 #include "output/page_stream.h"
+#include "output/page_values.h"
 #include "scan/file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
@@ -344,6 +345,16 @@ int RunListCommand(const QStringList &arguments)
         progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
                       percent == 100);
     };
+    // The page writes a value it cannot hold as the option's first-run default.
+    for (const ReplacedOption &option : ReplacedPageOptions(state)) {
+        QString value = option.value;
+        for (QChar &c : value) {
+            if (c.category() == QChar::Other_Control)
+                c = u'?'; // one line per option
+        }
+        printError(QStringLiteral("%1='%2' is not a valid value; the page uses the default '%3'")
+                       .arg(option.key, value, option.written));
+    }
     state.bgCancel = false;
     const PageResult result = GeneratePage(request);
     progress.finish();

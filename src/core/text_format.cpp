@@ -10,9 +10,25 @@ constexpr int kSecondsPerDay = 24 * 60 * 60;
 
 NumberFormatter::NumberFormatter(const QLocale &locale)
     : m_locale(locale)
+    , m_ungrouped(locale)
 {
     // The C locale omits grouping by default; "#,#0" always groups.
     m_locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    m_ungrouped.setNumberOptions(QLocale::OmitGroupSeparator);
+}
+
+// "#,#0" groups by three digits with the locale's separator, also where the
+// locale itself groups otherwise (en_IN would write 12,34,567).
+QString NumberFormatter::groupedByThree(QString digits) const
+{
+    const QString sign = m_locale.negativeSign();
+    const qsizetype first = digits.startsWith(sign) ? sign.size() : 0;
+    // A digit of some scripts takes two UTF-16 units.
+    const qsizetype group = 3 * qMax(qsizetype(1), m_locale.zeroDigit().size());
+    const QString separator = m_locale.groupSeparator();
+    for (qsizetype at = digits.size() - group; at > first; at -= group)
+        digits.insert(at, separator);
+    return digits;
 }
 
 QString NumberFormatter::grouped(double value) const
@@ -22,13 +38,13 @@ QString NumberFormatter::grouped(double value) const
     const double rounded = std::round(value); // halves away from zero
     constexpr double kLimit = double(std::numeric_limits<qint64>::max());
     if (std::fabs(rounded) >= kLimit)
-        return m_locale.toString(rounded, 'f', 0);
+        return groupedByThree(m_ungrouped.toString(rounded, 'f', 0));
     return grouped(qint64(rounded));
 }
 
 QString NumberFormatter::grouped(qint64 value) const
 {
-    return m_locale.toString(value);
+    return groupedByThree(m_ungrouped.toString(value));
 }
 
 QString NumberFormatter::sizeText(qint64 bytes) const

@@ -9,7 +9,8 @@
 #include <vector>
 
 // Number and size texts in the number format "#,#0": a whole number, halves
-// rounded away from zero, the locale's digit grouping between groups of three.
+// rounded away from zero, the locale's group separator between groups of
+// three digits.
 class NumberFormatter
 {
 public:
@@ -25,7 +26,10 @@ public:
     [[nodiscard]] const QLocale &locale() const { return m_locale; }
 
 private:
+    [[nodiscard]] QString groupedByThree(QString digits) const;
+
     QLocale m_locale;
+    QLocale m_ungrouped; // the same locale, writing digits without separators
 };
 
 // Date texts: the locale's short date, a blank and the locale's long time

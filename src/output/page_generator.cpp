@@ -7,6 +7,7 @@
 #include "output/page_frame.h"
 #include "output/page_pieces.h"
 #include "output/page_stream.h"
+#include "output/page_values.h"
 #include "scan/file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
@@ -69,8 +70,7 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
 
     FileSystem::Drive drive;
     if (request.fileSystem) {
-        const QString folder = listFolder.isEmpty() ? QStringLiteral("/") : listFolder;
-        if (auto found = request.fileSystem->drive(folder))
+        if (auto found = request.fileSystem->drive(ShownListFolder(listFolder)))
             drive = std::move(*found);
     }
     const auto gib = [&](const std::optional<qint64> &bytes) {
@@ -78,12 +78,13 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
     };
     const QString serial = drive.serialNumber ? QString::number(*drive.serialNumber) : QString();
 
+    const PageStyle style = PageStyleOf(s);
     QByteArray page;
     const auto cellStyle = [&](std::string_view cellOpen) {
         put(page, cellOpen);
-        put(page, s.sgFont);
+        page.append(style.font);
         put(page, kSummaryFontTail);
-        put(page, s.sgTextColor);
+        put(page, style.textColor);
     };
 
     put(page, kSummaryOpen);
@@ -91,7 +92,7 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
     put(page, kRowOpen);
     cellStyle(kSummaryFolderCell);
     put(page, kSummaryStyleClose);
-    put(page, listFolder);
+    put(page, ShownListFolder(listFolder));
     put(page, kCellClose);
     cellStyle(kSummaryPatternCell);
     put(page, kSummaryRecursive);

@@ -63,11 +63,12 @@ void scanFromPathBox(ProgramState &state, ResultList &list, ScanCounters &counte
 void RunSearch(ProgramState &state, ResultList &list, ScanCounters &counters, int &currentItem,
                QString &pathBoxText, const QString &patternBoxText, const SearchSteps &steps)
 {
-    call(steps.setBusyPointer, true);
     call(steps.setStatusLine, QString());
     call(steps.setCountLine, QString());
     state.bgCancel = false;
     pathBoxText = steps.browseForFolder ? steps.browseForFolder() : QString();
+    // The picker shows the normal pointer; the busy one comes once it has closed.
+    call(steps.setBusyPointer, true);
     call(steps.setPathBox, pathBoxText);
     if (!pathBoxText.isEmpty()) {
         if (!pathBoxText.endsWith(u'/')) {

@@ -126,6 +126,6 @@ void ResolveSearchAnimation(ProgramState &state,
 {
     if (!state.sgAnimation.isEmpty() && fileExists(state.sgAnimation))
         return;
-    const QString fallback = DefaultAnimationPath(state.programFolder);
+    const QString fallback = DefaultAnimationPath(state.dataFolder);
     state.sgAnimation = fileExists(fallback) ? fallback : QString();
 }

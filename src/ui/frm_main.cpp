@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -123,6 +124,13 @@ QFrame *Line(QWidget *parent, int number, Qt::Orientation orientation)
     line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
     line->setFrameShadow(QFrame::Sunken);
     return line;
+}
+
+// A face the system does not know leaves a font as it was: Qt would put
+// some substitute in its place.
+bool IsInstalledFace(const QString &face)
+{
+    return !face.isEmpty() && QFontDatabase::hasFamily(face);
 }
 
 void SetTextColour(QWidget *widget, const QColor &colour)
@@ -339,6 +347,10 @@ QWidget *frm_main::buildSearchOptionsTab()
     SetTextColour(m_ui.lblAniTest, kAniTestRed);
     m_ui.lblAniTest->setTextFormat(Qt::PlainText);
     m_ui.lblAniTest->setWordWrap(true); // a player's long error text shows whole
+    m_ui.lblAniTest->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Its text comes and goes with each test play; the controls round it
+    // must not move under the pointer when it does.
+    m_ui.lblAniTest->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_ui.ani_Test = new AnimationPlayer(animation);
     m_ui.ani_Test->setObjectName(QStringLiteral("ani_Test"));
     m_ui.ani_Test->setFixedSize(Px(kAniTestWidthTwips), Px(kAniTestHeightTwips));
@@ -349,17 +361,19 @@ QWidget *frm_main::buildSearchOptionsTab()
     aniButtons->addWidget(m_ui.cmdAviTest);
     aniButtons->addWidget(m_ui.cmdAviDeafult);
     aniButtons->addStretch(1);
-    aniGrid->addWidget(m_ui.txtAnimation, 0, 0, 1, 2);
-    aniGrid->addWidget(m_ui.cmdBrowseForAni, 0, 2);
-    aniGrid->addWidget(m_ui.lblAniTest, 1, 0, 1, 3);
-    aniGrid->addWidget(m_ui.ani_Test, 2, 0);
-    aniGrid->addLayout(aniButtons, 2, 1, Qt::AlignLeft);
+    // The path and its browse button; below, the preview, its buttons and
+    // the label beside them, in the room the preview takes anyway.
+    aniGrid->addWidget(m_ui.txtAnimation, 0, 0, 1, 3);
+    aniGrid->addWidget(m_ui.cmdBrowseForAni, 0, 3);
+    aniGrid->addWidget(m_ui.ani_Test, 1, 0);
+    aniGrid->addLayout(aniButtons, 1, 1, Qt::AlignLeft);
+    aniGrid->addWidget(m_ui.lblAniTest, 1, 2, 1, 2);
     auto *note
         = Label(animation, QStringLiteral("lblAviNote"),
                 QStringLiteral("only Run-Length Encoding (RLE) avi-files without audio stream"));
     note->setWordWrap(true);
-    aniGrid->addWidget(note, 3, 0, 1, 3);
-    aniGrid->setColumnStretch(1, 1);
+    aniGrid->addWidget(note, 2, 0, 1, 4);
+    aniGrid->setColumnStretch(2, 1);
     left->addWidget(animation);
 
     auto *fontRow = new QHBoxLayout;
@@ -784,10 +798,13 @@ void frm_main::setOptionText(OptionText box, const QString &text)
     const TextBinding b = binding(box);
     if (!b.edit)
         return;
+    const bool alreadyShown = b.edit->text() == text;
     b.edit->setText(text);
-    // A colour or size box shows six characters at most; a longer loaded
-    // text still reaches its field whole, as loaded.
-    if (b.edit->text() != text)
+    // The box's handler runs on a change only. A text the box already shows
+    // still sets its field and swatch; a colour or size box shows six
+    // characters at most, and a longer loaded text still reaches its field
+    // whole, as loaded.
+    if (alreadyShown || b.edit->text() != text)
         applyText(b, text);
 }
 
@@ -832,7 +849,7 @@ void frm_main::setOptionCheck(OptionCheck box, bool ticked)
 void frm_main::showPageFont(const QString &face)
 {
     m_ui.cmdFont->setText(face);
-    if (face.isEmpty())
+    if (!IsInstalledFace(face))
         return;
     QFont font = m_ui.cmdFont->font();
     font.setFamily(face);
@@ -841,7 +858,7 @@ void frm_main::showPageFont(const QString &face)
 
 void frm_main::setListFontFace(const QString &face)
 {
-    if (face.isEmpty())
+    if (!IsInstalledFace(face))
         return;
     QFont font = m_ui.lstItems->font();
     font.setFamily(face);

@@ -19,8 +19,8 @@ void frm_main::txtAnimation_Change()
 
 void frm_main::cmdAviDeafult_Click()
 {
-    // The box's change handler writes sgAnimation.
-    m_ui.txtAnimation->setText(DefaultAnimationPath(m_state.programFolder));
+    // Also when the box already shows the default, sgAnimation becomes it.
+    setOptionText(OptionText::Animation, DefaultAnimationPath(m_state.dataFolder));
 }
 
 void frm_main::cmdBrowseForAni_Click()

@@ -87,12 +87,18 @@ SearchSteps frm_main::searchSteps()
 
 void frm_main::cmdsearch_Click()
 {
-    const LongCommand command(m_longCommands, LongCommandKind::Search);
+    // The folder picker shows the normal pointer; the busy one follows it.
+    LongCommand command(m_longCommands, LongCommandKind::Search, LongCommand::BusyPointer::Later);
     if (!command.started())
         return;
+    SearchSteps steps = searchSteps();
+    steps.setBusyPointer = [&command](bool busy) {
+        if (busy)
+            command.showBusyPointer();
+    };
     QString pathBox = m_ui.txt_DBPathName->text();
     RunSearch(m_state, *m_resultList, m_counters, m_currentItem, pathBox, m_ui.txtEXT->text(),
-              searchSteps());
+              steps);
 }
 
 void frm_main::ReadFolderAgain()

@@ -72,7 +72,7 @@ bool LongCommandGate::admits(QStringView refusedAction)
     return false;
 }
 
-LongCommand::LongCommand(LongCommandGate &gate, LongCommandKind kind)
+LongCommand::LongCommand(LongCommandGate &gate, LongCommandKind kind, BusyPointer pointer)
     : m_gate(gate)
     , m_started(gate.admits(refusedText(kind)))
 {
@@ -80,15 +80,25 @@ LongCommand::LongCommand(LongCommandGate &gate, LongCommandKind kind)
         return;
     m_gate.m_running = kind;
     m_gate.m_cancelFlag = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (pointer == BusyPointer::Now)
+        showBusyPointer();
 }
 
 LongCommand::~LongCommand()
 {
+    if (m_pointerShown)
+        QApplication::restoreOverrideCursor();
     if (!m_started)
         return;
-    QApplication::restoreOverrideCursor();
     m_gate.m_running.reset();
     if (m_gate.m_restoreStatus)
         m_gate.m_restoreStatus();
+}
+
+void LongCommand::showBusyPointer()
+{
+    if (!m_started || m_pointerShown)
+        return;
+    m_pointerShown = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
 }

@@ -63,13 +63,21 @@ private:
 class LongCommand
 {
 public:
-    LongCommand(LongCommandGate &gate, LongCommandKind kind);
+    // Later: the command first asks for something in a dialog of its own
+    // and shows the busy pointer itself once the dialog has closed.
+    enum class BusyPointer { Now, Later };
+
+    LongCommand(LongCommandGate &gate, LongCommandKind kind,
+                BusyPointer pointer = BusyPointer::Now);
     ~LongCommand();
     Q_DISABLE_COPY_MOVE(LongCommand)
 
     [[nodiscard]] bool started() const { return m_started; }
+    // The arrow with hourglass, until the command ends.
+    void showBusyPointer();
 
 private:
     LongCommandGate &m_gate;
     bool m_started;
+    bool m_pointerShown = false;
 };

@@ -11,14 +11,16 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-constexpr int kWindowTwips = 4000;
 constexpr int kPhotoLeft = 620;
 constexpr int kPhotoWidth = 164; // pixels
 constexpr int kPhotoHeight = 122;
@@ -26,6 +28,12 @@ constexpr int kTextIndent = 240; // the first line only
 constexpr int kCaptionIndent = 30;
 constexpr int kCaptionBlanks = 32;
 constexpr int kButtonHeight = 375;
+constexpr int kMargin = 90; // left and top of the text area and the button
+constexpr int kAreaWidthLess = 240; // text area and button: outer width - 240
+constexpr int kAreaHeightLess = 760; // text area: outer height - 760
+constexpr int kButtonTopLess = 630; // button top: outer height - 630
+constexpr int kPanelAboveButton = 60;
+constexpr int kPanelHeight = 600;
 const QColor kDarkBlue(0, 0, 128);
 
 int px(int twips)
@@ -44,6 +52,63 @@ QFont fontOf(const char *family, QFont::StyleHint hint)
 const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace
+
+QStringList InfoTextLines(const QString &text, const QFontMetrics &metrics, int width,
+                          int firstIndent)
+{
+    QStringList lines;
+    int room = width - firstIndent;
+    for (QString line : text.split(u'\n')) {
+        line.remove(u'\r');
+        while (metrics.horizontalAdvance(line) > room) {
+            qsizetype fits = 0;
+            while (fits + 1 < line.size() && metrics.horizontalAdvance(line.left(fits + 1)) <= room)
+                ++fits;
+            fits = std::max(fits, qsizetype(1));
+            const qsizetype blank = line.lastIndexOf(u' ', fits);
+            if (blank > 0) {
+                lines << line.left(blank);
+                line.remove(0, blank + 1);
+            } else {
+                lines << line.left(fits);
+                line.remove(0, fits);
+            }
+            room = width;
+        }
+        lines << line;
+        room = width;
+    }
+    return lines;
+}
+
+InfoWindowLayout LayOutInfoWindow(QSize outer, QMargins frame)
+{
+    const int w = outer.width() * kTwipsPerPixel;
+    const int h = outer.height() * kTwipsPerPixel;
+    InfoWindowLayout layout;
+    layout.textArea
+        = QRect(px(kMargin), px(kMargin), px(w - kAreaWidthLess), px(h - kAreaHeightLess));
+    layout.closeButton
+        = QRect(px(kMargin), px(h - kButtonTopLess), px(w - kAreaWidthLess), px(kButtonHeight));
+    layout.buttonPanel
+        = QRect(0, px(h - kButtonTopLess - kPanelAboveButton), outer.width(), px(kPanelHeight));
+
+    const QSize client = outer.shrunkBy(frame);
+    const int margin = px(kMargin);
+    const int widest = client.width() - 2 * margin;
+    if (layout.textArea.width() > widest) {
+        layout.textArea.setWidth(widest);
+        layout.closeButton.setWidth(widest);
+    }
+    layout.buttonPanel.setWidth(client.width());
+    const int below = layout.closeButton.bottom() + 1 + margin - client.height();
+    if (below > 0) {
+        layout.closeButton.translate(0, -below);
+        layout.buttonPanel.translate(0, -below);
+        layout.textArea.setHeight(layout.textArea.height() - below);
+    }
+    return layout;
+}
 
 QString InfoCreditText(const ProgramState &state, const QLocale &locale)
 {
@@ -87,10 +152,8 @@ protected:
         const QFontMetrics metrics(font());
         int x = px(kTextIndent);
         int y = metrics.ascent();
-        for (const QString &line : m_text.split(u'\n')) {
-            QString shown = line;
-            shown.remove(u'\r');
-            painter.drawText(x, y, shown);
+        for (const QString &line : InfoTextLines(m_text, metrics, width(), x)) {
+            painter.drawText(x, y, line);
             x = 0;
             y += metrics.lineSpacing();
         }
@@ -115,22 +178,24 @@ zfrm_Info::zfrm_Info(const ProgramState &state, QWidget *parent, TimerDriving dr
     setWindowTitle(QStringLiteral("Information"));
     setModal(true);
 
-    m_buttonPanel = new QFrame(this);
-    m_buttonPanel->setObjectName(QStringLiteral("picButtom"));
+    // Made from the bottom of the stack up: the text area, the picture
+    // rising over it, the panel and the close button.
     m_textArea = new TextArea(this);
     m_textArea->setObjectName(QStringLiteral("picLSchrift"));
     m_textArea->clicked = [this] { picLSchrift_Click(); };
-    m_photo = new QLabel(this);
+    m_photoStage = new QWidget(this);
+    m_photoStage->setAttribute(Qt::WA_TransparentForMouseEvents); // clicks reach the text area
+    m_photo = new QLabel(m_photoStage);
     m_photo->setObjectName(QStringLiteral("picPhoto"));
     m_photo->setPixmap(InfoPicture());
     m_photo->resize(kPhotoWidth, kPhotoHeight);
+    m_buttonPanel = new QFrame(this);
+    m_buttonPanel->setObjectName(QStringLiteral("picButtom"));
     m_closeButton = new QPushButton(this);
     m_closeButton->setObjectName(QStringLiteral("butExit"));
     m_closeButton->setFont(fontOf("Tahoma", QFont::SansSerif));
     m_closeButton->setAccessibleName(QStringLiteral("Schließen"));
     connect(m_closeButton, &QPushButton::clicked, this, &zfrm_Info::butExit_Click);
-    m_closeButton->raise();
-    m_photo->raise();
 
     m_timer.setInterval(kStepMs);
     connect(&m_timer, &QTimer::timeout, this, &zfrm_Info::tm_Timer);
@@ -148,12 +213,13 @@ QWidget *zfrm_Info::textArea() const
 
 void zfrm_Info::Form_Load()
 {
-    const int side = px(kWindowTwips);
+    // The size is the outer one; fitOuterSize takes the frame off once the
+    // window system has put one round the window.
+    const int side = px(kOuterTwips);
     resize(side, side);
     Form_Resize(); // a hidden window gets its resize event only when shown
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(side / 2, side / 2));
-    drawCloseButtonPicture();
     m_scroll = kStartScroll;
     m_typedText.clear();
     m_characterPosition = kFirstCharacter;
@@ -162,20 +228,37 @@ void zfrm_Info::Form_Load()
 }
 
 // The word is drawn after a run of blanks on a picture as wide as the
-// button, which puts it about in the middle.
+// button's inside, which puts it about in the middle. The picture is clear
+// round the word and leaves the button's frame free, so it still looks
+// like a button.
 void zfrm_Info::drawCloseButtonPicture()
 {
-    m_buttonPicture = QPixmap(m_closeButton->size());
-    m_buttonPicture.fill(palette().color(QPalette::Button));
+    QStyleOptionButton option;
+    option.initFrom(m_closeButton);
+    const QRect inside = m_closeButton->style()->subElementRect(QStyle::SE_PushButtonContents,
+                                                                &option, m_closeButton);
+    // As high as the word: the button centres it in its inside.
+    const QFontMetrics metrics(m_closeButton->font());
+    m_buttonPicture = QPixmap(inside.width(), std::min(inside.height(), metrics.height()));
+    m_buttonPicture.fill(Qt::transparent);
     QPainter painter(&m_buttonPicture);
     painter.setFont(m_closeButton->font());
     painter.setPen(kDarkBlue);
     const QString caption = QString(kCaptionBlanks, u' ') + QStringLiteral("Schließen");
-    painter.drawText(px(kCaptionIndent), QFontMetrics(painter.font()).ascent(), caption);
+    painter.drawText(px(kCaptionIndent), metrics.ascent(), caption);
     painter.end();
     m_closeButton->setText(QString());
     m_closeButton->setIcon(QIcon(m_buttonPicture));
     m_closeButton->setIconSize(m_buttonPicture.size());
+}
+
+bool zfrm_Info::event(QEvent *event)
+{
+    // The frame is known once the window is on screen; a window manager
+    // may add it later, which moves the window.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        fitOuterSize();
+    return QDialog::event(event);
 }
 
 void zfrm_Info::resizeEvent(QResizeEvent *event)
@@ -184,13 +267,31 @@ void zfrm_Info::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
+QMargins zfrm_Info::frameWidths() const
+{
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return { inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+             outer.bottom() - inner.bottom() };
+}
+
+void zfrm_Info::fitOuterSize()
+{
+    const int side = px(kOuterTwips);
+    const QSize client = QSize(side, side).shrunkBy(frameWidths());
+    if (size() != client)
+        resize(client);
+}
+
 void zfrm_Info::Form_Resize()
 {
-    const int w = width() * kTwipsPerPixel;
-    const int h = height() * kTwipsPerPixel;
-    m_textArea->setGeometry(px(90), px(90), px(w - 240), px(h - 760));
-    m_closeButton->setGeometry(px(90), px(h - 630), px(w - 240), px(kButtonHeight));
-    m_buttonPanel->setGeometry(0, px(h - 630 - 60), px(w), px(600));
+    const QMargins frame = frameWidths();
+    const InfoWindowLayout layout = LayOutInfoWindow(size().grownBy(frame), frame);
+    m_textArea->setGeometry(layout.textArea);
+    m_closeButton->setGeometry(layout.closeButton);
+    m_buttonPanel->setGeometry(layout.buttonPanel);
+    m_photoStage->setGeometry(0, 0, width(), layout.buttonPanel.top());
+    drawCloseButtonPicture(); // fits the button's inside as laid out now
 }
 
 void zfrm_Info::setTimerRunning(bool running)
@@ -230,7 +331,7 @@ void zfrm_Info::picLSchrift_Click()
 {
     m_typedText.clear();
     m_scroll = kStartScroll;
-    m_buttonPicture.fill(palette().color(QPalette::Button));
+    m_buttonPicture.fill(Qt::transparent);
     m_textArea->setText(QString());
     setTimerRunning(true);
 }

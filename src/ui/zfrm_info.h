@@ -2,10 +2,13 @@
 
 #include <QDialog>
 #include <QLocale>
+#include <QMargins>
 #include <QPixmap>
 #include <QPointer>
+#include <QRect>
 #include <QTimer>
 
+class QFontMetrics;
 class QLabel;
 class QPushButton;
 class QFrame;
@@ -16,6 +19,27 @@ struct ProgramState;
 // the credit line, the maker, the contact address, an empty line,
 // "Entwickler:", the author and six line ends; lines end in CR LF.
 [[nodiscard]] QString InfoCreditText(const ProgramState &state, const QLocale &locale = QLocale());
+
+// The lines of typed text as the info window's text area draws them: split
+// at the line ends (CR LF), the first line indented by firstIndent pixels. A
+// line wider than the area is broken after its last blank that fits, or
+// where it fills the area, so no text is cut at the right edge.
+[[nodiscard]] QStringList InfoTextLines(const QString &text, const QFontMetrics &metrics, int width,
+                                        int firstIndent);
+
+// Where the info window's text area, close button and the panel behind the
+// button lie, in pixels of the client area, for a window of the outer size
+// outer whose frame takes frame at each edge. The positions follow the
+// outer size; where the frame leaves less room than that, the button and
+// its panel move up and the text area gets shorter and narrower, so the
+// button always shows whole inside the window.
+struct InfoWindowLayout
+{
+    QRect textArea;
+    QRect closeButton;
+    QRect buttonPanel;
+};
+[[nodiscard]] InfoWindowLayout LayOutInfoWindow(QSize outer, QMargins frame);
 
 // The info window "Information": a picture scrolls up from the bottom, then
 // the credit text is typed out one character per timer step. A click on
@@ -34,6 +58,7 @@ public:
     static constexpr int kTypingBelow = -2000; // typing starts below this scroll position
     static constexpr int kFirstCharacter = 2; // the character position at load
     static constexpr int kStepMs = 10;
+    static constexpr int kOuterTwips = 4000; // width and height, frame included
 
     explicit zfrm_Info(const ProgramState &state, QWidget *parent = nullptr,
                        TimerDriving driving = TimerDriving::Automatic,
@@ -59,6 +84,7 @@ public:
     void done(int result) override;
 
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -67,9 +93,14 @@ private:
     void Form_Unload();
     void setTimerRunning(bool running);
     void drawCloseButtonPicture();
+    [[nodiscard]] QMargins frameWidths() const;
+    void fitOuterSize();
 
     class TextArea;
     TextArea *m_textArea = nullptr; // picLSchrift
+    // Holds the picture and shows it only above the button's panel, so the
+    // rising picture never covers the close button.
+    QWidget *m_photoStage = nullptr;
     QLabel *m_photo = nullptr; // picPhoto
     QPushButton *m_closeButton = nullptr; // butExit
     QFrame *m_buttonPanel = nullptr; // picButtom

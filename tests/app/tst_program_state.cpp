@@ -1,5 +1,6 @@
 #include "app/program_state.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,14 +34,26 @@ private slots:
         QCOMPARE(VersionText(major, minor, revision), expected);
     }
 
-    // The folders follow from where the program lies.
+    // The folders follow from where the program lies. In the build tree the
+    // data lies beside the program; an installed program finds it in
+    // ../share/quorvel and never writes its pages beside itself, not even
+    // for root, who may write into any bin folder.
     void initialiseSetsFolders()
     {
         QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(u"bin"_qs));
         ProgramState state;
-        InitialiseProgramState(state, dir.filePath(u"quorvel"_qs));
-        QCOMPARE(state.programFolder, dir.path() + u'/');
-        QCOMPARE(state.exportFolder, dir.path() + u"/export/"_qs);
+        InitialiseProgramState(state, dir.filePath(u"bin/quorvel"_qs));
+        QCOMPARE(state.programFolder, dir.path() + u"/bin/"_qs);
+        QCOMPARE(state.dataFolder, state.programFolder);
+        QCOMPARE(state.exportFolder, dir.path() + u"/bin/export/"_qs);
+
+        QVERIFY(QDir(dir.path()).mkpath(u"share/quorvel"_qs));
+        ProgramState installed;
+        InitialiseProgramState(installed, dir.filePath(u"bin/quorvel"_qs));
+        QCOMPARE(installed.programFolder, dir.path() + u"/bin/"_qs);
+        QCOMPARE(installed.dataFolder, dir.path() + u"/share/quorvel/"_qs);
+        QCOMPARE(installed.exportFolder, userExportFolder());
     }
 
     // A file named "export", or a program folder that cannot be written,
@@ -50,17 +63,34 @@ private slots:
         QTemporaryDir dir;
         QFile blocker(dir.filePath(u"export"_qs));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        QVERIFY(!ChooseExportFolder(dir.path()).startsWith(dir.path()));
+        QCOMPARE(ChooseExportFolder(dir.path()), userExportFolder());
         QVERIFY(blocker.remove());
         QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + u"/export/"_qs);
+
+        // A check that says no stands in for a folder the user cannot write:
+        // for root every folder is writable.
+        QStringList asked;
+        const auto unwritable = [&asked](const QString &folder) {
+            asked.append(folder);
+            return false;
+        };
+        QCOMPARE(ChooseExportFolder(dir.path(), unwritable), userExportFolder());
+        QCOMPARE(asked, QStringList { dir.path() + u"/export/"_qs });
 
         if (::geteuid() == 0)
             QSKIP("root may write into any folder");
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         const QString chosen = ChooseExportFolder(dir.path());
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(!chosen.startsWith(dir.path()));
-        QVERIFY(chosen.endsWith(u"/export/"_qs));
+        QCOMPARE(chosen, userExportFolder());
+    }
+
+private:
+    // The one per-user export folder of the window and quorvel-list.
+    static QString userExportFolder()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + u"/quorvel/export/"_qs;
     }
 };
 

@@ -98,6 +98,23 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(!result.out.contains("toggleFaqEntry"));
+
+        // Values the page cannot hold: it writes their first-run defaults,
+        // and standard error names each in one line.
+        const ListRun replaced = run({ "-q", "--set", "sgHoverColor=';alert(1);'", "--set",
+                                       "sgTextColor=12\n34", "--set", "sgFontSizeDIR=9pt}", "--set",
+                                       "sgGridColor=00ff00", "-o", "-", m_root });
+        QCOMPARE(replaced.exitCode, 0);
+        QCOMPARE(replaced.err,
+                 "quorvel-list: sgTextColor='12?34' is not a valid value; the page uses the "
+                 "default '000000'\n"
+                 "quorvel-list: sgFontSizeDIR='9pt}' is not a valid value; the page uses the "
+                 "default '9'\n"
+                 "quorvel-list: sgHoverColor='';alert(1);'' is not a valid value; the page uses "
+                 "the default 'eaeaea'\n");
+        QVERIFY(replaced.out.contains("backgroundColor='#eaeaea'"));
+        QVERIFY(replaced.out.contains("px solid #00ff00"));
+        QVERIFY(!replaced.out.contains("alert"));
     }
 
     void exitCodes_data()

@@ -5,6 +5,7 @@
 namespace {
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
+const QLocale kIndianEnglish(QLocale::English, QLocale::India);
 } // namespace
 
 class TestTextFormat : public QObject
@@ -22,6 +23,11 @@ private slots:
         QTest::newRow("2560 bytes: 2.5 up, not to even") << kEnglish << qint64(2560) << u"3"_qs;
         QTest::newRow("grouping en") << kEnglish << qint64(1536) * 1024 << u"1,536"_qs;
         QTest::newRow("millions de") << kGerman << qint64(1234567) * 1024 << u"1.234.567"_qs;
+        // en_IN groups its own numbers as 12,34,567; sizes still group by three.
+        QTest::newRow("millions en_IN")
+            << kIndianEnglish << qint64(1234567) * 1024 << u"1,234,567"_qs;
+        QTest::newRow("three digits en_IN: no separator")
+            << kIndianEnglish << qint64(999) * 1024 << u"999"_qs;
         QTest::newRow("C locale still groups")
             << QLocale::c() << qint64(1536) * 1024 << u"1,536"_qs;
         QTest::newRow("terabytes")
@@ -44,6 +50,12 @@ private slots:
         QCOMPARE(numbers.read(u"1,536"_qs), std::optional<double>(1536));
         QCOMPARE(NumberFormatter(kGerman).read(u"1.536"_qs), std::optional<double>(1536));
         QVERIFY(!numbers.read(u"x"_qs));
+        // Counts, negative numbers and those beyond 64 bits group the same way.
+        const NumberFormatter indian(kIndianEnglish);
+        QCOMPARE(indian.grouped(qint64(123456789012)), u"123,456,789,012"_qs);
+        QCOMPARE(indian.grouped(-1234567.0), u"-1,234,567"_qs);
+        QCOMPARE(indian.grouped(1e20), u"100,000,000,000,000,000,000"_qs);
+        QCOMPARE(NumberFormatter(kGerman).grouped(qint64(-1000)), u"-1.000"_qs);
     }
 
     void dateText_data()

@@ -66,6 +66,17 @@ private slots:
                  "/\r\n\r\n/a b c d\t1 2\t");
     }
 
+    // White space at a name's ends stays: a TAB or line break as a blank,
+    // U+3000 and a no-break space as they are; nothing is trimmed.
+    void nameEnds()
+    {
+        ResultList list;
+        list.addFileRow("\tx\xE3\x80\x80", "/m", {});
+        list.addFileRow("\xC2\xA0y \n", "/m", {});
+        QCOMPARE(ClipboardText(list, "/m/", true, {}),
+                 "/m/\r\n\r\n     x\u3000\t\r\n    \u00a0y  \t");
+    }
+
     // Scanner rows: names from the file system, sizes in the list's locale.
     void scannerRows()
     {

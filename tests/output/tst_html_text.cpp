@@ -32,6 +32,8 @@ private slots:
         addRow("beyond the BMP", "\xF0\x9F\x98\x80", "&#128512;");
         addRow("line breaks and TAB", "a\nb\tc\rd", "a&#10;b&#9;c&#13;d");
         addRow("lone surrogate", QString(QChar(0xD800)), "&#65533;");
+        // A browser reads the page as windows-1252: byte 85 would show as "…".
+        addRow("C1 controls", "a\u0085b\u009f\u00a0", "a&#65533;b&#65533;\xA0");
         addRow("plain", "Plain 123 (x) = ok;", "Plain 123 (x) = ok;");
         addRow("empty", QString(), QByteArray());
     }
@@ -72,6 +74,7 @@ private slots:
         addBytesRow("markup", "/d/<b>&\"'.txt", "file:///d/&lt;b&gt;&amp;&quot;&#39;.txt");
         addBytesRow("Latin-1 and CJK", "/d/caf\xC3\xA9\xE6\x97\xA5", "file:///d/caf\xE9&#26085;");
         addBytesRow("undecodable byte", "/d/\xFF.txt", "file:///d/%FF.txt");
+        addBytesRow("C1 controls", "/d/c1\xC2\x85x\xC2\x9F", "file:///d/c1%C2%85x%C2%9F");
         addBytesRow("backslash", "/d/a\\b", "file:///d/a%5Cb");
         addBytesRow("line break", "/d/a\nb", "file:///d/a%0Ab");
         addBytesRow("blanks around", "/d/ x ", "file:///d/ x%20");
@@ -89,7 +92,7 @@ private slots:
     // the page's bytes read as Latin-1, references resolved, then the URL.
     void fileUrlRoundTrip()
     {
-        const QByteArray path("/d/50% #1?caf\xC3\xA9 \xE6\x97\xA5&x\\y z ");
+        const QByteArray path("/d/50% #1?caf\xC3\xA9 \xE6\x97\xA5&x\\y\xC2\x85 z ");
         QString attribute = QString::fromLatin1(HtmlText::fileUrl(path));
         static const QRegularExpression reference("&#(\\d+);");
         for (auto match = reference.match(attribute); match.hasMatch();

@@ -546,6 +546,33 @@ private slots:
         QVERIFY(result.cancelled);
     }
 
+    // The root folder names itself in the title, the summary and the
+    // leading header. A file name keeps the white space at its ends that is
+    // not a blank, shown and linked; its link keeps the blanks too.
+    void rootAndNameEnds()
+    {
+        const Switches sw { false, true, false, true, { false, false, false, false, false } };
+        applyTestOptions(m_state, sw);
+        m_list.clear();
+        m_list.addFileRow("\tt\xE3\x80\x80 ", "/", fileProps(0));
+        m_list.addFileRow(" \xC2\xA0n\n", "/", fileProps(0));
+        setCounters(2, 0, 0, 1);
+
+        RowTexts first = fileTexts("&#9;t&#12288;", "/", "0");
+        first.link = "file:///%09t&#12288;%20";
+        RowTexts second = fileTexts("\xA0n&#10;", "/", "0");
+        second.link = "file:/// \xA0n%0A";
+        RowTexts leading = first;
+        leading.name = "/";
+        leading.link = "file:///";
+        const Bytes expected = expectedHead(sw, "/ [recursive: on, pattern: *.*]")
+            + summaryFor("/",
+                         "ThisSelection: 2 files [0kb] in 0 folder searched 1 folder, 1 skipped")
+            + kListTable + header(sw, leading, 2, "0", true) + fileRow(sw, 1, first)
+            + fileRow(sw, 2, second) + kPageEnd;
+        QVERIFY(samePage(generate("/"), expected));
+    }
+
     // Failures are results, never "written": an export folder that cannot be
     // made, a page that cannot be opened, a device that refuses the bytes,
     // no folder text. An old page under the name stays as it was.

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 // Answers each dialog with the next scripted answer of its kind; with none
@@ -37,6 +38,8 @@ public:
     std::deque<QString> folderAnswers;
     std::deque<bool> yesNoAnswers;
     QList<Call> calls;
+    // Runs while the folder picker is "open", before it answers.
+    std::function<void()> whileFolderPickerOpen;
 
     std::optional<QString> openFileName(QWidget *, const QString &title, const QString &filter,
                                         const QString &startFile) override
@@ -59,6 +62,8 @@ public:
                               const QString &startFolder) override
     {
         calls.append({ QStringLiteral("folder"), caption, {}, startFolder, false, {} });
+        if (whileFolderPickerOpen)
+            whileFolderPickerOpen();
         return next(folderAnswers, QString());
     }
     bool askYesNo(QWidget *, const QString &title, const QString &question) override

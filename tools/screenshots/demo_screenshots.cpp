@@ -1,9 +1,10 @@
-#include "ui/demo_screenshots.h"
+#include "demo_screenshots.h"
 
 #include "app/option_controls.h"
 #include "app/program_state.h"
 #include "ui/frm_main.h"
 #include "ui/result_list_view.h"
+#include "ui/zfrm_info.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -16,8 +17,6 @@
 
 namespace {
 
-const QString kOption = QStringLiteral("--demo-screenshots");
-
 // Lets the window settle (layout, the preview's rendering) for a while.
 void Settle(int ms)
 {
@@ -26,39 +25,30 @@ void Settle(int ms)
     loop.exec();
 }
 
+bool SavePicture(QWidget &widget, const QString &file)
+{
+    // Without an alpha channel the pictures stay smaller; the colours stay exact.
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB888).save(file, "PNG", 9);
+}
+
 bool Shoot(frm_main &window, int tab, const QString &file)
 {
     window.ui().tabData->setCurrentIndex(tab);
     Settle(tab == frm_main::kTabPreview ? 2500 : 300);
-    // Without an alpha channel the pictures stay smaller; the colours stay exact.
-    return window.grab().toImage().convertToFormat(QImage::Format_RGB888).save(file, "PNG", 9);
+    return SavePicture(window, file);
 }
 
-} // namespace
-
-std::optional<DemoScreenshotRequest> DemoScreenshotRequestFrom(const QStringList &arguments)
+// The info window as it stands once its text is typed out whole.
+bool ShootInfoWindow(frm_main &window, const QString &file)
 {
-    const qsizetype at = arguments.indexOf(kOption);
-    if (at < 0 || at + 2 >= arguments.size())
-        return std::nullopt;
-    return DemoScreenshotRequest { arguments[at + 1], arguments[at + 2] };
-}
-
-void TakeDemoScreenshotsWhenReady(frm_main &window, const QString &outFolder, int &exitCode)
-{
-    // The options are set once the first activation has restored the stored
-    // ones (set earlier, the restore would overwrite them), and from the
-    // event loop itself, not from inside the restore's own event handling.
-    auto *ready = new QTimer(&window);
-    ready->setInterval(50);
-    QObject::connect(ready, &QTimer::timeout, &window, [&window, outFolder, &exitCode, ready] {
-        if (!window.restored() || window.longCommandRunning())
-            return;
-        ready->stop();
-        exitCode = TakeDemoScreenshots(window, outFolder) ? 0 : 1;
-        window.close();
-    });
-    ready->start();
+    zfrm_Info info(window.state(), &window, zfrm_Info::TimerDriving::ByTest);
+    info.show();
+    while (info.isTimerRunning())
+        info.tm_Timer();
+    Settle(300);
+    const bool saved = SavePicture(info, file);
+    info.close();
+    return saved;
 }
 
 bool TakeDemoScreenshots(frm_main &window, const QString &outFolder)
@@ -112,5 +102,25 @@ bool TakeDemoScreenshots(frm_main &window, const QString &outFolder)
     window.cmdMach_Click(0);
     saved = Shoot(window, frm_main::kTabPreview, out.filePath(QStringLiteral("htm-preview.png")))
         && saved;
+    saved = ShootInfoWindow(window, out.filePath(QStringLiteral("info-window.png"))) && saved;
     return saved;
+}
+
+} // namespace
+
+void TakeDemoScreenshotsWhenReady(frm_main &window, const QString &outFolder, int &exitCode)
+{
+    // The options are set once the first activation has restored the stored
+    // ones (set earlier, the restore would overwrite them), and from the
+    // event loop itself, not from inside the restore's own event handling.
+    auto *ready = new QTimer(&window);
+    ready->setInterval(50);
+    QObject::connect(ready, &QTimer::timeout, &window, [&window, outFolder, &exitCode, ready] {
+        if (!window.restored() || window.longCommandRunning())
+            return;
+        ready->stop();
+        exitCode = TakeDemoScreenshots(window, outFolder) ? 0 : 1;
+        window.close();
+    });
+    ready->start();
 }

@@ -1,0 +1,159 @@
+// The man page and the bash completion of quorvel-list against what the
+// program itself knows: the options of its --help and its settings keys.
+#undef QT_NO_CAST_FROM_ASCII
+#include "app/settings_file.h"
+#include "support/file_bytes.h"
+#include "support/list_process.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+// The options in the option column of --help: "  -p, --pattern TEXT" and
+// "      --set KEY=VALUE".
+QStringList helpOptions(const QString &help)
+{
+    static const QRegularExpression optionLine(R"(^(?:  (-\w), (--[\w-]+)|      (--[\w-]+)))",
+                                               QRegularExpression::MultilineOption);
+    QStringList options;
+    for (const QRegularExpressionMatch &match : optionLine.globalMatch(help)) {
+        for (int group = 1; group <= 3; ++group) {
+            if (match.hasCaptured(group))
+                options.append(match.captured(group));
+        }
+    }
+    return options;
+}
+
+// The options that head the entries (the line after ".TP") of the man page's
+// OPTIONS section.
+QStringList manOptions(const QString &page)
+{
+    const qsizetype start = page.indexOf("\n.SH OPTIONS\n");
+    const qsizetype end = page.indexOf("\n.SH ", start + 1);
+    const QStringList lines = page.mid(start, end - start).split(u'\n');
+    static const QRegularExpression option(R"(\\-(?:\\-[\w\\-]+|\w))");
+    QStringList options;
+    for (qsizetype k = 1; k < lines.size(); ++k) {
+        if (lines[k - 1] != ".TP")
+            continue;
+        for (const QRegularExpressionMatch &match : option.globalMatch(lines[k]))
+            options.append(match.captured().remove(u'\\'));
+    }
+    return options;
+}
+
+} // namespace
+
+class TestListDocs : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_helpOptions;
+
+    // What the completion offers with the cursor at the end of line, run in
+    // the test's folder. breaks replaces bash's own COMP_WORDBREAKS.
+    QStringList complete(const QString &line, const QString &breaks = {})
+    {
+        const QString script = QStringLiteral(
+            R"(compopt() { :; }; source "$1"; [ -z "$3" ] || COMP_WORDBREAKS=$3;
+               COMP_LINE=$2; COMP_POINT=${#2}; _quorvel_list; printf '%s\n' "${COMPREPLY[@]}")");
+        const ListRun run = RunProgram(
+            "bash",
+            { "-c", script, "bash", qEnvironmentVariable("QUORVEL_LIST_COMPLETION"), line, breaks },
+            m_dir.path());
+        if (run.exitCode != 0 || !run.err.isEmpty())
+            return { "<failed: " + QString::fromUtf8(run.err) + '>' };
+        return QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const ListRun help = RunProgram(qEnvironmentVariable("QUORVEL_LIST"), { "--help" });
+        QCOMPARE(help.exitCode, 0);
+        m_helpOptions = helpOptions(QString::fromUtf8(help.out));
+        QVERIFY2(m_helpOptions.contains("--set") && m_helpOptions.contains("-p"),
+                 qPrintable(m_helpOptions.join(u' ')));
+        QVERIFY(QDir(m_dir.path()).mkpath("folder one"));
+        QVERIFY(writeAll(m_dir.filePath("found.html"), "x"));
+    }
+
+    void manPageListsTheHelpOptions()
+    {
+        const QString page = QString::fromUtf8(readAll(qEnvironmentVariable("QUORVEL_LIST_MAN")));
+        QCOMPARE(sorted(manOptions(page)), sorted(m_helpOptions));
+    }
+
+    void completionOffersTheHelpOptions()
+    {
+        QCOMPARE(sorted(complete("quorvel-list -")), sorted(m_helpOptions));
+        QCOMPARE(complete("quorvel-list --with"), QStringList { "--with-files" });
+    }
+
+    // Every key of the table, and True/False after exactly the yes/no ones.
+    void completionOffersTheSettingsKeys()
+    {
+        QStringList keys;
+        for (const SettingsKey &key : kSettingsKeys) {
+            keys.append(key.key + u'=');
+            const QStringList values = key.kind == SettingsKeyKind::YesNo
+                ? QStringList { "True", "False" }
+                : QStringList();
+            QCOMPARE(complete("quorvel-list --set " + key.key + '='), values);
+        }
+        QCOMPARE(complete("quorvel-list --set "), keys);
+        QCOMPARE(complete("quorvel-list --set sgDir"),
+                 (QStringList { "sgDirColor=", "sgDirFontColor=" }));
+    }
+
+    // Bash completes only the part after the last "=" unless "=" is taken out
+    // of its word breaks.
+    void completionAfterAnEqualsSign_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("breaks");
+        QTest::addColumn<QStringList>("expected");
+        const QString noEquals = " \t\n\"'><;|&(:";
+        QTest::newRow("value of a key")
+            << "quorvel-list --set bgToggle=F" << QString() << QStringList { "False" };
+        QTest::newRow("--set=key=value")
+            << "quorvel-list --set=bgHover=T" << QString() << QStringList { "True" };
+        QTest::newRow("key without = as a break")
+            << "quorvel-list --set bgToggle=T" << noEquals << QStringList { "bgToggle=True" };
+        QTest::newRow("--set=key without = as a break")
+            << "quorvel-list --set=bgLi" << noEquals << QStringList { "--set=bgLink=" };
+        QTest::newRow("--output=file") << "quorvel-list --output=fo" << QString()
+                                       << QStringList { "folder one", "found.html" };
+    }
+    void completionAfterAnEqualsSign()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, breaks);
+        QFETCH(QStringList, expected);
+        QCOMPARE(sorted(complete(line, breaks)), expected);
+    }
+
+    // Files after the options that take one, folders for FOLDER.
+    void completionOffersFilesAndFolders()
+    {
+        const QStringList both { "folder one", "found.html" };
+        QCOMPARE(sorted(complete("quorvel-list -s f")), both);
+        QCOMPARE(sorted(complete("quorvel-list --output f")), both);
+        QCOMPARE(complete("quorvel-list --text f"), QStringList { "folder one" });
+        QCOMPARE(complete("quorvel-list --pattern f"), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListDocs)
+#include "tst_list_docs.moc"
