@@ -224,30 +224,24 @@ void ApplySettingsValue(ProgramState &state, OptionControls &controls, int index
     }
 }
 
-bool SaveSettingsFile(const ProgramState &state, OptionControls &controls,
-                      const QString &chosenPath)
+RegularFile::WriteResult SaveSettingsFile(const ProgramState &state, OptionControls &controls,
+                                          const QString &chosenPath)
 {
-    bool written = false;
+    RegularFile::WriteResult result;
     if (!chosenPath.isEmpty()) {
-        const QFileInfo info(chosenPath);
-        const QString fullPath = info.absoluteFilePath();
-        std::optional<IniDocument> document;
-        if (info.exists() || info.isSymLink())
-            document = IniFile::load(fullPath); // never replace what cannot be read
-        else
-            document = IniDocument();
-        if (document) {
-            for (int i = 0; i < kSettingsKeyCount; ++i) {
-                const SettingsKey &key = kSettingsKeys[size_t(i)];
-                document->setValue(key.section, key.key, SettingsValueText(state, controls, i));
-            }
-            // One atomic write for all keys: a failure leaves the old file whole.
-            written = IniFile::save(*document, fullPath);
-        }
+        // One write for all keys: a failure leaves the old file whole.
+        result = IniFile::update(
+            QFileInfo(chosenPath).absoluteFilePath(), [&](IniDocument &document) {
+                for (int i = 0; i < kSettingsKeyCount; ++i) {
+                    const SettingsKey &key = kSettingsKeys[size_t(i)];
+                    document.setValue(key.section, key.key, SettingsValueText(state, controls, i));
+                }
+                return true;
+            });
     }
     if (!controls.optionText(OptionText::SettingsPath).isEmpty())
         controls.refreshSettingsList();
-    return written;
+    return result;
 }
 
 void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QString &path,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/regular_file.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringView>
@@ -25,8 +27,8 @@ struct ProgramState;
 //                                 calls ApplySettingsFile with the entry's file
 //   quorvel-list --settings F -> ApplySettingsFile(state, controls, F)
 //   quorvel-list --set K=V    -> FindSettingsKey(K), then ApplySettingsValue
-// Failures never raise and never show a message: a key that cannot be read
-// counts as missing, a file that cannot be written is left as it was.
+// Failures never raise: a key that cannot be read counts as missing, a file
+// that cannot be written is left as it was and the save says why.
 
 enum class SettingsKeyKind {
     Text, // the value as read; missing or empty gives an empty option
@@ -108,11 +110,14 @@ void ApplySettingsValue(ProgramState &state, OptionControls &controls, int index
 
 // cmdsave_Click after the dialog: writes the 29 keys into the file named
 // exactly as chosen (no extension added), creating it when missing and
-// keeping every other line of an existing file; then refreshes the settings
-// list when the settings folder text is not empty, also after a failure.
-// False when nothing could be written (the file is then as it was).
-bool SaveSettingsFile(const ProgramState &state, OptionControls &controls,
-                      const QString &chosenPath);
+// keeping every other line of an existing file byte for byte; then
+// refreshes the settings list when the settings folder text is not empty,
+// also after a failure. A file whose folder takes no new files is written
+// in place. Not ok, with the reason, when nothing could be written (the
+// file is then as it was): a path that is not a regular file, a file that
+// cannot be read, a folder and file that cannot be written.
+[[nodiscard]] RegularFile::WriteResult
+SaveSettingsFile(const ProgramState &state, OptionControls &controls, const QString &chosenPath);
 
 // Applies every key of the file in table order. A missing, unreadable or
 // damaged file reads as a file without keys (see ApplySettingsValue); the

@@ -5,6 +5,7 @@
 #include "cli/headless_controls.h"
 #include "output/clipboard_text.h"
 #include "output/page_generator.h"
+#include "output/page_stream.h"
 #include "output/page_values.h"
 #include "scan/file_system.h"
 #include "scan/result_list.h"
@@ -14,11 +15,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 #include <variant>
@@ -204,11 +204,6 @@ private:
     QElapsedTimer m_clock;
 };
 
-bool writeAll(QIODevice &device, const QByteArray &bytes)
-{
-    return device.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 int RunListCommand(const QStringList &arguments)
@@ -294,56 +289,42 @@ int RunListCommand(const QStringList &arguments)
     RunSearch(state, list, counters, currentItem, pathBoxText, patternText, steps);
     progress.show(scanned, true);
 
+    // Standard output is written through its descriptor; a path through
+    // the rules of PageStream (a pipe or a device directly, a file atomically).
     const bool toStandardOutput = args.output ? *args.output == QLatin1String("-") : args.text;
-    QFile standardOutput;
-    if (toStandardOutput && !standardOutput.open(stdout, QIODevice::WriteOnly)) {
-        printError(QStringLiteral("cannot write to standard output"));
+    const QString outputPath = args.output && !toStandardOutput
+        ? QDir::current().absoluteFilePath(*args.output)
+        : QString();
+    const auto outputFailed = [](const QString &target, const QString &reason) {
+        printError(QStringLiteral("cannot write %1: %2").arg(target, reason));
         return ListCommand::kFailure;
-    }
+    };
 
     if (args.text) {
         std::array<bool, 5> tags {};
         for (int i = 0; i < 5; ++i)
             tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
+        const auto stream = toStandardOutput
+            ? std::make_unique<PageStream>(PageStream::OpenDescriptor { STDOUT_FILENO })
+            : std::make_unique<PageStream>(outputPath, PageStream::SpecialFiles::WriteDirectly);
+        const QString target = toStandardOutput ? QStringLiteral("standard output") : outputPath;
+        if (!stream->open())
+            return outputFailed(target, stream->errorString());
         // The text goes out in blocks as it is made, so a million rows are
         // never held as one text.
-        QSaveFile file(args.output && !toStandardOutput ? *args.output : QString());
-        QIODevice &device = toStandardOutput ? static_cast<QIODevice &>(standardOutput) : file;
-        if (!toStandardOutput && !file.open(QIODevice::WriteOnly)) {
-            printError(QStringLiteral("cannot write %1: %2").arg(*args.output, file.errorString()));
-            return ListCommand::kFailure;
-        }
-        constexpr qsizetype kBlockBytes = 1 << 20;
-        QByteArray block;
-        bool writeFailed = false;
-        const auto writeBlock = [&] {
-            writeFailed = writeFailed || !writeAll(device, block);
-            block.clear();
-        };
         WriteClipboardText(
             list, pathBoxText, args.withFiles, tags,
             [&](const QString &piece) {
-                block += piece.toUtf8();
-                if (block.size() >= kBlockBytes)
-                    writeBlock();
+                stream->buffer() += piece.toUtf8();
+                stream->flushIfFull();
             },
             [&](int percent) {
                 progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
                               percent == 100);
             });
-        writeBlock();
         progress.finish();
-        if (toStandardOutput) {
-            if (writeFailed || !standardOutput.flush()) {
-                printError(QStringLiteral("cannot write to standard output"));
-                return ListCommand::kFailure;
-            }
-            return ListCommand::kSuccess;
-        }
-        if (writeFailed || !file.commit()) {
-            printError(QStringLiteral("cannot write %1: %2").arg(*args.output, file.errorString()));
-            return ListCommand::kFailure;
-        }
+        if (!stream->commit())
+            return outputFailed(target, stream->errorString());
         return ListCommand::kSuccess;
     }
 
@@ -356,9 +337,10 @@ int RunListCommand(const QStringList &arguments)
     request.onlyThisDir = onlyThisDir;
     request.fileSystem = &SharedFileSystem(state);
     if (toStandardOutput)
-        request.device = &standardOutput;
-    else if (args.output)
-        request.outputPath = QDir::current().absoluteFilePath(*args.output);
+        request.outputDescriptor = STDOUT_FILENO;
+    else
+        request.outputPath = outputPath;
+    request.writeSpecialFiles = true;
     request.progress = [&](int percent) {
         progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
                       percent == 100);
@@ -378,8 +360,7 @@ int RunListCommand(const QStringList &arguments)
     progress.finish();
     if (!result.ok) {
         const QString target = toStandardOutput ? QStringLiteral("standard output") : result.path;
-        printError(QStringLiteral("cannot write %1: %2").arg(target, result.reason));
-        return ListCommand::kFailure;
+        return outputFailed(target, result.reason);
     }
     if (showProgress && !toStandardOutput)
         printError(QStringLiteral("list ready: %1").arg(result.path));

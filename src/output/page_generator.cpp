@@ -169,7 +169,10 @@ PageResult GeneratePage(const PageRequest &request)
     const QString listFolder = ListFolderOf(request.folderText);
 
     std::unique_ptr<PageStream> stream;
-    if (request.device) {
+    if (request.outputDescriptor >= 0) {
+        stream
+            = std::make_unique<PageStream>(PageStream::OpenDescriptor { request.outputDescriptor });
+    } else if (request.device) {
         stream = std::make_unique<PageStream>(request.device);
     } else {
         QString path = request.outputPath;
@@ -188,7 +191,10 @@ PageResult GeneratePage(const PageRequest &request)
             }
         }
         result.path = path;
-        stream = std::make_unique<PageStream>(path);
+        stream = std::make_unique<PageStream>(path,
+                                              request.writeSpecialFiles
+                                                  ? PageStream::SpecialFiles::WriteDirectly
+                                                  : PageStream::SpecialFiles::Refuse);
     }
     if (!stream->open()) {
         result.reason = stream->errorString().isEmpty() ? QStringLiteral("cannot be opened")
@@ -209,6 +215,8 @@ PageResult GeneratePage(const PageRequest &request)
             result.cancelled = true;
             break;
         }
+        if (stream->failed())
+            break; // nothing more can be written; commit() says why
         rows.WriteListRow(i);
         const int percent = percentOf(qint64(i) + 1, count);
         if (percent != lastPercent && request.progress) {

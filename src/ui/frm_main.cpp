@@ -149,6 +149,7 @@ frm_main::frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dia
     , m_store(store)
     , m_dialogs(dialogs)
     , m_cmdDialog(dialogs)
+    , m_longCommands(state.bgCancel)
 {
     setObjectName(QStringLiteral("frm_main"));
     m_resultList = new ResultList(this);

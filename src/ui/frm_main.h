@@ -3,6 +3,7 @@
 #include "app/option_controls.h"
 #include "scan/scan_counters.h"
 #include "ui/common_dialog.h"
+#include "ui/long_command.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -230,7 +231,7 @@ public:
     // OutputFile: the page written last (empty until one was written).
     [[nodiscard]] const QString &outputFile() const { return m_outputFile; }
     // True while a long command runs; the other long commands are refused then.
-    [[nodiscard]] bool longCommandRunning() const { return m_longCommandRunning; }
+    [[nodiscard]] bool longCommandRunning() const { return m_longCommands.running(); }
 
 protected:
     bool event(QEvent *event) override;
@@ -282,5 +283,5 @@ private:
     int m_currentItem = -1; // CurrentItem
     QString m_listFolder; // ListFolder
     QString m_outputFile; // OutputFile
-    bool m_longCommandRunning = false;
+    LongCommandGate m_longCommands;
 };

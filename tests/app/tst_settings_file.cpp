@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
@@ -66,7 +68,7 @@ private slots:
         savingWindow.texts[OptionText::EXT] = " *.txt\t";
         savingWindow.texts[OptionText::SettingsPath] = dir.path();
         savingWindow.position = { 2115, -345 };
-        QVERIFY(SaveSettingsFile(saved, savingWindow, file));
+        QVERIFY(SaveSettingsFile(saved, savingWindow, file).ok);
         QCOMPARE(savingWindow.refreshes, 1);
 
         ProgramState applied;
@@ -105,7 +107,7 @@ private slots:
         window.texts[OptionText::DBPathName] = " /p ";
         window.texts[OptionText::EXT] = "kiv";
         window.position = { 30, 45 };
-        QVERIFY(SaveSettingsFile(state, window, file));
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
         QCOMPARE(window.refreshes, 0); // no settings folder
         compareBytes(
             readAll(file),
@@ -136,7 +138,7 @@ private slots:
         RecordingOptionControls window(&state);
         window.texts[OptionText::DBPathName] = "/new/folder";
         window.position = { 600, 900 };
-        QVERIFY(SaveSettingsFile(state, window, file));
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
 
         // Lines of the 29 keys are replaced where they stood; every other line
         // of the old file is still there, byte for byte and in its order.
@@ -153,6 +155,25 @@ private slots:
         // The file's own lines plus the 26 keys it did not hold: nothing doubled.
         QCOMPARE(after.size(), before.count('\n') + 1 + 29 - 3);
         QCOMPARE(after.count("[search]\r") + after.count("[Search]\r"), 1);
+    }
+
+    // Saving over an older Latin-1 file: the lines the save does not touch
+    // keep their bytes, and the changed lines are written in Latin-1 too.
+    void savingOverLatin1FileKeepsItsBytes()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("alt.kiv");
+        const QByteArray kept = "; von M\xFCller\r\n[extra]\r\nname=M\xFCller\r\n\r\n";
+        QVERIFY(writeAll(file, kept + "[search]\r\npath=/alt\r\n"));
+        ProgramState state;
+        fillState(state, "l-");
+        RecordingOptionControls window(&state);
+        window.texts[OptionText::DBPathName] = "/daten/M\u00FCller";
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
+        const QByteArray after = readAll(file);
+        const QByteArray start = kept + "[search]\r\npath=/daten/M\xFCller\r\next=\r\n";
+        compareBytes(after.left(start.size()), start);
+        QVERIFY(!after.contains("\xC3"));
     }
 
     void everyKeyMissing_data()
@@ -275,16 +296,24 @@ private slots:
             return QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         };
-        const QStringList entriesBefore = entries();
         ProgramState state;
         fillState(state, "f-");
         RecordingOptionControls window(&state);
         window.texts[OptionText::SettingsPath] = dir.path();
-        for (const QString &target : { QString(blocker + "/s.kiv"), dir.filePath("folder.kiv") }) {
-            QVERIFY(!SaveSettingsFile(state, window, target));
+        // A pipe is refused as not a regular file, at once, and stays a pipe.
+        const QString pipe = dir.filePath("pipe.kiv");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        const QStringList entriesBefore = entries();
+        for (const QString &target :
+             { QString(blocker + "/s.kiv"), dir.filePath("folder.kiv"), pipe }) {
+            const RegularFile::WriteResult result = SaveSettingsFile(state, window, target);
+            QVERIFY(!result.ok);
+            QVERIFY2(!result.reason.isEmpty(), qPrintable(target));
             QCOMPARE(entries(), entriesBefore);
         }
-        QCOMPARE(window.refreshes, 2);
+        QCOMPARE(SaveSettingsFile(state, window, pipe).reason, RegularFile::notRegularText());
+        QVERIFY(!QFileInfo(pipe).isFile() && QFileInfo(pipe).exists());
+        QCOMPARE(window.refreshes, 4);
         QCOMPARE(readAll(blocker), QByteArray("keep"));
         QVERIFY(QDir(dir.filePath("folder.kiv")).isEmpty());
     }

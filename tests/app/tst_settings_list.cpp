@@ -4,6 +4,7 @@
 #include "app/last_options.h"
 #include "app/preference_store.h"
 #include "scan/file_system.h"
+#include "support/pipe_watchdog.h"
 #include "support/recording_option_controls.h"
 #include "support/tree_fixture.h"
 
@@ -13,6 +14,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -257,6 +260,24 @@ private slots:
         window.list.setCurrentEntry(0);
         QVERIFY(ApplyCurrentSettingsEntry(window.list, window.state, window.controls, kEnglish));
         QCOMPARE(window.controls.position, QPoint(77, 88));
+    }
+
+    // A named pipe among the settings files is listed by its name but never
+    // waited on: applying it reads no key, as a file that cannot be read.
+    void namedPipeEntryIsNotWaitedOn()
+    {
+        TreeFixture dir;
+        const QByteArray pipe = dir.pathBytes("pipe.kiv");
+        QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+        Window window;
+        window.state.sgGridColor = "123456";
+        PipeWatchdog watchdog(pipe);
+        window.refresh(dir.root());
+        QCOMPARE(window.list.count(), 1);
+        window.list.setCurrentEntry(0);
+        QVERIFY(ApplyCurrentSettingsEntry(window.list, window.state, window.controls, kEnglish));
+        QVERIFY(!watchdog.stop());
+        QCOMPARE(window.state.sgGridColor, QString());
     }
 
     // A settings folder stored as empty (not missing) leaves the list as it was.

@@ -35,11 +35,6 @@ QStringList treeState(const QString &root)
     return state;
 }
 
-bool oneLine(const QByteArray &text)
-{
-    return text.endsWith('\n') && text.count('\n') == 1;
-}
-
 } // namespace
 
 class TestFaults : public QObject
@@ -148,7 +143,7 @@ private slots:
         // A file-size limit of 64 KiB stands for a full disk.
         const ListRun result = run({ "-q", "-o", page, tree.root() }, "ulimit -f 64");
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(oneLine(result.err), result.err.constData());
+        QVERIFY2(IsOneLine(result.err), result.err.constData());
         QCOMPARE(readAll(page), QByteArray("old page"));
         QCOMPARE(QDir(m_out.filePath("full")).entryList(QDir::Files | QDir::Hidden),
                  QStringList { "page.html" });
@@ -162,7 +157,7 @@ private slots:
         const ListRun result
             = run({ "-q", "-o", m_out.filePath("blocker/export/page.html"), tree.root() });
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(oneLine(result.err), result.err.constData());
+        QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(result.err.contains("blocker"));
     }
 
@@ -171,7 +166,7 @@ private slots:
         const QString page = m_out.filePath("none.html");
         const ListRun result = run({ "-q", "-o", page, m_out.filePath("no/such/folder") });
         QCOMPARE(result.exitCode, 1);
-        QVERIFY2(oneLine(result.err), result.err.constData());
+        QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(!QFile::exists(page));
     }
 

@@ -3,11 +3,84 @@
 
 #include "support/file_bytes.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+qulonglong inodeOf(const QString &path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+// As root, another user's id for file access while it lives, so that folder
+// permissions count; as anyone else, nothing changes.
+class AnotherUser
+{
+public:
+    static constexpr uid_t kNobody = 65534;
+
+    AnotherUser()
+    {
+        if (!m_wasRoot) {
+            m_active = true;
+            return;
+        }
+        m_active = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+    }
+    ~AnotherUser()
+    {
+        if (m_wasRoot) {
+            (void)::seteuid(0);
+            (void)::setegid(0);
+        }
+    }
+    Q_DISABLE_COPY_MOVE(AnotherUser)
+
+    [[nodiscard]] bool active() const { return m_active; }
+
+private:
+    bool m_wasRoot = ::geteuid() == 0;
+    bool m_active = false;
+};
+
+// A file-size limit while it lives; a write beyond it fails with EFBIG
+// instead of ending the process.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    Q_DISABLE_COPY_MOVE(FileSizeLimit)
+
+private:
+    struct rlimit m_before
+    {
+    };
+    void (*m_signal)(int) = nullptr;
+};
+
+} // namespace
 
 // Every case reads or writes key "k" of section "s"; an empty expected value
 // means the key is missing.
@@ -65,8 +138,20 @@ private slots:
             "[t]\r\na=1\r\n\r\n[s]\r\nk=10\r\n");
         row("line breaks in a value become blanks", "[s]\r\nk=1\r\n", "a\r\n[window]\nleft=0",
             "[s]\r\nk=a  [window] left=0\r\n");
-        row("older Latin-1 file becomes UTF-8 with its characters kept",
-            "[s]\r\nname=caf\xE9\r\nk=1\r\n", "2", "[s]\r\nname=caf\xC3\xA9\r\nk=2\r\n");
+        // A file keeps its encoding, so untouched lines keep their bytes.
+        row("older Latin-1 file keeps its bytes", "[s]\r\nname=M\xFCller\r\nk=1\r\n", "2",
+            "[s]\r\nname=M\xFCller\r\nk=2\r\n");
+        row("a changed line of a Latin-1 file is written in Latin-1",
+            "[s]\r\nname=caf\xE9\r\nk=1\r\n", "M\u00FCller",
+            "[s]\r\nname=caf\xE9\r\nk=M\xFCller\r\n");
+        row("UTF-8 with byte-order mark stays so", "\xEF\xBB\xBF[s]\r\nname=caf\xC3\xA9\r\nk=1\r\n",
+            "\u65E5", "\xEF\xBB\xBF[s]\r\nname=caf\xC3\xA9\r\nk=\xE6\x97\xA5\r\n");
+        // Where Latin-1 cannot hold the value, the whole file becomes UTF-8:
+        // every line still reads back as the same text.
+        row("a value beyond Latin-1 makes a Latin-1 file UTF-8", "[s]\r\nname=caf\xE9\r\nk=1\r\n",
+            "\u65E5", "[s]\r\nname=caf\xC3\xA9\r\nk=\xE6\x97\xA5\r\n");
+        row("Latin-1 bytes that would read as UTF-8 make the file UTF-8", "[s]\r\nk=\xE9\r\n",
+            "\u00C3\u00A9", "[s]\r\nk=\xC3\x83\xC2\xA9\r\n");
     }
     void write()
     {
@@ -85,6 +170,77 @@ private slots:
         // Nothing left over from the atomic save.
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList { "w.kiv" });
+    }
+
+    // A folder that takes no new files (no temporary file for an atomic
+    // save) with a writable file in it: the file is written in place and
+    // nothing else appears. Permissions do not stop root, so as root the
+    // write runs under another user's id.
+    void writableFileInLockedFolder()
+    {
+        QTemporaryDir dir;
+        const QString locked = dir.filePath("locked");
+        const QString path = locked + "/w.kiv";
+        QVERIFY(writeAll(path, "[s]\r\nname=M\xFCller\r\nk=1\r\n"));
+        const auto everyone = QFileDevice::ReadOwner | QFileDevice::ReadGroup
+            | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+            | QFileDevice::ExeOther;
+        QVERIFY(QFile::setPermissions(dir.path(), everyone | QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(path,
+                                      everyone | QFileDevice::WriteOwner | QFileDevice::WriteGroup
+                                          | QFileDevice::WriteOther));
+        QVERIFY(QFile::setPermissions(locked, everyone));
+        const auto unlock = qScopeGuard(
+            [&] { QFile::setPermissions(locked, everyone | QFileDevice::WriteOwner); });
+        const qulonglong inode = inodeOf(path);
+
+        bool written = false;
+        bool newFileWritten = true;
+        {
+            const AnotherUser user;
+            if (!user.active())
+                QSKIP("running as root without a way to change the user id");
+            written = IniFile::write("s", "k", "2", path);
+            newFileWritten = IniFile::write("s", "k", "2", locked + "/new.kiv");
+        }
+        QVERIFY(written);
+        compareBytes(readAll(path), "[s]\r\nname=M\xFCller\r\nk=2\r\n");
+        QCOMPARE(inodeOf(path), inode); // the same file, not a new one put in its place
+        QVERIFY(!newFileWritten);
+        QCOMPARE(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                 QStringList { "w.kiv" });
+    }
+
+    // The in-place write holds the old content until the new one reads back;
+    // a write that fails half-way (a file-size limit) puts it back.
+    void inPlaceWriteRestoresOldContent()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("w.kiv");
+        const QByteArray old = "[s]\r\nk=" + QByteArray(100, 'o') + "\r\n";
+        QVERIFY(writeAll(path, old));
+        const QByteArray native = QFile::encodeName(path);
+
+        const QByteArray shorter = "[s]\r\nk=1\r\n";
+        QVERIFY(RegularFile::writeInPlace(native, shorter).ok);
+        QCOMPARE(readAll(path), shorter);
+        QVERIFY(writeAll(path, old));
+
+        RegularFile::WriteResult result;
+        {
+            const FileSizeLimit limit(4096);
+            result = RegularFile::writeInPlace(native, QByteArray(64 * 1024, 'n'));
+        }
+        QVERIFY(!result.ok);
+        QVERIFY(!result.reason.isEmpty());
+        QCOMPARE(readAll(path), old);
+
+        // A pipe is not opened for long: O_RDWR never waits for a reader.
+        const QString pipe = dir.filePath("pipe.kiv");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        result = RegularFile::writeInPlace(QFile::encodeName(pipe), "x");
+        QVERIFY(!result.ok);
+        QCOMPARE(result.reason, RegularFile::notRegularText());
     }
 
     void writeRefusesNames()

@@ -7,6 +7,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+
 class TestSettingsTab : public QObject
 {
     Q_OBJECT
@@ -118,6 +120,54 @@ private slots:
         control("cmdsave_3")->click();
         QCOMPARE(m_run->dialogs.calls.size(), 1);
         QCOMPARE(QDir(m_dir->path()).entryList({ "*.kiv" }, QDir::Files), QStringList { "b.kiv" });
+    }
+
+    // A save that cannot write says so in the status line, with the path and why.
+    void failedSaveSaysSo_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason"); // empty: any
+        QTest::newRow("no folder can be there") << "b.kiv/s.kiv"
+                                                << "";
+        QTest::newRow("a named pipe") << "pipe.kiv"
+                                      << "not a regular file";
+    }
+    void failedSaveSaysSo()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        QVERIFY(::mkfifo(QFile::encodeName(path("pipe.kiv")).constData(), 0600) == 0);
+        m_run->dialogs.fileAnswers = { path(target) };
+        control("cmdsave_3")->click();
+        const QString status = control<QLabel>("lblNewFile")->text();
+        const QString start = "Settings not saved: " + path(target) + " (";
+        QVERIFY2(status.startsWith(start) && status.endsWith(u')'), qPrintable(status));
+        if (!reason.isEmpty())
+            QCOMPARE(status, start + reason + u')');
+        QVERIFY(!QFileInfo(path("pipe.kiv")).isFile());
+    }
+
+    // A cancel with nothing running changes nothing, and a flag left set by
+    // a cancelled command is cleared when the next command starts: the
+    // listing lists everything either way.
+    void cancelLeavesNextListingWhole_data()
+    {
+        QTest::addColumn<bool>("leftSet");
+        QTest::newRow("cancel clicked with nothing running") << false;
+        QTest::newRow("flag left set by a cancelled search") << true;
+    }
+    void cancelLeavesNextListingWhole()
+    {
+        QFETCH(bool, leftSet);
+        if (leftSet)
+            m_run->state.bgCancel = true;
+        else
+            control("cmdCancel_3")->click();
+        QCOMPARE(m_run->state.bgCancel.load(), leftSet);
+        m_run->dialogs.folderAnswers = { m_dir->path() };
+        control("cmdBrowseSettingsPath")->click();
+        QCOMPARE(listed(), QStringList({ "A.KIV|" + path("sub/"), "b.kiv|" + path("") }));
+        QVERIFY(!m_run->state.bgCancel);
     }
 
     void chosenFolderRefreshesList()

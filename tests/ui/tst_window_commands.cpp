@@ -5,6 +5,7 @@
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/search_command.h"
+#include "support/pipe_watchdog.h"
 #include "support/tree_fixture.h"
 #include "ui/status_line.h"
 #include "ui/window_fixture.h"
@@ -21,6 +22,7 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -229,6 +231,27 @@ private slots:
         QVERIFY(noCommandLeftBehind());
     }
 
+    // The window's page must be a regular file (or a new one): a named pipe
+    // in its place is refused at once, left as it is, and never waited on.
+    void pageInPlaceOfPipeIsRefused()
+    {
+        makeSmallTree();
+        QVERIFY(QDir().mkpath(m_dir->path() + "/export"));
+        const QString page
+            = m_dir->path() + "/export/" + QFileInfo(m_tree->root()).fileName() + ".html";
+        QVERIFY(::mkfifo(QFile::encodeName(page).constData(), 0600) == 0);
+        search(m_tree->root());
+        PipeWatchdog watchdog(QFile::encodeName(page));
+        button("cmdMach_0")->click();
+        QVERIFY(!watchdog.stop());
+
+        QCOMPARE(text("lblNewFile"), "List not written: " + page + " (not a regular file)");
+        QVERIFY(!QFileInfo(page).isFile() && QFileInfo::exists(page));
+        QVERIFY(m_run->window->outputFile().isEmpty());
+        QVERIFY(tab() != frm_main::kTabPreview);
+        QVERIFY(noCommandLeftBehind());
+    }
+
     void clipboardGetsExactText_data()
     {
         // The answer to "print files in output?" and the size box; the columns
@@ -319,25 +342,44 @@ private slots:
         QCOMPARE(list().count(), kWideTreeRows);
     }
 
+    // While a search runs, every other long command, the settings folder
+    // choice and the list refresh after a save are refused, each saying in
+    // the status line what runs; when the search ends its own line is back.
     void commandsRefusedWhileSearchRuns()
     {
         makeWideTree();
         TreeFixture other;
         QVERIFY(other.createFile("only.txt", "x"));
+        m_run->window->setOptionText(OptionText::SettingsPath, m_dir->path());
         m_run->dialogs.yesNoAnswers = { true, true };
+        m_run->dialogs.fileAnswers = { m_dir->path() + "/saved.kiv" };
         bool busy = false;
+        QStringList refusals;
         QTimer::singleShot(kDuringScanMs, [&] {
             busy = m_run->window->longCommandRunning();
             search(other.root()); // a second search
+            refusals << text("lblNewFile");
             for (const char *name : { "cmdRefresh", "cmdReadFolderAgain", "cmdMach_0", "cmdMach_1",
-                                      "cmdcopy", "cmdBrowseSettingsPath" })
+                                      "cmdcopy", "cmdBrowseSettingsPath", "cmdsave_0" }) {
                 button(name)->click();
+                refusals << text("lblNewFile");
+            }
         });
         search(m_tree->root());
 
         QVERIFY(busy);
-        // Only the first search asked anything; the others did not start.
-        QCOMPARE(m_run->dialogs.calls.size(), 1);
+        const QString running = ": a search is running.";
+        QCOMPARE(refusals,
+                 QStringList({ "Search not started" + running, "Re-read not started" + running,
+                               "Re-read not started" + running, "Generation not started" + running,
+                               "Generation not started" + running, "Copy not started" + running,
+                               "Settings folder not chosen" + running,
+                               "Settings list not refreshed" + running }));
+        QCOMPARE(text("lblNewFile"), "Searching for '*' in '" + m_tree->root() + "/' (recursive)");
+        // Only the first search and the save asked anything; the others did not start.
+        QCOMPARE(m_run->dialogs.calls.size(), 2);
+        QCOMPARE(m_run->dialogs.calls[1].kind, "save");
+        QVERIFY(QFileInfo::exists(m_dir->path() + "/saved.kiv"));
         QCOMPARE(control<QLineEdit>("txt_DBPathName")->text(), m_tree->root() + u'/');
         QCOMPARE(list().count(), kWideTreeRows);
         QCOMPARE(text("lbl_Status"), ItemCountText(kWideTreeRows));
