@@ -17,6 +17,18 @@ namespace {
 
 using Bytes = QByteArray;
 
+// A device that refuses every byte, as a full disk does.
+class RefusingDevice : public QIODevice
+{
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override
+    {
+        setErrorString(QStringLiteral("No space left on device"));
+        return -1;
+    }
+};
+
 // Pieces written one per line below; a page holds no line break, so the
 // lines are joined with nothing.
 Bytes joined(const char *lines)
@@ -596,15 +608,14 @@ private slots:
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
 
-        QFile full("/dev/full");
-        if (full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            request.outputPath.clear();
-            request.device = &full;
-            result = GeneratePage(request);
-            QVERIFY(!result.ok);
-            QVERIFY(!result.reason.isEmpty());
-            request.device = nullptr;
-        }
+        RefusingDevice full;
+        QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        request.outputPath.clear();
+        request.device = &full;
+        result = GeneratePage(request);
+        QVERIFY(!result.ok);
+        QVERIFY(!result.reason.isEmpty());
+        request.device = nullptr;
 
         request.folderText.clear();
         request.outputPath = m_dir.filePath("never.html");
