@@ -1,5 +1,6 @@
 #include "cli/list_command.h"
 
+#include "app/last_options.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "cli/headless_controls.h"
@@ -234,7 +235,7 @@ int RunListCommand(const QStringList &arguments)
     ProgramState state;
     InitialiseProgramState(state, QCoreApplication::applicationFilePath());
     HeadlessControls controls;
-    ApplyFirstRunDefaults(state, controls);
+    ApplyFirstRunOptions(state, controls, locale);
 
     if (args.settingsFile) {
         const QFileInfo settings(*args.settingsFile);

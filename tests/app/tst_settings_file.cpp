@@ -21,13 +21,20 @@ void fillState(ProgramState &state, const QString &tag)
     state.bgBorder = state.bgSkipEmptyDir = state.bgLink = state.bgToggle = true;
     state.bgRecursive = state.bgHover = false;
     state.bgFileTag = { true, false, true, false, true };
-    const QStringList texts { tag + "bg",        tag + "grid",    tag + "text",
-                              tag + "dir",       tag + "dirfont", tag + "file",
-                              tag + "header",    tag + "hover",   tag + "Font Face",
-                              tag + "8,5",       tag + "9",       "  /anim/" + tag + "spin.avi ",
-                              tag + "List Face", "10,5" };
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        state.*kTextFields[i] = texts[i];
+    state.sgBackgroundColor = tag + "bg";
+    state.sgGridColor = tag + "grid";
+    state.sgTextColor = tag + "text";
+    state.sgDirColor = tag + "dir";
+    state.sgDirFontColor = tag + "dirfont";
+    state.sgFileColor = tag + "file";
+    state.sgHeaderColor = tag + "header";
+    state.sgHoverColor = tag + "hover";
+    state.sgFont = tag + "Font Face";
+    state.sgFontSizeFILE = tag + "8,5";
+    state.sgFontSizeDIR = tag + "9";
+    state.sgAnimation = "  /anim/" + tag + "spin.avi ";
+    state.sgListFont = tag + "List Face";
+    state.sgListFontsize = "10,5";
 }
 
 // Every file of a folder with its bytes and modification time.
@@ -212,7 +219,7 @@ private slots:
         QCOMPARE(window.texts.size(), size_t(13));
         for (const auto &[box, text] : window.texts)
             QVERIFY2(text.isEmpty(), qPrintable(QString::number(int(box))));
-        QCOMPARE(textOptions(state), QStringList(kTextFields.size(), QString()));
+        QCOMPARE(textOptions(state), QStringList(14, QString())); // every text option
         // Yes/no options keep what they were, and the boxes show it.
         ProgramState old;
         fillState(old, "old-");

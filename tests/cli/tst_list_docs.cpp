@@ -1,7 +1,7 @@
 // The man page and the bash completion of quorvel-list against what the
 // program itself knows: the options of its --help and its settings keys.
 #undef QT_NO_CAST_FROM_ASCII
-#include "app/settings_file.h"
+#include "app/option_table.h"
 #include "support/file_bytes.h"
 #include "support/list_process.h"
 
@@ -105,9 +105,9 @@ private slots:
     void completionOffersTheSettingsKeys()
     {
         QStringList keys;
-        for (const SettingsKey &key : kSettingsKeys) {
+        for (const OptionRow &key : SettingsFileOptions()) {
             keys.append(key.key + u'=');
-            const QStringList values = key.kind == SettingsKeyKind::YesNo
+            const QStringList values = key.kind == OptionKind::YesNo
                 ? QStringList { "True", "False" }
                 : QStringList();
             QCOMPARE(complete("quorvel-list --set " + key.key + '='), values);
