@@ -117,7 +117,7 @@ private slots:
                  (QStringList { "sgDirColor=", "sgDirFontColor=" }));
     }
 
-    // Bash completes only the part after the last "=" unless "=" is taken out
+    // Bash completes only what follows the last "=" unless "=" is taken out
     // of its word breaks.
     void completionAfterAnEqualsSign_data()
     {
