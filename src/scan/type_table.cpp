@@ -46,6 +46,40 @@ constexpr qsizetype kMaxNamesAsked = 4096;
     return QString::fromUtf8(text).toLower().toUtf8();
 }
 
+// Whether the name is well-formed UTF-8 whose letters outside ASCII all
+// lower-case to one letter outside ASCII, as the database decodes and
+// lower-cases them: below the noncharacters and the byte order mark, and
+// neither the dotted capital I nor the Kelvin sign (which lower-case to
+// ASCII letters).
+[[nodiscard]] bool lowersOutsideAscii(QByteArrayView name)
+{
+    const auto isTrail
+        = [&](qsizetype at) { return at < name.size() && (uchar(name[at]) & 0xc0) == 0x80; };
+    for (qsizetype i = 0; i < name.size();) {
+        const uchar lead = uchar(name[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t codePoint = 0;
+        if (lead >= 0xc2 && lead <= 0xdf && isTrail(i + 1)) {
+            codePoint = char32_t(lead & 0x1f) << 6 | (uchar(name[i + 1]) & 0x3f);
+            i += 2;
+        } else if (lead >= 0xe0 && lead <= 0xef && isTrail(i + 1) && isTrail(i + 2)) {
+            codePoint = char32_t(lead & 0x0f) << 12 | char32_t(uchar(name[i + 1]) & 0x3f) << 6
+                | (uchar(name[i + 2]) & 0x3f);
+            i += 3;
+            if (codePoint < 0x800 || (codePoint >= 0xd800 && codePoint <= 0xdfff))
+                return false;
+        } else {
+            return false;
+        }
+        if (codePoint >= 0xfdd0 || codePoint == 0x130 || codePoint == 0x212a)
+            return false;
+    }
+    return true;
+}
+
 // The byte length of the UTF-8 sequence that starts at `at` (the text is
 // valid UTF-8).
 [[nodiscard]] qsizetype codePointLength(QByteArrayView text, qsizetype at)
@@ -129,6 +163,45 @@ constexpr qsizetype kMaxNamesAsked = 4096;
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+// The longest run of plain characters in a wildcard pattern: a name the
+// pattern matches holds it (when the name is plain ASCII).
+[[nodiscard]] QByteArray longestLiteral(QByteArrayView pattern)
+{
+    QByteArrayView longest;
+    qsizetype i = 0;
+    while (i < pattern.size()) {
+        const qsizetype start = i;
+        while (i < pattern.size() && !isWildcard(pattern[i]))
+            ++i;
+        if (i - start > longest.size())
+            longest = pattern.sliced(start, i - start);
+        if (i < pattern.size() && pattern[i] == '[') {
+            qsizetype end = i + 1;
+            (void)classHolds(pattern, i, '\0', end);
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return longest.toByteArray();
+}
+
+// How many characters of a name a pattern without "*" matches.
+[[nodiscard]] qsizetype fixedLength(QByteArrayView pattern)
+{
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++length) {
+        if (pattern[i] == '[') {
+            qsizetype end = i + 1;
+            (void)classHolds(pattern, i, '\0', end);
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return length;
 }
 
 // Whether the database reads the directory through its cache file, whose
@@ -228,13 +301,18 @@ private:
 // A file name in the forms the matching needs.
 struct TypeTable::Name
 {
-    explicit Name(QByteArrayView name)
+    // With ASCII globs only, letters outside ASCII matter to the matching
+    // only as "some letter", so most names are lower-cased in ASCII alone.
+    Name(QByteArrayView name, bool asciiGlobs)
     {
         ascii = isAscii(name);
-        if (ascii) {
+        if (ascii || (asciiGlobs && lowersOutsideAscii(name))) {
             exact = name;
             lower.resize(name.size());
             std::transform(name.begin(), name.end(), lower.begin(), asciiLower);
+            lastCased = name.size() - 1;
+            while (lastCased >= 0 && name[lastCased] == lower[lastCased])
+                --lastCased;
         } else {
             // As the database sees it: decoded, so that a broken sequence
             // is one replacement character.
@@ -243,11 +321,16 @@ struct TypeTable::Name
             exact = decoded;
             const QByteArray lowered = text.toLower().toUtf8();
             lower.append(lowered.constData(), lowered.size());
+            // Lower-casing may change the length: compare all.
+            lastCased = exact == lowerView() ? -1 : exact.size();
         }
     }
     [[nodiscard]] QByteArrayView lowerView() const { return { lower.constData(), lower.size() }; }
 
     bool ascii = true;
+    // The last place where the name differs from its lower-cased form, or
+    // -1 when it does not.
+    qsizetype lastCased = -1;
     QByteArrayView exact;
     QByteArray decoded;
     QVarLengthArray<char, 256> lower;
@@ -295,6 +378,9 @@ TypeTable::TypeTable(const QStringList &mimeDirectories)
     m_commentOnce = std::make_unique<std::once_flag[]>(m_typeNames.size());
     m_comments = std::make_unique<QString[]>(m_typeNames.size());
 
+    for (const std::vector<GlobLine> &lines : directories)
+        for (const GlobLine &line : lines)
+            m_asciiGlobs = m_asciiGlobs && isAscii(line.pattern);
     for (const std::vector<GlobLine> &lines : directories) {
         Directory &directory = m_directories.emplace_back();
         directory.suffixes.emplace_back();
@@ -315,8 +401,8 @@ void TypeTable::addGlob(Directory &directory, const GlobLine &line)
     glob.caseSensitive = line.caseSensitive;
     glob.patternLength = int(QString::fromUtf8(pattern).size());
     if (!hasWildcard(pattern)) {
-        (line.caseSensitive ? directory.caseSensitiveLiterals : directory.literals)[pattern]
-            .push_back(glob);
+        directory.literals[lowerCased(pattern)].push_back(
+            { glob, line.caseSensitive ? pattern : QByteArray() });
         directory.longestLiteral = std::max(directory.longestLiteral, pattern.size());
     } else if (pattern.startsWith('*') && !hasWildcard(QByteArrayView(pattern).sliced(1))) {
         int node = 0;
@@ -337,43 +423,52 @@ void TypeTable::addGlob(Directory &directory, const GlobLine &line)
         }
         directory.suffixes[size_t(node)].globs.push_back(glob);
     } else {
-        directory.complexGlobs.push_back({ pattern, glob });
+        const QByteArray tail = pattern.mid(pattern.lastIndexOf('*') + 1);
+        directory.complexGlobs.push_back(
+            { pattern, longestLiteral(pattern), tail, fixedLength(tail), glob });
     }
 }
 
-// The longest known suffix of the name that is shorter than the name (a
-// one-character name may be a suffix itself), as the database walks its
-// suffix tree: the lower-cased name against case-insensitive globs, or the
-// name as it is against all.
-void TypeTable::matchSuffix(const Directory &directory, QByteArrayView name, bool caseSensitivePass,
-                            Matches &matches)
+// Walks the suffix tree from the end of the name as far as the name goes,
+// but never over its first character (unless it is the only one), as the
+// database walks it.
+TypeTable::SuffixWalk TypeTable::walkSuffixes(const Directory &directory, QByteArrayView name)
 {
+    SuffixWalk walk;
     const qsizetype stop = name.size() == 1 ? 0 : 1;
     int node = 0;
-    int found = -1;
-    qsizetype foundLength = 0;
+    walk.lowestRead = name.size();
     for (qsizetype i = name.size() - 1; i >= stop; --i) {
         const auto &children = directory.suffixes[size_t(node)].children;
         const char c = name[i];
-        const auto at
-            = std::lower_bound(children.begin(), children.end(), c,
-                               [](const auto &child, char key) { return child.first < key; });
+        walk.lowestRead = i;
+        const auto at = std::lower_bound(
+            children.begin(), children.end(), c,
+            [](const std::pair<char, int> &child, char key) { return child.first < key; });
         if (at == children.end() || at->first != c)
             break;
         node = at->second;
         const std::vector<Glob> &globs = directory.suffixes[size_t(node)].globs;
-        if (std::any_of(globs.begin(), globs.end(), [&](const Glob &glob) {
-                return caseSensitivePass || !glob.caseSensitive;
-            })) {
-            found = node;
-            foundLength = name.size() - i;
+        if (globs.empty())
+            continue;
+        walk.anyNode = node;
+        walk.anyLength = name.size() - i;
+        if (std::any_of(globs.begin(), globs.end(),
+                        [](const Glob &glob) { return !glob.caseSensitive; })) {
+            walk.foldedNode = node;
+            walk.foldedLength = walk.anyLength;
         }
     }
-    if (found < 0)
-        return;
-    for (const Glob &glob : directory.suffixes[size_t(found)].globs)
+    return walk;
+}
+
+void TypeTable::addSuffixGlobs(const Directory &directory, int node, qsizetype length,
+                               bool caseSensitivePass, Matches &matches)
+{
+    // The database weighs a suffix match as the glob "*" + suffix.
+    for (const Glob &glob : directory.suffixes[size_t(node)].globs)
         if (caseSensitivePass || !glob.caseSensitive)
-            matches.add(glob, int(foundLength) + 1);
+            matches.add(glob, int(length) + 1);
 }
 
 TypeTable::Outcome TypeTable::match(const Name &name, Matches &matches) const
@@ -381,25 +476,37 @@ TypeTable::Outcome TypeTable::match(const Name &name, Matches &matches) const
     const QByteArrayView lower = name.lowerView();
     for (const Directory &directory : m_directories) {
         if (lower.size() <= directory.longestLiteral) {
-            const auto matchLiterals
-                = [&](const QHash<QByteArray, std::vector<Glob>> &literals, QByteArrayView key) {
-                      const auto found
-                          = literals.constFind(QByteArray::fromRawData(key.data(), key.size()));
-                      if (found != literals.constEnd())
-                          for (const Glob &glob : *found)
-                              matches.add(glob, glob.patternLength);
-                  };
-            matchLiterals(directory.literals, lower);
-            matchLiterals(directory.caseSensitiveLiterals, name.exact);
+            const auto found
+                = directory.literals.constFind(QByteArray::fromRawData(lower.data(), lower.size()));
+            if (found != directory.literals.constEnd())
+                for (const LiteralGlob &literal : *found)
+                    if (!literal.glob.caseSensitive || literal.casedPattern == name.exact)
+                        matches.add(literal.glob, literal.glob.patternLength);
         }
+        // The longest suffix of the lower-cased name among case-insensitive
+        // globs, else of the name as it is among all.
         if (matches.isEmpty()) {
-            matchSuffix(directory, lower, false, matches);
-            if (matches.isEmpty())
-                matchSuffix(directory, name.exact, true, matches);
+            const SuffixWalk folded = walkSuffixes(directory, lower);
+            if (folded.foldedNode >= 0) {
+                addSuffixGlobs(directory, folded.foldedNode, folded.foldedLength, false, matches);
+            } else {
+                // The same walk when it did not reach a letter that
+                // lower-casing changed.
+                const SuffixWalk exact = name.lastCased < folded.lowestRead
+                    ? folded
+                    : walkSuffixes(directory, name.exact);
+                if (exact.anyNode >= 0)
+                    addSuffixGlobs(directory, exact.anyNode, exact.anyLength, true, matches);
+            }
         }
         if (matches.isEmpty()) {
             for (const ComplexGlob &complex : directory.complexGlobs) {
                 const QByteArrayView subject = complex.glob.caseSensitive ? name.exact : lower;
+                if (name.ascii && !complex.glob.caseSensitive
+                    && (subject.size() < complex.tailLength
+                        || !globMatches(complex.tail, subject.last(complex.tailLength), false)
+                        || !subject.contains(complex.literal)))
+                    continue;
                 const bool matched = globMatches(complex.pattern, subject, false);
                 if (!name.ascii && matched != globMatches(complex.pattern, subject, true))
                     return Outcome::Unsure;
@@ -422,7 +529,7 @@ QString TypeTable::description(QByteArrayView name) const
     if (name.isEmpty())
         return comment(m_defaultType);
     Matches matches;
-    if (match(Name(name), matches) == Outcome::Unsure)
+    if (match(Name(name, m_asciiGlobs), matches) == Outcome::Unsure)
         return askDatabase(name);
     return comment(matches.isEmpty() ? m_defaultType : matches.best());
 }

@@ -67,14 +67,34 @@ private:
     struct ComplexGlob
     {
         QByteArray pattern; // lower-cased unless case-sensitive
+        // What a plain ASCII name must hold to match: the longest run
+        // without wildcards, and at its end what follows the last "*"
+        // (tailLength characters).
+        QByteArray literal;
+        QByteArray tail;
+        qsizetype tailLength = 0;
         Glob glob;
+    };
+    // The deepest nodes of the suffix tree that a name reached and that hold
+    // globs: any globs, and case-insensitive ones.
+    struct SuffixWalk
+    {
+        int anyNode = -1;
+        qsizetype anyLength = 0;
+        int foldedNode = -1;
+        qsizetype foldedLength = 0;
+        qsizetype lowestRead = 0; // the first character of the name the walk looked at
+    };
+    struct LiteralGlob
+    {
+        Glob glob;
+        QByteArray casedPattern; // for a case-sensitive glob: the name it matches
     };
     // The globs of one MIME directory, matched in the same steps as the
     // database matches them.
     struct Directory
     {
-        QHash<QByteArray, std::vector<Glob>> literals; // lower-cased
-        QHash<QByteArray, std::vector<Glob>> caseSensitiveLiterals;
+        QHash<QByteArray, std::vector<LiteralGlob>> literals; // by the name lower-cased
         std::vector<SuffixNode> suffixes; // [0] is the root
         std::vector<ComplexGlob> complexGlobs;
         qsizetype longestLiteral = 0;
@@ -87,12 +107,14 @@ private:
     [[nodiscard]] static std::optional<std::vector<GlobLine>> readGlobs(const QString &path);
     void addGlob(Directory &directory, const GlobLine &line);
     [[nodiscard]] Outcome match(const Name &name, Matches &matches) const;
-    static void matchSuffix(const Directory &directory, QByteArrayView name, bool caseSensitivePass,
-                            Matches &matches);
+    [[nodiscard]] static SuffixWalk walkSuffixes(const Directory &directory, QByteArrayView name);
+    static void addSuffixGlobs(const Directory &directory, int node, qsizetype length,
+                               bool caseSensitivePass, Matches &matches);
     [[nodiscard]] QString comment(int type) const;
     [[nodiscard]] QString askDatabase(QByteArrayView name) const;
 
     bool m_complete = false;
+    bool m_asciiGlobs = true;
     std::vector<Directory> m_directories;
     std::vector<QByteArray> m_typeNames; // sorted, so a lower index sorts first
     QHash<QByteArray, int> m_typeIndex;
