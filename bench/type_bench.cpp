@@ -1,10 +1,11 @@
-// type_bench NAMES [--threads N] [--database]: times type descriptions of the
-// file names in the file NAMES (one a line; e.g. find TREE -type f -printf
-// '%f\n'): building the type table, then every name through the table on N
-// threads (default 1), twice. With --database, the same names asked of
-// QMimeDatabase one by one instead, for comparison. Prints the time, names
-// per second, the distinct descriptions and how many names the table left to
-// the database.
+// type_bench NAMES [--threads N] [--database | --check]: times type
+// descriptions of the file names in the file NAMES (one a line; e.g. find
+// TREE -printf '%f\n'): building the type table, then every name through the
+// table on N threads (default 1), twice. With --database, the same names
+// asked of QMimeDatabase one by one instead, for comparison. Prints the
+// time, names per second, the distinct descriptions and how many names the
+// table left to the database. With --check, compares the table with the
+// database on every name and prints the names where they differ.
 #include "scan/type_table.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     const bool database = args.removeAll(QStringLiteral("--database")) > 0;
+    const bool check = args.removeAll(QStringLiteral("--check")) > 0;
     int threads = 1;
     if (const qsizetype at = args.indexOf(QStringLiteral("--threads")); at >= 0) {
         threads = std::max(1, args.value(at + 1).toInt());
@@ -40,13 +42,30 @@ int main(int argc, char *argv[])
     }
     QFile file(args.value(0));
     if (args.size() != 1 || !file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "usage: type_bench NAMES [--threads N] [--database]\n");
+        std::fprintf(stderr, "usage: type_bench NAMES [--threads N] [--database | --check]\n");
         return 2;
     }
     QByteArrayList names = file.readAll().split('\n');
     if (!names.isEmpty() && names.last().isEmpty())
         names.removeLast();
     std::printf("%lld names, %d thread(s)\n", names.size(), threads);
+
+    if (check) {
+        const TypeTable table;
+        const QMimeDatabase mime;
+        qsizetype wrong = 0;
+        for (const QByteArray &name : names) {
+            const QString expected
+                = mime.mimeTypeForFile(QString::fromUtf8(name), QMimeDatabase::MatchExtension)
+                      .comment();
+            if (table.description(name) != expected && ++wrong <= 20)
+                std::printf("differs: %s: %s, the database: %s\n", name.constData(),
+                            qPrintable(table.description(name)), qPrintable(expected));
+        }
+        std::printf("%lld of %lld names differ; %llu asked of the database\n", wrong, names.size(),
+                    table.databaseLookups());
+        return wrong == 0 ? 0 : 1;
+    }
 
     QElapsedTimer timer;
     if (database) {

@@ -8,6 +8,9 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <memory>
+#include <thread>
+
 namespace {
 
 QString databaseComment(const QByteArray &name)
@@ -223,6 +226,46 @@ private slots:
         QVERIFY2(table.databaseLookups() <= quint64(maxDatabaseLookups),
                  qPrintable(QString::number(table.databaseLookups())));
         qInfo("%llu of %lld names asked of the database", table.databaseLookups(), names.size());
+    }
+
+    // The scanner hands out names that point into memory it later reuses:
+    // the table, and the cache of names asked of the database, keep no
+    // reference to them (the sanitize build would see a use after free).
+    void borrowedNames()
+    {
+        const TypeTable table;
+        const QByteArray name = "x.\u017Fo.1"; // left to the database
+        for (int round = 0; round < 2; ++round) {
+            auto bytes = std::make_unique<char[]>(size_t(name.size()));
+            std::copy(name.begin(), name.end(), bytes.get());
+            QCOMPARE(table.description(QByteArray::fromRawData(bytes.get(), name.size())),
+                     databaseComment(name));
+        }
+        QCOMPARE(table.databaseLookups(), quint64(2));
+    }
+
+    // Scanner threads share one table; the first use of a type and the
+    // names left to the database happen under way.
+    void concurrentReaders()
+    {
+        const TypeTable table;
+        QByteArrayList names = kNamedCases;
+        for (int i = 0; i < 5000; ++i) // more than the cache of such names holds
+            names << "f" + QByteArray::number(i) + ".\u017Fo." + QByteArray::number(i % 10);
+        std::vector<QStringList> seen(4);
+        std::vector<std::thread> readers;
+        for (QStringList &descriptions : seen)
+            readers.emplace_back([&] {
+                for (const QByteArray &name : names)
+                    descriptions << table.description(name);
+            });
+        for (std::thread &reader : readers)
+            reader.join();
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString expected = databaseComment(names[i]);
+            for (const QStringList &descriptions : seen)
+                QCOMPARE(descriptions[i], expected);
+        }
     }
 
     void folders()
