@@ -1,18 +1,20 @@
 #!/usr/bin/env python3
 """Makes the benchmark tree, reproducibly, and caches it.
 
-make_tree.py [--files N] [--folders M] [--odd-names | --many-suffixes] [CACHE_DIR]
+make_tree.py [--files N] [--folders M] [--odd-names | --many-suffixes
+             [--suffixes S]] [CACHE_DIR]
 
-Builds CACHE_DIR/quorvel-tree-<N>-<M>[-odd|-suffixes]/ (CACHE_DIR: the argument, else
-$QUORVEL_BENCH_CACHE, else /tmp) with M folders (a two-level tree: sqrt(M)
-top folders, the rest spread below them) and N files spread evenly over
-them, names mixed in case and extension, sizes set with truncate (sparse, so
-the tree costs little disk). --odd-names adds names with blanks, extra dots
-and non-ASCII letters; --many-suffixes draws each file's suffix from a pool
-of SUFFIXES (default 100,000) distinct ones (random letters and digits, some
-in upper case or non-ASCII, some double like "x.tar.gz" or versioned like
-"libx.so.1.2", a few the MIME database knows), with the odd stems. A finished tree carries a marker file and is
-reused; the path is printed on stdout.
+Builds CACHE_DIR/quorvel-tree-<N>-<M>[-odd|-suffixes]/ (CACHE_DIR: the
+argument, else $QUORVEL_BENCH_CACHE, else /tmp) with M folders (a two-level
+tree: sqrt(M) top folders, the rest spread below them) and N files spread
+evenly over them, names mixed in case and extension, sizes set with truncate
+(sparse, so the tree costs little disk). --odd-names adds names with blanks,
+extra dots and non-ASCII letters; --many-suffixes also draws each file's
+suffix from a pool of S (default 100,000) distinct ones: random letters and
+digits, some in upper case or ending in a non-ASCII letter, some doubled
+("x7.tar.gz") or after a version ("so.12.x7", which the MIME database takes
+for a shared library), a few plain known ones. A finished tree carries a
+marker file and is reused; the path is printed on stdout.
 """
 import argparse
 import os
@@ -59,7 +61,8 @@ def main():
                         help="also names with blanks, extra dots and non-ASCII letters")
     parser.add_argument("--many-suffixes", action="store_true",
                         help="suffixes from a pool of SUFFIXES distinct ones, odd stems")
-    parser.add_argument("--suffixes", type=int, default=100_000)
+    parser.add_argument("--suffixes", type=int, default=100_000,
+                        help="how many distinct suffixes --many-suffixes draws from")
     parser.add_argument("cache", nargs="?", default=os.environ.get("QUORVEL_BENCH_CACHE", "/tmp"))
     args = parser.parse_args()
 

@@ -135,19 +135,11 @@ constexpr qsizetype kMaxNamesAsked = 4096;
                 starName = n;
                 continue;
             }
-            const bool wide = uchar(name[n]) >= 0x80;
             qsizetype next = p + 1;
-            bool matched = false;
-            if (wide)
+            bool matched
+                = c == '?' || (c == '[' ? classHolds(pattern, p, name[n], next) : c == name[n]);
+            if (uchar(name[n]) >= 0x80)
                 matched = loose;
-            else if (c == '?')
-                matched = true;
-            else if (c == '[')
-                matched = classHolds(pattern, p, name[n], next);
-            else
-                matched = c == name[n];
-            if (wide && c == '[')
-                (void)classHolds(pattern, p, '\0', next);
             if (matched) {
                 p = next;
                 n += codePointLength(name, n);
@@ -265,6 +257,7 @@ class TypeTable::Matches
 public:
     void add(const Glob &glob, int patternLength)
     {
+        // A type met once, even passed over, is not weighed again.
         if (m_all.contains(glob.type))
             return;
         if (glob.weight < m_weight) {
@@ -314,8 +307,8 @@ struct TypeTable::Name
             while (lastCased >= 0 && name[lastCased] == lower[lastCased])
                 --lastCased;
         } else {
-            // As the database sees it: decoded, so that a broken sequence
-            // is one replacement character.
+            // As the database sees it: decoded (a broken sequence becomes
+            // replacement characters) and lower-cased in full.
             const QString text = QString::fromUtf8(name);
             decoded = text.toUtf8();
             exact = decoded;
@@ -378,14 +371,13 @@ TypeTable::TypeTable(const QStringList &mimeDirectories)
     m_commentOnce = std::make_unique<std::once_flag[]>(m_typeNames.size());
     m_comments = std::make_unique<QString[]>(m_typeNames.size());
 
-    for (const std::vector<GlobLine> &lines : directories)
-        for (const GlobLine &line : lines)
-            m_asciiGlobs = m_asciiGlobs && isAscii(line.pattern);
     for (const std::vector<GlobLine> &lines : directories) {
         Directory &directory = m_directories.emplace_back();
         directory.suffixes.emplace_back();
-        for (const GlobLine &line : lines)
+        for (const GlobLine &line : lines) {
             addGlob(directory, line);
+            m_asciiGlobs = m_asciiGlobs && isAscii(line.pattern);
+        }
     }
     m_complete = complete;
 }

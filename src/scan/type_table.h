@@ -23,11 +23,12 @@
 // asked of the database once, when a name first needs it.
 //
 // The few names whose type the table cannot settle exactly are asked of the
-// database instead (cached): names with letters outside ASCII that meet a
-// character class, a "?" or a letter of a glob that the database may match
-// beyond ASCII, and every name when the MIME directories are not all plain
-// glob lists the table understands (no cache file, deleted globs, the
-// database's built-in copy).
+// database instead (cached): a letter outside ASCII where a glob other than
+// a literal name or a suffix wants a character class, a "?" or a letter
+// (the database may match digits and case beyond ASCII there); a name that
+// such a glob, marked case-sensitive, matches only in another letter case;
+// and every name when the MIME directories are not all glob lists the table
+// understands (no cache file, deleted globs, the database's built-in copy).
 //
 // Safe for concurrent readers once constructed.
 class TypeTable
