@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -87,6 +88,20 @@ constexpr qsizetype kMaxNamesAsked = 4096;
     const uchar lead = uchar(text[at]);
     const qsizetype length = lead < 0xc0 ? 1 : lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
     return std::min(length, text.size() - at);
+}
+
+// The last `count` code points of a UTF-8 text, if it has as many.
+[[nodiscard]] std::optional<QByteArrayView> lastCodePoints(QByteArrayView text, qsizetype count)
+{
+    qsizetype at = text.size();
+    for (; count > 0 && at > 0; --count) {
+        --at;
+        while (at > 0 && (uchar(text[at]) & 0xc0) == 0x80)
+            --at;
+    }
+    if (count > 0)
+        return std::nullopt;
+    return text.sliced(at);
 }
 
 // Whether the character class that starts at pattern[at] ("[...]", "!"
@@ -494,11 +509,15 @@ TypeTable::Outcome TypeTable::match(const Name &name, Matches &matches) const
         if (matches.isEmpty()) {
             for (const ComplexGlob &complex : directory.complexGlobs) {
                 const QByteArrayView subject = complex.glob.caseSensitive ? name.exact : lower;
-                if (name.ascii && !complex.glob.caseSensitive
-                    && (subject.size() < complex.tailLength
-                        || !globMatches(complex.tail, subject.last(complex.tailLength), false)
-                        || !subject.contains(complex.literal)))
-                    continue;
+                // Quick checks that rule out even a loose match: the end of
+                // the name, and (in plain ASCII) the glob's plain part.
+                if (!complex.glob.caseSensitive) {
+                    const std::optional<QByteArrayView> end
+                        = lastCodePoints(subject, complex.tailLength);
+                    if (!end || !globMatches(complex.tail, *end, true)
+                        || (name.ascii && !subject.contains(complex.literal)))
+                        continue;
+                }
                 const bool matched = globMatches(complex.pattern, subject, false);
                 if (!name.ascii && matched != globMatches(complex.pattern, subject, true))
                     return Outcome::Unsure;
