@@ -21,9 +21,9 @@ private slots:
         QTest::addColumn<int>("minor");
         QTest::addColumn<int>("revision");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one-digit minor, no revision") << 1 << 5 << 0 << u"1.05."_qs;
-        QTest::newRow("revision keeps no zeros") << 2 << 0 << 7 << u"2.00.7"_qs;
-        QTest::newRow("three-digit minor") << 1 << 123 << 1 << u"1.123.1"_qs;
+        QTest::newRow("one-digit minor, no revision") << 1 << 5 << 0 << QStringLiteral("1.05.");
+        QTest::newRow("revision keeps no zeros") << 2 << 0 << 7 << QStringLiteral("2.00.7");
+        QTest::newRow("three-digit minor") << 1 << 123 << 1 << QStringLiteral("1.123.1");
     }
     void versionText()
     {
@@ -41,18 +41,18 @@ private slots:
     void initialiseSetsFolders()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(u"bin"_qs));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
         ProgramState state;
-        InitialiseProgramState(state, dir.filePath(u"bin/quorvel"_qs));
-        QCOMPARE(state.programFolder, dir.path() + u"/bin/"_qs);
+        InitialiseProgramState(state, dir.filePath(QStringLiteral("bin/quorvel")));
+        QCOMPARE(state.programFolder, dir.path() + QStringLiteral("/bin/"));
         QCOMPARE(state.dataFolder, state.programFolder);
-        QCOMPARE(state.exportFolder, dir.path() + u"/bin/export/"_qs);
+        QCOMPARE(state.exportFolder, dir.path() + QStringLiteral("/bin/export/"));
 
-        QVERIFY(QDir(dir.path()).mkpath(u"share/quorvel"_qs));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("share/quorvel")));
         ProgramState installed;
-        InitialiseProgramState(installed, dir.filePath(u"bin/quorvel"_qs));
-        QCOMPARE(installed.programFolder, dir.path() + u"/bin/"_qs);
-        QCOMPARE(installed.dataFolder, dir.path() + u"/share/quorvel/"_qs);
+        InitialiseProgramState(installed, dir.filePath(QStringLiteral("bin/quorvel")));
+        QCOMPARE(installed.programFolder, dir.path() + QStringLiteral("/bin/"));
+        QCOMPARE(installed.dataFolder, dir.path() + QStringLiteral("/share/quorvel/"));
         QCOMPARE(installed.exportFolder, userExportFolder());
     }
 
@@ -61,11 +61,11 @@ private slots:
     void exportFolderFallsBack()
     {
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(u"export"_qs));
+        QFile blocker(dir.filePath(QStringLiteral("export")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         QCOMPARE(ChooseExportFolder(dir.path()), userExportFolder());
         QVERIFY(blocker.remove());
-        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + u"/export/"_qs);
+        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + QStringLiteral("/export/"));
 
         // A check that says no stands in for a folder the user cannot write:
         // for root every folder is writable.
@@ -75,7 +75,7 @@ private slots:
             return false;
         };
         QCOMPARE(ChooseExportFolder(dir.path(), unwritable), userExportFolder());
-        QCOMPARE(asked, QStringList { dir.path() + u"/export/"_qs });
+        QCOMPARE(asked, QStringList { dir.path() + QStringLiteral("/export/") });
 
         if (::geteuid() == 0)
             QSKIP("root may write into any folder");
@@ -90,7 +90,7 @@ private:
     static QString userExportFolder()
     {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + u"/quorvel/export/"_qs;
+            + QStringLiteral("/quorvel/export/");
     }
 };
 
