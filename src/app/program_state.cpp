@@ -1,5 +1,7 @@
 #include "app/program_state.h"
 
+#include "app/program_version.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -9,6 +11,11 @@ QString VersionText(int major, int minor, int revision)
     const QString revisionText = revision == 0 ? QString() : QString::number(revision);
     return QString::number(major) + u'.' + QStringLiteral("%1").arg(minor, 2, 10, QChar(u'0'))
         + u'.' + revisionText;
+}
+
+QString ProgramVersionText()
+{
+    return VersionText(ProgramVersion::kMajor, ProgramVersion::kMinor, ProgramVersion::kRevision);
 }
 
 QString WithTrailingSeparator(const QString &folder)
@@ -78,8 +85,7 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
     state.exportFolder = ChooseExportFolder(state.programFolder, canWrite);
     state.settingsFolder = ChooseSettingsFolder(state.programFolder, canWrite);
     state.startTime = QDateTime::currentDateTime();
-    state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
-                                    ProgramIdentity::kVersionRevision);
+    state.versionText = ProgramVersionText();
     // One line of the info window's text area: short enough to show whole.
     state.creditLine = QStringLiteral("folder trees listed as HTML pages");
 }

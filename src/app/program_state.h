@@ -61,9 +61,6 @@ struct ProgramState
 };
 
 namespace ProgramIdentity {
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 12;
-inline constexpr int kVersionRevision = 1128;
 inline constexpr char kMakerDomain[] = "quorvel.morbanta.example";
 inline constexpr char kMakerSite[] = "https://quorvel.morbanta.example/";
 inline constexpr char kUpdatePage[] = "https://quorvel.morbanta.example/kiv-update/";
@@ -73,6 +70,9 @@ inline constexpr char kAuthorMail[] = "dallowin@morbanta.example";
 // "1.12.1128"; the minor number has at least two digits and a zero revision
 // is left out ("1.05.").
 [[nodiscard]] QString VersionText(int major, int minor, int revision);
+
+// The version text of this build ("1.12.1128").
+[[nodiscard]] QString ProgramVersionText();
 
 // The window-free steps of loading the main window: identity texts, program,
 // data and export folders, start time, version text and credit line. The

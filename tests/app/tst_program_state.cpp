@@ -21,9 +21,9 @@ private slots:
         QTest::addColumn<int>("minor");
         QTest::addColumn<int>("revision");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one-digit minor, no revision") << 1 << 5 << 0 << u"1.05."_qs;
-        QTest::newRow("revision keeps no zeros") << 2 << 0 << 7 << u"2.00.7"_qs;
-        QTest::newRow("three-digit minor") << 1 << 123 << 1 << u"1.123.1"_qs;
+        QTest::newRow("one-digit minor, no revision") << 1 << 5 << 0 << QStringLiteral("1.05.");
+        QTest::newRow("revision keeps no zeros") << 2 << 0 << 7 << QStringLiteral("2.00.7");
+        QTest::newRow("three-digit minor") << 1 << 123 << 1 << QStringLiteral("1.123.1");
     }
     void versionText()
     {
@@ -41,19 +41,19 @@ private slots:
     void initialiseSetsFolders()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(u"bin"_qs));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
         ProgramState state;
-        InitialiseProgramState(state, dir.filePath(u"bin/quorvel"_qs));
-        QCOMPARE(state.programFolder, dir.path() + u"/bin/"_qs);
+        InitialiseProgramState(state, dir.filePath(QStringLiteral("bin/quorvel")));
+        QCOMPARE(state.programFolder, dir.path() + QStringLiteral("/bin/"));
         QCOMPARE(state.dataFolder, state.programFolder);
-        QCOMPARE(state.exportFolder, dir.path() + u"/bin/export/"_qs);
+        QCOMPARE(state.exportFolder, dir.path() + QStringLiteral("/bin/export/"));
         QCOMPARE(state.settingsFolder, state.programFolder);
 
-        QVERIFY(QDir(dir.path()).mkpath(u"share/quorvel"_qs));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("share/quorvel")));
         ProgramState installed;
-        InitialiseProgramState(installed, dir.filePath(u"bin/quorvel"_qs));
-        QCOMPARE(installed.programFolder, dir.path() + u"/bin/"_qs);
-        QCOMPARE(installed.dataFolder, dir.path() + u"/share/quorvel/"_qs);
+        InitialiseProgramState(installed, dir.filePath(QStringLiteral("bin/quorvel")));
+        QCOMPARE(installed.programFolder, dir.path() + QStringLiteral("/bin/"));
+        QCOMPARE(installed.dataFolder, dir.path() + QStringLiteral("/share/quorvel/"));
         QCOMPARE(installed.exportFolder, userFolder(u"export/"));
         QCOMPARE(installed.settingsFolder, userFolder(u"settings/"));
     }
@@ -64,11 +64,11 @@ private slots:
     void exportFolderFallsBack()
     {
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(u"export"_qs));
+        QFile blocker(dir.filePath(QStringLiteral("export")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         QCOMPARE(ChooseExportFolder(dir.path()), userFolder(u"export/"));
         QVERIFY(blocker.remove());
-        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + u"/export/"_qs);
+        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + QStringLiteral("/export/"));
 
         // A check that says no stands in for a folder the user cannot write:
         // for root every folder is writable.
@@ -79,7 +79,8 @@ private slots:
         };
         QCOMPARE(ChooseExportFolder(dir.path(), unwritable), userFolder(u"export/"));
         QCOMPARE(ChooseSettingsFolder(dir.path(), unwritable), userFolder(u"settings/"));
-        QCOMPARE(asked, (QStringList { dir.path() + u"/export/"_qs, dir.path() + u'/' }));
+        QCOMPARE(asked,
+                 (QStringList { dir.path() + QStringLiteral("/export/"), dir.path() + u'/' }));
         QCOMPARE(ChooseSettingsFolder(dir.path()), dir.path() + u'/');
 
         if (::geteuid() == 0)
@@ -98,7 +99,7 @@ private:
     static QString userFolder(QStringView name)
     {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + u"/quorvel/"_qs + name;
+            + QStringLiteral("/quorvel/") + name;
     }
 };
 
