@@ -17,6 +17,10 @@ constexpr QLatin1StringView kSearch = "search"_L1;
 constexpr QLatin1StringView kHtm = "htm"_L1;
 constexpr QLatin1StringView kWindow = "window"_L1;
 
+// A list font size above this many points is not applied to the screen: a
+// damaged file must not make the window unusable.
+constexpr double kMaxListFontPoints = 1000.0;
+
 // The column switches are restored one after the other, after the clip.
 constexpr int kFirstFileTagRestore = 23;
 
@@ -118,7 +122,6 @@ constexpr OptionRow kOptions[] {
 };
 // clang-format on
 
-
 constexpr int SettingsFileRowCount()
 {
     return int(std::ranges::count_if(kOptions, &OptionRow::inSettingsFiles));
@@ -152,6 +155,14 @@ template<typename State> auto *yesNoIn(State &state, const OptionRow &row)
     if (row.fileTag >= 0)
         return Flag(&state.bgFileTag.at(size_t(row.fileTag)));
     return row.flag ? Flag(&(state.*row.flag)) : nullptr;
+}
+
+// The option named by row.firstRunFrom, or row itself.
+const OptionRow &firstRunSource(const OptionRow &row)
+{
+    if (row.firstRunFrom.isEmpty())
+        return row;
+    return *std::ranges::find(kOptions, row.firstRunFrom, &OptionRow::key);
 }
 
 } // namespace
@@ -236,14 +247,6 @@ QString OptionValueText(const ProgramState &state, const OptionControls &control
     if (row.kind == WindowTop)
         return QString::number(controls.windowPositionTwips().y());
     return controls.optionText(*row.box);
-}
-
-// The option named by row.firstRunFrom, or row itself.
-static const OptionRow &firstRunSource(const OptionRow &row)
-{
-    if (row.firstRunFrom.isEmpty())
-        return row;
-    return *std::ranges::find(kOptions, row.firstRunFrom, &OptionRow::key);
 }
 
 QString FirstRunText(const ProgramState &state, const OptionRow &row)

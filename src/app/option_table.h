@@ -42,12 +42,12 @@ struct OptionRow
     QLatin1StringView storeKey {};
     // The settings-file section; empty for an option settings files do not hold.
     QLatin1StringView section {};
-    OptionKind kind = OptionKind::Pattern;
+    OptionKind kind {};
     // The stored text of a first run, when nothing is stored ("True" or
     // "False" for a yes/no option). An option whose first-run value is the
     // value of another names that option's key in firstRunFrom instead.
     // The clip, the settings folder and the window's edges follow from
-    // where the program lies and the screen (see RestoreOptions).
+    // where the program lies and the screen (see FirstRunText).
     QLatin1StringView firstRun {};
     QLatin1StringView firstRunFrom {};
     // What the control shows when the window is built, before the restore.
@@ -114,13 +114,9 @@ void LoadOptionValue(ProgramState &state, OptionControls &controls, const Option
 // followed to the firstRun text of the option it names.
 [[nodiscard]] QLatin1StringView FixedFirstRunText(const OptionRow &row);
 
-// A list font size above this many points is not applied to the screen (a
-// damaged file must not make the window unusable); the option keeps the text.
-inline constexpr double kMaxListFontPoints = 1000.0;
-
 // The points a list font size text stands for, read in locale (8,25 under
-// German rules); nullopt when it is no number, not above 0 or above
-// kMaxListFontPoints.
+// German rules); nullopt when it is no number, not above 0, or so large
+// that the list would be unusable (the option still keeps the text).
 [[nodiscard]] std::optional<double> ListFontPoints(const QString &text, const QLocale &locale);
 
 // The clip that comes with the program: dataFolder + "animation/spin.avi"
