@@ -194,7 +194,7 @@ void TestOptionTable::firstRun()
             QCOMPARE(FieldText(run.state, row), expectedFirstRun(option));
     }
 
-    // quorvel-list starts from the same options.
+    // quorvel-list starts from the same options, the table's first-run values.
     ProgramState state;
     InitialiseProgramState(state, run.programFile);
     HeadlessControls controls;
@@ -208,6 +208,7 @@ void TestOptionTable::firstRun()
             shown = YesNoText(controls.optionCheck(*row.check));
         QCOMPARE(shown, expectedFirstRun(option));
         QCOMPARE(FieldText(state, row), FieldText(run.state, row));
+        QCOMPARE(FirstRunText(state, row), expectedFirstRun(option));
     }
 }
 
