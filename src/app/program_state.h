@@ -26,6 +26,7 @@ struct ProgramState
     QString programFolder; // always ends in the separator
     QString dataFolder; // the program's own files (the default clip); ends in the separator
     QString exportFolder; // always ends in the separator
+    QString settingsFolder; // the first run's settings folder; ends in the separator
     QDateTime startTime;
     QString versionText;
     QString creditLine;
@@ -92,6 +93,12 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
 [[nodiscard]] QString ChooseExportFolder(const QString &programFolder,
                                          const std::function<bool(const QString &)> &canWrite
                                          = CanWriteInto);
+
+// programFolder when canWrite says that can be written, else
+// "quorvel/settings/" in the per-user data folder.
+[[nodiscard]] QString ChooseSettingsFolder(const QString &programFolder,
+                                           const std::function<bool(const QString &)> &canWrite
+                                           = CanWriteInto);
 
 // Appends the separator unless the text already ends in one.
 [[nodiscard]] QString WithTrailingSeparator(const QString &folder);

@@ -1,5 +1,6 @@
 #include "cli/list_command.h"
 
+#include "app/last_options.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "cli/headless_controls.h"
@@ -224,7 +225,7 @@ std::optional<QLocale> chooseLocale(const std::optional<QString> &name)
 int applyOptions(const Arguments &args, const QLocale &locale, ProgramState &state,
                  HeadlessControls &controls)
 {
-    ApplyFirstRunDefaults(state, controls);
+    ApplyFirstRunOptions(state, controls, locale);
     if (args.settingsFile) {
         const QFileInfo settings(*args.settingsFile);
         if (!settings.isFile() || !settings.isReadable()) {

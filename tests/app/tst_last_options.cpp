@@ -1,9 +1,9 @@
 #include "app/last_options.h"
 #include "app/preference_store.h"
 #include "app/program_state.h"
-#include "support/program_options.h"
 #include "support/recording_option_controls.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,6 +44,17 @@ private slots:
         QCOMPARE(controls.log.mid(controls.log.size() - 3),
                  (QStringList { folder + m_settingsDir.filePath(QStringLiteral("bin")),
                                 QStringLiteral("refresh"), QStringLiteral("clearCurrent") }));
+
+        // An installed program lists the settings files of the user's data folder.
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/quorvel")));
+        ProgramState installed;
+        InitialiseProgramState(installed, prefix.filePath(QStringLiteral("bin/quorvel")));
+        RecordingOptionControls installedControls;
+        RestoreLastOptions(installed, m_store, installedControls);
+        QCOMPARE(installedControls.texts[OptionText::SettingsPath],
+                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                     + QStringLiteral("/quorvel/settings"));
     }
 
     // A yes/no word skips its one step, the hover colour follows the folder colour,
@@ -76,35 +87,6 @@ private slots:
         RestoreLastOptions(m_state, m_store, english, QLocale(QLocale::English));
         QCOMPARE(m_state.sgListFontsize, QStringLiteral("8,25"));
         QVERIFY(!english.log.join(u'\n').contains(QStringLiteral("listSize")));
-    }
-
-    void saveWritesEveryKeyAndRestoreReadsThemBack()
-    {
-        // Every option away from its default and unlike every other.
-        for (qsizetype i = 0; i < kTextFields.size(); ++i)
-            m_state.*kTextFields[i] = QStringLiteral("v%1").arg(i);
-        m_state.bgBorder = m_state.bgRecursive = m_state.bgHover = false;
-        m_state.bgToggle = m_state.bgSkipEmptyDir = false;
-        m_state.bgLink = true;
-        m_state.bgFileTag = { true, false, true, false, true };
-        RecordingOptionControls controls;
-        controls.texts[OptionText::EXT] = QStringLiteral(" *.txt ");
-        controls.texts[OptionText::SettingsPath] = QStringLiteral("  /settings  ");
-        controls.position = { 1500, -30 };
-        SaveLastOptions(m_state, m_store, controls);
-
-        QSettings stored(m_state.makerName, m_state.shortName);
-        QCOMPARE(stored.allKeys().size(), 30);
-        QCOMPARE(stored.value("txtSettingsPath").toString(), QStringLiteral("/settings"));
-
-        ProgramState restored;
-        InitialiseProgramState(restored, m_settingsDir.filePath(QStringLiteral("bin/quorvel")));
-        RecordingOptionControls again;
-        RestoreLastOptions(restored, m_store, again);
-        QCOMPARE(textOptions(restored), textOptions(m_state));
-        QCOMPARE(yesNoOptions(restored), yesNoOptions(m_state));
-        QCOMPARE(again.texts[OptionText::EXT], QStringLiteral(" *.txt "));
-        QCOMPARE(StartPositionTwips(restored, m_store, kScreen, kWindow), QPoint(1500, -30));
     }
 };
 

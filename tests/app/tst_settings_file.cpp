@@ -20,22 +20,20 @@ void fillState(ProgramState &state, const QString &tag)
     state.bgBorder = state.bgSkipEmptyDir = state.bgLink = state.bgToggle = true;
     state.bgRecursive = state.bgHover = false;
     state.bgFileTag = { true, false, true, false, true };
-    const QStringList texts { tag + QStringLiteral("bg"),
-                              tag + QStringLiteral("grid"),
-                              tag + QStringLiteral("text"),
-                              tag + QStringLiteral("dir"),
-                              tag + QStringLiteral("dirfont"),
-                              tag + QStringLiteral("file"),
-                              tag + QStringLiteral("header"),
-                              tag + QStringLiteral("hover"),
-                              tag + QStringLiteral("Font Face"),
-                              tag + QStringLiteral("8,5"),
-                              tag + QStringLiteral("9"),
-                              QStringLiteral("  /anim/") + tag + QStringLiteral("spin.avi "),
-                              tag + QStringLiteral("List Face"),
-                              QStringLiteral("10,5") };
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        state.*kTextFields[i] = texts[i];
+    state.sgBackgroundColor = tag + QStringLiteral("bg");
+    state.sgGridColor = tag + QStringLiteral("grid");
+    state.sgTextColor = tag + QStringLiteral("text");
+    state.sgDirColor = tag + QStringLiteral("dir");
+    state.sgDirFontColor = tag + QStringLiteral("dirfont");
+    state.sgFileColor = tag + QStringLiteral("file");
+    state.sgHeaderColor = tag + QStringLiteral("header");
+    state.sgHoverColor = tag + QStringLiteral("hover");
+    state.sgFont = tag + QStringLiteral("Font Face");
+    state.sgFontSizeFILE = tag + QStringLiteral("8,5");
+    state.sgFontSizeDIR = tag + QStringLiteral("9");
+    state.sgAnimation = QStringLiteral("  /anim/") + tag + QStringLiteral("spin.avi ");
+    state.sgListFont = tag + QStringLiteral("List Face");
+    state.sgListFontsize = QStringLiteral("10,5");
 }
 
 // Every file of a folder with its bytes and modification time.
@@ -221,7 +219,7 @@ private slots:
         QCOMPARE(window.texts.size(), size_t(13));
         for (const auto &[box, text] : window.texts)
             QVERIFY2(text.isEmpty(), qPrintable(QString::number(int(box))));
-        QCOMPARE(textOptions(state), QStringList(kTextFields.size(), QString()));
+        QCOMPARE(textOptions(state), QStringList(14, QString())); // every text option
         // Yes/no options keep what they were, and the boxes show it.
         ProgramState old;
         fillState(old, QStringLiteral("old-"));

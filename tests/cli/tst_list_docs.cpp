@@ -1,6 +1,6 @@
 // The man page and the bash completion of quorvel-list against what the
 // program itself knows: the options of its --help and its settings keys.
-#include "app/settings_file.h"
+#include "app/option_table.h"
 #include "support/file_bytes.h"
 #include "support/list_process.h"
 
@@ -109,9 +109,9 @@ private slots:
     void completionOffersTheSettingsKeys()
     {
         QStringList keys;
-        for (const SettingsKey &key : kSettingsKeys) {
+        for (const OptionRow &key : SettingsFileOptions()) {
             keys.append(key.key + u'=');
-            const QStringList values = key.kind == SettingsKeyKind::YesNo
+            const QStringList values = key.kind == OptionKind::YesNo
                 ? QStringList { QStringLiteral("True"), QStringLiteral("False") }
                 : QStringList();
             QCOMPARE(complete(QStringLiteral("quorvel-list --set ") + key.key + u'='), values);
