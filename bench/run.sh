@@ -1,27 +1,32 @@
 #!/usr/bin/env bash
-# Measures Quorvel's command-line listing against common tools on one cached
-# tree, all in the same run:
+# Measures Quorvel's command-line listing against common tools on cached
+# trees, all in the same run:
 #
-#   bench/run.sh [small|large]
+#   bench/run.sh [small|large|large-suffixes]
 #
-#   small: about 20,000 files in 2,000 folders
-#   large: 1,000,000 files in 60,000 folders
+#   small:          about 20,000 files in 2,000 folders
+#   large:          1,000,000 files in 60,000 folders, twice: names with
+#                   blanks, dots and non-ASCII letters over a dozen suffixes;
+#                   then names over about 100,000 distinct suffixes (upper
+#                   case, non-ASCII, double and versioned ones among them)
+#   large-suffixes: only the second large tree
 #
-# The tree (sparse files of varied sizes; names with blanks, dots and
-# non-ASCII letters) is made once by bench/make_tree.py under
-# $QUORVEL_BENCH_CACHE (default /tmp). quorvel-list is built in build/release
-# when it is missing. Prints a table of medians over $RUNS runs (default 5
-# small, 3 large), each as a ratio against find, and the peak memory of each
-# command (from /usr/bin/time -v), with quorvel-list's bytes per listed file
-# above its empty-folder baseline.
+# Each tree (sparse files of varied sizes) is made once by bench/make_tree.py
+# under $QUORVEL_BENCH_CACHE (default /tmp). quorvel-list is built in
+# build/release when it is missing. Prints, for each tree, a table of medians
+# over $RUNS runs (default 5 small, 3 large), each as a ratio against find,
+# with the mean user time and the peak memory of each command (from
+# /usr/bin/time -v), and quorvel-list's bytes per listed entry above its
+# empty-folder baseline.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
 size=${1:-small}
 case $size in
-small) files=20000 folders=2000 runs=${RUNS:-5} ;;
-large) files=1000000 folders=60000 runs=${RUNS:-3} ;;
-*) echo "usage: bench/run.sh [small|large]" >&2; exit 2 ;;
+small) files=20000 folders=2000 runs=${RUNS:-5} trees=(--odd-names) ;;
+large) files=1000000 folders=60000 runs=${RUNS:-3} trees=(--odd-names --many-suffixes) ;;
+large-suffixes) files=1000000 folders=60000 runs=${RUNS:-3} trees=(--many-suffixes) ;;
+*) echo "usage: bench/run.sh [small|large|large-suffixes]" >&2; exit 2 ;;
 esac
 build=${QUORVEL_BENCH_BUILD:-$top/build/release}
 program=$build/bin/quorvel-list
@@ -33,51 +38,63 @@ if [ ! -x "$program" ]; then
     cmake --build "$build" --target quorvel-list -j2 >/dev/null
 fi
 
-tree=$(python3 "$here/make_tree.py" --files "$files" --folders "$folders" --odd-names)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 mkdir "$out/empty"
 
-find_cmd="find '$tree' -printf '%s %T@ %p\n' >/dev/null"
-du_cmd="du -s '$tree' >/dev/null"
-page_cmd="'$program' -q -o '$out/page.html' '$tree'"
-text_cmd="'$program' -q --text --with-files -o '$out/list.txt' '$tree'"
-tree_cmd="tree -H . --du -s -D -o '$out/tree.html' '$tree'"
-
-echo "tree: $tree ($files files, $folders folders); $runs runs each; $(nproc) cores"
-hyperfine --style basic --warmup 1 --runs "$runs" --export-json "$out/times.json" \
-    -n find "$find_cmd" -n "du -s" "$du_cmd" -n "quorvel-list page" "$page_cmd" \
-    -n "quorvel-list --text" "$text_cmd" -n "tree -H" "$tree_cmd" >"$out/hyperfine.log"
-
 peak() { # peak resident set size in KiB of one run of the command
     /usr/bin/time -v bash -c "$1" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ {print $2}'
 }
-{
-    echo "find $(peak "$find_cmd")"
-    echo "du -s $(peak "$du_cmd")"
-    echo "quorvel-list page $(peak "$page_cmd")"
-    echo "quorvel-list --text $(peak "$text_cmd")"
-    echo "tree -H $(peak "$tree_cmd")"
-    echo "baseline $(peak "'$program' -q -o '$out/empty.html' '$out/empty'")"
-} >"$out/peaks.txt"
-listed=$(find "$tree" | wc -l)
 
-python3 - "$out/times.json" "$out/peaks.txt" "$listed" "$out/page.html" <<'PY'
+measure() { # one tree, by make_tree.py's option for it
+    local tree
+    tree=$(python3 "$here/make_tree.py" --files "$files" --folders "$folders" "$1")
+    local find_cmd="find '$tree' -printf '%s %T@ %p\n' >/dev/null"
+    local du_cmd="du -s '$tree' >/dev/null"
+    local page_cmd="'$program' -q -o '$out/page.html' '$tree'"
+    local text_cmd="'$program' -q --text --with-files -o '$out/list.txt' '$tree'"
+    local tree_cmd="tree -H . --du -s -D -o '$out/tree.html' '$tree'"
+
+    echo "tree: $tree ($files files, $folders folders, $1); $runs runs each; $(nproc) cores"
+    hyperfine --style basic --warmup 1 --runs "$runs" --export-json "$out/times.json" \
+        -n find "$find_cmd" -n "du -s" "$du_cmd" -n "quorvel-list page" "$page_cmd" \
+        -n "quorvel-list --text" "$text_cmd" -n "tree -H" "$tree_cmd" >"$out/hyperfine.log"
+    {
+        echo "find $(peak "$find_cmd")"
+        echo "du -s $(peak "$du_cmd")"
+        echo "quorvel-list page $(peak "$page_cmd")"
+        echo "quorvel-list --text $(peak "$text_cmd")"
+        echo "tree -H $(peak "$tree_cmd")"
+        echo "baseline $(peak "'$program' -q -o '$out/empty.html' '$out/empty'")"
+    } >"$out/peaks.txt"
+    local listed
+    listed=$(find "$tree" | wc -l)
+
+    python3 - "$out/times.json" "$out/peaks.txt" "$listed" "$out/page.html" <<'PY'
 import json, os, sys
-times = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["results"]}
+results = json.load(open(sys.argv[1]))["results"]
+times = {r["command"]: r["median"] for r in results}
+user = {r["command"]: r["user"] for r in results}
 peaks = {}
 for line in open(sys.argv[2]):
     name, _, kib = line.strip().rpartition(" ")
     peaks[name] = int(kib)
 listed = int(sys.argv[3])
 print()
-print("| command | median (s) | x find | peak memory (MiB) |")
-print("|---|---:|---:|---:|")
+print("| command | median (s) | x find | user (s) | peak memory (MiB) |")
+print("|---|---:|---:|---:|---:|")
 for name, median in times.items():
-    print(f"| {name} | {median:.2f} | {median / times['find']:.2f} | {peaks[name] / 1024:.0f} |")
+    print(f"| {name} | {median:.2f} | {median / times['find']:.2f} | {user[name]:.2f} "
+          f"| {peaks[name] / 1024:.0f} |")
 above = (peaks["quorvel-list page"] - peaks["baseline"]) * 1024 / listed
 print()
 print(f"entries: {listed}; quorvel-list page: {above:.0f} bytes per entry above its "
       f"empty-folder baseline ({peaks['baseline'] / 1024:.0f} MiB); "
       f"page {os.path.getsize(sys.argv[4]) / listed:.0f} bytes per entry")
 PY
+}
+
+for kind in "${trees[@]}"; do
+    measure "$kind"
+    echo
+done

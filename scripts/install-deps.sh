@@ -12,6 +12,8 @@ packages=(
     libqt6webenginecore6-bin qt6-qpa-plugins shared-mime-info fonts-dejavu-core xdg-utils
     # tests and benchmarks
     xvfb xauth x11-utils hyperfine tree time
+    # install checks and the Debian package
+    desktop-file-utils appstream dpkg-dev man-db
 )
 
 as_root() {

@@ -1,5 +1,7 @@
 #include "app/program_state.h"
 
+#include "app/program_version.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -11,12 +13,29 @@ QString VersionText(int major, int minor, int revision)
         + u'.' + revisionText;
 }
 
+QString ProgramVersionText()
+{
+    return VersionText(ProgramVersion::kMajor, ProgramVersion::kMinor, ProgramVersion::kRevision);
+}
+
 QString WithTrailingSeparator(const QString &folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
-static bool canWriteInto(const QString &folder)
+// Where an installed program's data lies, seen from the program's folder;
+// the build's install rules put it there.
+static constexpr char kInstalledDataFolder[] = QUORVEL_DATA_FROM_PROGRAM;
+
+QString FindDataFolder(const QString &programFolder)
+{
+    const QString installed = QDir::cleanPath(WithTrailingSeparator(programFolder)
+                                              + QLatin1StringView(kInstalledDataFolder));
+    return QFileInfo(installed).isDir() ? WithTrailingSeparator(installed)
+                                        : WithTrailingSeparator(programFolder);
+}
+
+bool CanWriteInto(const QString &folder)
 {
     const QFileInfo info(QDir::cleanPath(folder));
     if (info.exists())
@@ -26,13 +45,28 @@ static bool canWriteInto(const QString &folder)
     return parent.isDir() && parent.isWritable();
 }
 
-QString ChooseExportFolder(const QString &programFolder)
+// The folder beside the program when it can be written, else the same
+// sort of folder in the per-user data folder.
+static QString ChooseUserFolder(const QString &beside, QStringView userSubfolder,
+                                const std::function<bool(const QString &)> &canWrite)
 {
-    const QString beside = WithTrailingSeparator(programFolder) + QStringLiteral("export/");
-    if (canWriteInto(beside))
+    if (canWrite(beside))
         return beside;
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    return WithTrailingSeparator(userData) + QStringLiteral("export/");
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return WithTrailingSeparator(userData) + QStringLiteral("quorvel/") + userSubfolder;
+}
+
+QString ChooseExportFolder(const QString &programFolder,
+                           const std::function<bool(const QString &)> &canWrite)
+{
+    return ChooseUserFolder(WithTrailingSeparator(programFolder) + QStringLiteral("export/"),
+                            u"export/", canWrite);
+}
+
+QString ChooseSettingsFolder(const QString &programFolder,
+                             const std::function<bool(const QString &)> &canWrite)
+{
+    return ChooseUserFolder(WithTrailingSeparator(programFolder), u"settings/", canWrite);
 }
 
 void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
@@ -42,10 +76,16 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
     state.author = QStringLiteral("Dallowin");
     state.productName = QStringLiteral("Quorvel");
     state.programFolder = WithTrailingSeparator(QFileInfo(programFilePath).absolutePath());
-    state.exportFolder = ChooseExportFolder(state.programFolder);
+    state.dataFolder = FindDataFolder(state.programFolder);
+    // An installed program keeps its pages and settings out of the
+    // system's program folder, which root could write into.
+    const bool installed = state.dataFolder != state.programFolder;
+    const auto canWrite
+        = [installed](const QString &folder) { return !installed && CanWriteInto(folder); };
+    state.exportFolder = ChooseExportFolder(state.programFolder, canWrite);
+    state.settingsFolder = ChooseSettingsFolder(state.programFolder, canWrite);
     state.startTime = QDateTime::currentDateTime();
-    state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
-                                    ProgramIdentity::kVersionRevision);
+    state.versionText = ProgramVersionText();
     // One line of the info window's text area: short enough to show whole.
     state.creditLine = QStringLiteral("folder trees listed as HTML pages");
 }

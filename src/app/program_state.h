@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 
 // The program-wide record: identity texts, folders, start time, version text,
 // every option of the page and the search, and the shared cancel flag. Option
@@ -20,7 +21,9 @@ struct ProgramState
     QString author;
     QString productName;
     QString programFolder; // always ends in the separator
+    QString dataFolder; // the program's own files (the default clip); ends in the separator
     QString exportFolder; // always ends in the separator
+    QString settingsFolder; // the first run's settings folder; ends in the separator
     QDateTime startTime;
     QString versionText;
     QString creditLine;
@@ -54,9 +57,6 @@ struct ProgramState
 };
 
 namespace ProgramIdentity {
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 12;
-inline constexpr int kVersionRevision = 1128;
 inline constexpr char kMakerDomain[] = "quorvel.morbanta.example";
 inline constexpr char kMakerSite[] = "https://quorvel.morbanta.example/";
 inline constexpr char kUpdatePage[] = "https://quorvel.morbanta.example/kiv-update/";
@@ -67,14 +67,34 @@ inline constexpr char kAuthorMail[] = "dallowin@morbanta.example";
 // is left out ("1.05.").
 [[nodiscard]] QString VersionText(int major, int minor, int revision);
 
-// The window-free steps of loading the main window: identity texts, program
-// and export folders, start time, version text and credit line. The program
-// folder is the folder of programFilePath.
+// The version text of this build ("1.12.1128").
+[[nodiscard]] QString ProgramVersionText();
+
+// The window-free steps of loading the main window: identity texts, program,
+// data and export folders, start time, version text and credit line. The
+// program folder is the folder of programFilePath.
 void InitialiseProgramState(ProgramState &state, const QString &programFilePath);
 
-// programFolder + "export/" when that can be written, else the per-user data
-// folder + "export/".
-[[nodiscard]] QString ChooseExportFolder(const QString &programFolder);
+// The folder that holds the files that come with the program: the installed
+// data folder (share/quorvel beside the program's bin folder) when it exists,
+// else the program folder itself, as in the build tree.
+[[nodiscard]] QString FindDataFolder(const QString &programFolder);
+
+// Whether a folder can be written, or made because its parent can be.
+[[nodiscard]] bool CanWriteInto(const QString &folder);
+
+// programFolder + "export/" when canWrite says that can be written, else
+// "quorvel/export/" in the per-user data folder (~/.local/share), which the
+// window and quorvel-list share.
+[[nodiscard]] QString ChooseExportFolder(const QString &programFolder,
+                                         const std::function<bool(const QString &)> &canWrite
+                                         = CanWriteInto);
+
+// programFolder when canWrite says that can be written, else
+// "quorvel/settings/" in the per-user data folder.
+[[nodiscard]] QString ChooseSettingsFolder(const QString &programFolder,
+                                           const std::function<bool(const QString &)> &canWrite
+                                           = CanWriteInto);
 
 // Appends the separator unless the text already ends in one.
 [[nodiscard]] QString WithTrailingSeparator(const QString &folder);

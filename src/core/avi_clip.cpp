@@ -1,6 +1,7 @@
 #include "core/avi_clip.h"
 
 #include "core/avi_decoder.h"
+#include "core/regular_file.h"
 
 #include <QFile>
 
@@ -446,13 +447,14 @@ AviParseResult OpenAviClip(QByteArray bytes)
 
 AviParseResult LoadAviClip(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return { std::nullopt, AviError { AviErrorCode::FileUnreadable } };
-    if (file.size() > AviLimits::kMaxFileBytes)
-        return { std::nullopt, AviError { AviErrorCode::FileTooLarge } };
-    QByteArray bytes = file.read(AviLimits::kMaxFileBytes + 1);
-    if (bytes.size() > AviLimits::kMaxFileBytes)
-        return { std::nullopt, AviError { AviErrorCode::FileTooLarge } };
-    return OpenAviClip(std::move(bytes));
+    // A pipe or a device in the clip's place is refused like a file that
+    // cannot be read, at once.
+    RegularFile::ReadResult file
+        = RegularFile::read(QFile::encodeName(path), AviLimits::kMaxFileBytes);
+    if (!file.bytes) {
+        return { std::nullopt,
+                 AviError { file.tooLarge ? AviErrorCode::FileTooLarge
+                                          : AviErrorCode::FileUnreadable } };
+    }
+    return OpenAviClip(std::move(*file.bytes));
 }

@@ -96,5 +96,6 @@ struct AviParseResult
 // that opens also plays to its end.
 [[nodiscard]] AviParseResult OpenAviClip(QByteArray bytes);
 
-// Reads the file (refusing one above the size limit) and opens it.
+// Reads the file (refusing one above the size limit, and anything but a
+// regular file, without blocking on it) and opens it.
 [[nodiscard]] AviParseResult LoadAviClip(const QString &path);

@@ -18,11 +18,21 @@ constexpr std::array<bool, 256> makeSpecialBytes()
 }
 constexpr std::array<bool, 256> kSpecialBytes = makeSpecialBytes();
 
+// A C1 control character (U+0080 to U+009F): a browser reads the page as
+// windows-1252, which shows these bytes as other characters, and it maps
+// their numeric references the same way.
+constexpr bool isC1(char32_t c)
+{
+    return c >= 0x80 && c <= 0x9F;
+}
+
 // Latin-1 characters (of a QString) that cannot be copied as their byte.
 constexpr std::array<bool, 256> makeSpecialLatin1()
 {
     std::array<bool, 256> special {};
     for (const char c : { '&', '<', '>', '"', '\'', '\t', '\n', '\r' })
+        special[size_t(c)] = true;
+    for (char32_t c = 0x80; c <= 0x9F; ++c)
         special[size_t(c)] = true;
     return special;
 }
@@ -73,7 +83,9 @@ void appendCodePoint(QByteArray &page, char32_t c)
     default:
         break;
     }
-    if (c < 0x100)
+    if (isC1(c))
+        appendReference(page, kReplacement);
+    else if (c < 0x100)
         page.append(char(c));
     else
         appendReference(page, c);
@@ -223,6 +235,10 @@ void appendUrlPath(QByteArray &page, QByteArrayView pathUtf8)
         if (decoded.length == 0) {
             appendPercent(page, byte);
             ++i;
+        } else if (isC1(decoded.c)) {
+            for (qsizetype k = 0; k < decoded.length; ++k)
+                appendPercent(page, data[i + k]);
+            i += decoded.length;
         } else {
             appendCodePoint(page, decoded.c);
             i += decoded.length;

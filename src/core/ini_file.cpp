@@ -2,12 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -109,6 +106,18 @@ IniDocument IniDocument::fromBytes(const QByteArray &bytes)
 
 QByteArray IniDocument::toBytes() const
 {
+    if (m_latin1) {
+        // The older file stays Latin-1, so its untouched lines keep their
+        // bytes, as long as that still reads back as the same text: every
+        // character fits, and the bytes do not happen to be valid UTF-8.
+        const bool fits = std::all_of(m_text.cbegin(), m_text.cend(),
+                                      [](QChar c) { return c.unicode() <= 0xFF; });
+        if (fits) {
+            QByteArray bytes = m_text.toLatin1();
+            if (fromBytes(bytes).m_text == m_text)
+                return bytes;
+        }
+    }
     QByteArray bytes = m_utf8Bom ? QByteArray(kUtf8Bom) : QByteArray();
     return bytes + m_text.toUtf8();
 }
@@ -217,44 +226,33 @@ std::optional<IniDocument> load(const QString &path)
 
 std::optional<IniDocument> load(const QByteArray &nativePath)
 {
-    if (nativePath.isEmpty() || nativePath.contains('\0'))
+    const RegularFile::ReadResult file = RegularFile::read(nativePath, kMaxFileBytes);
+    if (!file.bytes)
         return std::nullopt;
-    // Opened without blocking and checked on the open descriptor, so a pipe
-    // or device put in the file's place is never read from.
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat status
-    {
-    };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kMaxFileBytes) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileBytes)
-        return std::nullopt;
-    return IniDocument::fromBytes(bytes);
+    return IniDocument::fromBytes(*file.bytes);
 }
 
-bool save(const IniDocument &document, const QString &path)
+RegularFile::WriteResult save(const IniDocument &document, const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = document.toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    return RegularFile::write(path, document.toBytes());
+}
+
+RegularFile::WriteResult update(const QString &path,
+                                const std::function<bool(IniDocument &)> &change)
+{
+    IniDocument document;
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink()) {
+        // Never replace what could not be read.
+        const RegularFile::ReadResult file
+            = RegularFile::read(QFile::encodeName(path), kMaxFileBytes);
+        if (!file.bytes)
+            return { false, file.reason };
+        document = IniDocument::fromBytes(*file.bytes);
     }
-    return file.commit();
+    if (!change(document))
+        return { false, QStringLiteral("a name that cannot be written") };
+    return save(document, path);
 }
 
 QString read(const IniDocument &document, const QString &section, const QString &key,
@@ -274,16 +272,9 @@ QString read(const QString &section, const QString &key, const QString &path,
 
 bool write(const QString &section, const QString &key, const QString &value, const QString &path)
 {
-    IniDocument document;
-    if (QFileInfo::exists(path)) {
-        auto existing = load(path);
-        if (!existing)
-            return false; // never replace what could not be read
-        document = std::move(*existing);
-    }
-    if (!document.setValue(section, key, value))
-        return false;
-    return save(document, path);
+    return update(path,
+                  [&](IniDocument &document) { return document.setValue(section, key, value); })
+        .ok;
 }
 
 } // namespace IniFile

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/regular_file.h"
+
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,13 +17,16 @@
 // twice, the first one counts, for reading and for writing. Quotes around a
 // value are part of it (the program writes none and strips none).
 //
-// Text is written as UTF-8 with CR LF line ends. A file that is not valid
-// UTF-8 comes from an older writer and is read as Latin-1; LF and CR LF line
-// ends are both read.
+// A new file is written as UTF-8 with CR LF line ends. A file that is not
+// valid UTF-8 comes from an older writer and is read as Latin-1; LF and CR
+// LF line ends are both read.
 //
 // IniDocument holds the lines of one file. Changing a value rewrites only
 // that key's line; every other line (comments, blank lines, other sections
-// and keys) comes out exactly as it went in.
+// and keys) comes out exactly as it went in, byte for byte: a file keeps
+// its encoding (UTF-8 with or without a byte-order mark, or Latin-1). Only
+// when a value cannot be written in Latin-1 does such a file become UTF-8
+// as a whole, so that every line still reads back as the same text.
 class IniDocument
 {
 public:
@@ -41,9 +47,6 @@ public:
     // key names, and names that could not be read back (a section holding
     // "]" or a key holding "="), are refused with false.
     bool setValue(const QString &section, const QString &key, const QString &value);
-
-    // True when the document was read as Latin-1 (its bytes were not UTF-8).
-    [[nodiscard]] bool wasLatin1() const { return m_latin1; }
 
 private:
     // Where a walk over the lines found a section and a key.
@@ -75,9 +78,17 @@ inline constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 // is still reached).
 [[nodiscard]] std::optional<IniDocument> load(const QByteArray &nativePath);
 
-// Writes the whole document atomically (QSaveFile), so a failed write
-// leaves the old file as it was. False when the file could not be written.
-bool save(const IniDocument &document, const QString &path);
+// Writes the whole document as RegularFile::write does: atomically, or in
+// place when the folder takes no new files; a failed write leaves the old
+// file as it was.
+[[nodiscard]] RegularFile::WriteResult save(const IniDocument &document, const QString &path);
+
+// Reads the file (a missing one is an empty document), lets change() set
+// its values and saves it. Nothing is written when the path exists (or is a
+// link) but cannot be read as a settings file, or when change() returns
+// false.
+[[nodiscard]] RegularFile::WriteResult update(const QString &path,
+                                              const std::function<bool(IniDocument &)> &change);
 
 // The read profile function: the key's value cut to kValueLimit
 // characters, or defaultText when the file, the section or the key is

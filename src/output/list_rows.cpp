@@ -2,8 +2,10 @@
 
 #include "app/program_state.h"
 #include "core/html_text.h"
+#include "output/page_frame.h"
 #include "output/page_pieces.h"
 #include "output/page_stream.h"
+#include "output/page_values.h"
 #include "scan/result_list.h"
 
 namespace {
@@ -20,6 +22,17 @@ void put(QByteArray &page, const QString &text)
     HtmlText::appendText(page, text);
 }
 
+template<typename Text> Text withoutBlanksAround(const Text &text)
+{
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && text[first] == u' ')
+        ++first;
+    while (end > first && text[end - 1] == u' ')
+        --end;
+    return text.mid(first, end - first);
+}
+
 } // namespace
 
 ListRowWriter::ListRowWriter(Input input, PageStream &stream)
@@ -32,13 +45,14 @@ ListRowWriter::ListRowWriter(Input input, PageStream &stream)
 {
     using namespace PagePieces;
     // The file row opener, built once per run from the current settings.
+    const PageStyle style = PageStyleOf(m_state);
     put(m_fileRowOpener, kFileRowOpen);
-    put(m_fileRowOpener, m_state.sgFileColor);
+    put(m_fileRowOpener, style.fileColor);
     if (m_state.bgHover) {
         put(m_fileRowOpener, kFileRowHover);
-        put(m_fileRowOpener, m_state.sgHoverColor);
+        put(m_fileRowOpener, style.hoverColor);
         put(m_fileRowOpener, kFileRowHoverOut);
-        put(m_fileRowOpener, m_state.sgFileColor);
+        put(m_fileRowOpener, style.fileColor);
         put(m_fileRowOpener, kFileRowHoverClose);
     } else {
         put(m_fileRowOpener, kFileRowClose);
@@ -99,14 +113,13 @@ void ListRowWriter::appendDisplayName(int row)
 
 void ListRowWriter::appendFileName(int row)
 {
-    // The row text without its indent and the blanks around the name.
+    // The row text without its indent and the blanks around the name; other
+    // white space (a TAB, a line break, U+3000) is part of the name.
     const QByteArray name = m_list.nameBytes(row);
-    const bool asciiEnds
-        = !name.isEmpty() && uchar(name.front()) < 0x80 && uchar(name.back()) < 0x80;
-    if (asciiEnds)
-        HtmlText::appendUtf8(m_page, QByteArrayView(name).trimmed());
+    if (!name.isEmpty())
+        HtmlText::appendUtf8(m_page, withoutBlanksAround(name));
     else
-        put(m_page, m_list.text(row).trimmed());
+        put(m_page, withoutBlanksAround(m_list.text(row)));
 }
 
 void ListRowWriter::appendFileLink(int row)
@@ -124,7 +137,7 @@ void ListRowWriter::appendFileLink(int row)
     if (!name.isEmpty())
         HtmlText::appendUrlPath(m_page, name);
     else
-        HtmlText::appendUrlPath(m_page, m_list.text(row).trimmed().toUtf8());
+        HtmlText::appendUrlPath(m_page, withoutBlanksAround(m_list.text(row)).toUtf8());
 }
 
 void ListRowWriter::writeHeader(int row, const HeaderCounts &counts, bool leading)
@@ -151,17 +164,14 @@ void ListRowWriter::writeHeader(int row, const HeaderCounts &counts, bool leadin
         if (m_state.bgLink) {
             put(m_page, kLinkOpen);
             if (leading) {
-                // The root folder "/" has the empty ListFolder; its link is "/".
-                const QString target
-                    = m_input.listFolder.isEmpty() ? QStringLiteral("/") : m_input.listFolder;
-                HtmlText::appendFileUrl(m_page, target.toUtf8());
+                HtmlText::appendFileUrl(m_page, ShownListFolder(m_input.listFolder).toUtf8());
             } else {
                 HtmlText::appendFileUrl(m_page, m_list.pathBytes(row));
             }
             put(m_page, kFolderLinkClose);
         }
         if (leading)
-            put(m_page, m_input.listFolder);
+            put(m_page, ShownListFolder(m_input.listFolder));
         else
             appendDisplayName(row);
         if (m_state.bgLink)

@@ -3,6 +3,7 @@
 #include "app/program_state.h"
 #include "core/html_text.h"
 #include "output/page_pieces.h"
+#include "output/page_values.h"
 
 namespace {
 
@@ -20,6 +21,12 @@ public:
         HtmlText::appendText(m_bytes, text);
         return *this;
     }
+    // Bytes that are already in page form (the font name as CSS).
+    PageText &operator<<(const QByteArray &pageBytes)
+    {
+        m_bytes.append(pageBytes);
+        return *this;
+    }
     [[nodiscard]] QByteArray take() { return std::move(m_bytes); }
 
 private:
@@ -28,48 +35,55 @@ private:
 
 } // namespace
 
+QString ShownListFolder(const QString &listFolder)
+{
+    return listFolder.isEmpty() ? QStringLiteral("/") : listFolder;
+}
+
 QByteArray WritePageHead(const PageFrameInput &input)
 {
     using namespace PagePieces;
     const ProgramState &s = *input.state;
+    const PageStyle style = PageStyleOf(s);
+    const QByteArray &font = style.font;
     const std::string_view border = s.bgBorder ? kBorderOn : kBorderOff;
     const auto borderTail = [&](PageText &page) {
-        page << kBorderOpen << border << kBorderColor << s.sgGridColor << kBorderClose;
+        page << kBorderOpen << border << kBorderColor << style.gridColor << kBorderClose;
     };
 
     PageText page;
     page << kDoctype;
-    page << kTitleOpen << input.listFolder << kTitleRecursive << (s.bgRecursive ? kOn : kOff)
-         << kTitlePattern << input.patternText << kTitleClose;
+    page << kTitleOpen << ShownListFolder(input.listFolder) << kTitleRecursive
+         << (s.bgRecursive ? kOn : kOff) << kTitlePattern << input.patternText << kTitleClose;
     page << kMetaContentType;
     page << kMetaAuthorOpen << QString::fromLatin1(ProgramIdentity::kMakerDomain)
          << kMetaAuthorClose;
     page << kMetaLanguage;
     page << kStyleOpen;
-    page << kBodyRuleOpen << s.sgBackgroundColor << kBodyRuleClose;
-    page << kText7nOpen << s.sgTextColor << kText7nFont << s.sgFont << kFallbackTight;
-    page << kTextRuleOpen << s.sgFont << kFallbackTight;
-    page << kText8nOpen << s.sgFont << kFallbackSpaced;
+    page << kBodyRuleOpen << style.backgroundColor << kBodyRuleClose;
+    page << kText7nOpen << style.textColor << kText7nFont << font << kFallbackTight;
+    page << kTextRuleOpen << font << kFallbackTight;
+    page << kText8nOpen << font << kFallbackSpaced;
     page << kText7nU;
     page << kText7nN;
-    page << kText9nOpen << s.sgFont << kFallbackSpaced;
-    page << kText10nOpen << s.sgFont << kFallbackSpaced;
-    page << kText12nbOpen << s.sgFont << kFallbackSpaced;
-    page << kTdFileOpen << s.sgTextColor << kFontOpen << s.sgFontSizeFILE << kPt << s.sgFont;
+    page << kText9nOpen << font << kFallbackSpaced;
+    page << kText10nOpen << font << kFallbackSpaced;
+    page << kText12nbOpen << font << kFallbackSpaced;
+    page << kTdFileOpen << style.textColor << kFontOpen << style.fontSizeFILE << kPt << font;
     borderTail(page);
-    page << kTdDirOpen << s.sgDirFontColor << kBackgroundColor << s.sgDirColor << kFontOpen
-         << s.sgFontSizeDIR << kPt << s.sgFont;
+    page << kTdDirOpen << style.dirFontColor << kBackgroundColor << style.dirColor << kFontOpen
+         << style.fontSizeDIR << kPt << font;
     borderTail(page);
-    page << kTdFileLinkOpen << s.sgFontSizeFILE << kPt << s.sgFont << kLinkRuleClose;
-    page << kTdNrOpen << s.sgTextColor << kFont7pt << s.sgFont;
+    page << kTdFileLinkOpen << style.fontSizeFILE << kPt << font << kLinkRuleClose;
+    page << kTdNrOpen << style.textColor << kFont7pt << font;
     borderTail(page);
-    page << kTdRootOpen << s.sgTextColor << kBackgroundColor << s.sgHeaderColor << kFont8pt
-         << s.sgFont;
+    page << kTdRootOpen << style.textColor << kBackgroundColor << style.headerColor << kFont8pt
+         << font;
     borderTail(page);
-    page << kTdRootValueOpen << s.sgTextColor << kBackgroundColor << s.sgHeaderColor << kFont8pt
-         << s.sgFont;
+    page << kTdRootValueOpen << style.textColor << kBackgroundColor << style.headerColor << kFont8pt
+         << font;
     borderTail(page);
-    page << kTdValueOpen << s.sgTextColor << kFontOpen << s.sgFontSizeFILE << kPt << s.sgFont;
+    page << kTdValueOpen << style.textColor << kFontOpen << style.fontSizeFILE << kPt << font;
     borderTail(page);
     if (s.bgToggle) {
         for (const std::string_view rule : kToggleRules)

@@ -14,6 +14,10 @@ struct PageFrameInput
     QString patternText; // txtEXT as it reads now
 };
 
+// ListFolder as the page shows it: the root folder, whose ListFolder is
+// empty, is "/".
+[[nodiscard]] QString ShownListFolder(const QString &listFolder);
+
 // WritePageHead: the whole head (document type, title, meta lines, style
 // sheet and, in toggle mode, the script), as one piece of page bytes.
 [[nodiscard]] QByteArray WritePageHead(const PageFrameInput &input);

@@ -7,6 +7,7 @@
 #include "output/page_frame.h"
 #include "output/page_pieces.h"
 #include "output/page_stream.h"
+#include "output/page_values.h"
 #include "scan/file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
@@ -69,8 +70,7 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
 
     FileSystem::Drive drive;
     if (request.fileSystem) {
-        const QString folder = listFolder.isEmpty() ? QStringLiteral("/") : listFolder;
-        if (auto found = request.fileSystem->drive(folder))
+        if (auto found = request.fileSystem->drive(ShownListFolder(listFolder)))
             drive = std::move(*found);
     }
     const auto gib = [&](const std::optional<qint64> &bytes) {
@@ -78,12 +78,13 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
     };
     const QString serial = drive.serialNumber ? QString::number(*drive.serialNumber) : QString();
 
+    const PageStyle style = PageStyleOf(s);
     QByteArray page;
     const auto cellStyle = [&](std::string_view cellOpen) {
         put(page, cellOpen);
-        put(page, s.sgFont);
+        page.append(style.font);
         put(page, kSummaryFontTail);
-        put(page, s.sgTextColor);
+        put(page, style.textColor);
     };
 
     put(page, kSummaryOpen);
@@ -91,7 +92,7 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
     put(page, kRowOpen);
     cellStyle(kSummaryFolderCell);
     put(page, kSummaryStyleClose);
-    put(page, listFolder);
+    put(page, ShownListFolder(listFolder));
     put(page, kCellClose);
     cellStyle(kSummaryPatternCell);
     put(page, kSummaryRecursive);
@@ -168,7 +169,10 @@ PageResult GeneratePage(const PageRequest &request)
     const QString listFolder = ListFolderOf(request.folderText);
 
     std::unique_ptr<PageStream> stream;
-    if (request.device) {
+    if (request.outputDescriptor >= 0) {
+        stream
+            = std::make_unique<PageStream>(PageStream::OpenDescriptor { request.outputDescriptor });
+    } else if (request.device) {
         stream = std::make_unique<PageStream>(request.device);
     } else {
         QString path = request.outputPath;
@@ -187,7 +191,10 @@ PageResult GeneratePage(const PageRequest &request)
             }
         }
         result.path = path;
-        stream = std::make_unique<PageStream>(path);
+        stream = std::make_unique<PageStream>(path,
+                                              request.writeSpecialFiles
+                                                  ? PageStream::SpecialFiles::WriteDirectly
+                                                  : PageStream::SpecialFiles::Refuse);
     }
     if (!stream->open()) {
         result.reason = stream->errorString().isEmpty() ? QStringLiteral("cannot be opened")
@@ -208,6 +215,8 @@ PageResult GeneratePage(const PageRequest &request)
             result.cancelled = true;
             break;
         }
+        if (stream->failed())
+            break; // nothing more can be written; commit() says why
         rows.WriteListRow(i);
         const int percent = percentOf(qint64(i) + 1, count);
         if (percent != lastPercent && request.progress) {

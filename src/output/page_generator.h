@@ -27,9 +27,15 @@ struct PageRequest
     // it the drive values stay empty and the folder is made with QDir.
     FileSystem *fileSystem = nullptr;
     // Where to write: a file path (empty: the export folder and the page
-    // file name), or an open device such as standard output.
+    // file name), an open descriptor such as standard output (not closed),
+    // or an open device.
     QString outputPath;
+    int outputDescriptor = -1;
     QIODevice *device = nullptr;
+    // A path that is a pipe or a device is written directly; without this
+    // (the window) the page must be a regular file or a new one, and
+    // anything else is refused at once.
+    bool writeSpecialFiles = false;
     // Called with the walk's percentage (0..100, halves to even) whenever
     // it changes; may be empty.
     std::function<void(int percent)> progress;
@@ -46,11 +52,10 @@ struct PageResult
     QString reason; // why it failed, for the status line
 };
 
-// cmdMach_Click without the window (steps 4 to 12, up to closing the
-// stream): names, export folder, output stream, page head, summary, list
-// table opener, row walk with cancel and progress, page end, close. A page
-// that cannot be written is a failed result and leaves nothing under its
-// final name.
+// cmdMach_Click without the window, up to closing the stream: names, export
+// folder, output stream, page head, summary, list table opener, row walk
+// with cancel and progress, page end, close. A page that cannot be written
+// is a failed result and leaves nothing under its final name.
 [[nodiscard]] PageResult GeneratePage(const PageRequest &request);
 
 // ListFolder: the folder text without one trailing separator ("/" gives "").

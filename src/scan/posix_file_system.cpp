@@ -1,9 +1,9 @@
 #include "scan/posix_file_system.h"
 
+#include "scan/type_table.h"
+
 #include <QDir>
 #include <QFile>
-#include <QMimeDatabase>
-#include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -14,7 +14,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -192,135 +191,10 @@ std::optional<FileSystem::Drive> PosixFileSystem::drive(const QString &path) con
     return drive;
 }
 
-QByteArray PosixFileSystem::typeCacheKey(QByteArrayView name)
-{
-    constexpr int kSegments = 3;
-    qsizetype start = -1;
-    int dots = 0;
-    for (qsizetype i = name.size() - 1; i > 0 && dots < kSegments; --i) {
-        if (name[i] == '.') {
-            start = i;
-            ++dots;
-        }
-    }
-    if (start < 0)
-        return name.toByteArray(); // dotless (or only a leading dot): the whole name
-    return name.sliced(start).toByteArray();
-}
-
-void PosixFileSystem::loadNameGlobs() const
-{
-    m_nameGlobs = NameGlobs();
-    // globs2 lines: weight:type:glob[:flags]. Globs that begin with "*" and
-    // have no other "*" are suffix rules, which the suffix key covers.
-    const QStringList files = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
-                                                        QStringLiteral("mime/globs2"));
-    const auto firstWildcard = [](const QByteArray &glob, qsizetype from) {
-        for (qsizetype i = from; i < glob.size(); ++i)
-            if (glob[i] == '*' || glob[i] == '?' || glob[i] == '[')
-                return i;
-        return qsizetype(-1);
-    };
-    for (const QString &path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        while (!file.atEnd()) {
-            const QByteArray line = file.readLine().trimmed();
-            if (line.isEmpty() || line.startsWith('#'))
-                continue;
-            const QList<QByteArray> fields = line.split(':');
-            if (fields.size() < 3)
-                continue;
-            const QByteArray glob = fields[2].toLower();
-            if (glob.isEmpty())
-                continue;
-            if (glob.startsWith('*')) {
-                if (glob.indexOf('*', 1) < 0)
-                    continue;
-                const qsizetype literalEnd = firstWildcard(glob, 1);
-                m_nameGlobs->patterns.push_back({ glob, glob.mid(1, literalEnd - 1) });
-                continue;
-            }
-            const qsizetype wildcard = firstWildcard(glob, 0);
-            if (wildcard < 0) {
-                m_nameGlobs->literals.insert(glob, true);
-                m_nameGlobs->longestLiteral = std::max(m_nameGlobs->longestLiteral, glob.size());
-            } else if (wildcard > 0) {
-                m_nameGlobs->prefixes.push_back(glob.left(wildcard));
-            } else {
-                m_nameGlobs->patterns.push_back({ glob, {} });
-            }
-        }
-    }
-}
-
-bool PosixFileSystem::typeNeedsWholeName(const QByteArray &name) const
-{
-    if (!m_nameGlobs)
-        loadNameGlobs();
-    const NameGlobs &globs = *m_nameGlobs;
-    // Lower-cased on the stack: this runs for every file row.
-    constexpr qsizetype kMaxName = 256;
-    if (name.size() > kMaxName)
-        return false;
-    char lower[kMaxName];
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        lower[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-    }
-    const QByteArrayView view(lower, name.size());
-    if (name.size() <= globs.longestLiteral
-        && globs.literals.contains(QByteArray::fromRawData(lower, name.size())))
-        return true;
-    for (const QByteArray &prefix : globs.prefixes)
-        if (view.startsWith(prefix))
-            return true;
-    if (!globs.patterns.empty()) {
-        const QByteArray terminated(lower, name.size());
-        for (const NamePattern &pattern : globs.patterns)
-            if ((pattern.mustContain.isEmpty() || view.contains(pattern.mustContain))
-                && ::fnmatch(pattern.glob.constData(), terminated.constData(), 0) == 0)
-                return true;
-    }
-    return false;
-}
-
 QString PosixFileSystem::typeDescription(const QByteArray &name, bool isFolder) const
 {
-    std::lock_guard lock(m_typeMutex);
-    if (isFolder) {
-        if (m_folderType.isNull()) {
-            m_folderType
-                = QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment();
-            if (m_folderType.isNull())
-                m_folderType = QLatin1String("");
-        }
-        return m_folderType;
-    }
-    const auto lookUp = [](const QByteArray &fileName) {
-        return QMimeDatabase()
-            .mimeTypeForFile(QString::fromUtf8(fileName), QMimeDatabase::MatchExtension)
-            .comment();
-    };
-    if (typeNeedsWholeName(name)) {
-        constexpr qsizetype kMaxNamesCached = 4096;
-        const auto found = m_nameTypeCache.constFind(name);
-        if (found != m_nameTypeCache.constEnd())
-            return *found;
-        if (m_nameTypeCache.size() >= kMaxNamesCached)
-            m_nameTypeCache.clear();
-        return *m_nameTypeCache.insert(name, lookUp(name));
-    }
-    const QByteArray key = typeCacheKey(name);
-    const auto found = m_typeCache.constFind(key);
-    if (found != m_typeCache.constEnd())
-        return *found;
-    // The suffix alone, behind a neutral stem, so the cached text does not
-    // depend on which name came first.
-    const QString type = lookUp(key.startsWith('.') ? QByteArray("x") + key : key);
-    m_typeCache.insert(key, type);
-    return type;
+    std::call_once(m_typeTableOnce, [this] { m_typeTable = std::make_unique<TypeTable>(); });
+    return isFolder ? m_typeTable->folderDescription() : m_typeTable->description(name);
 }
 
 std::optional<FileSystem::FolderHandle> PosixFileSystem::openFolder(const QByteArray &path,

@@ -1,6 +1,6 @@
 #include "ui/animation_player.h"
 
-#include "app/last_options.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 #include "core/avi_decoder.h"
 
@@ -126,6 +126,6 @@ void ResolveSearchAnimation(ProgramState &state,
 {
     if (!state.sgAnimation.isEmpty() && fileExists(state.sgAnimation))
         return;
-    const QString fallback = DefaultAnimationPath(state.programFolder);
+    const QString fallback = DefaultAnimationPath(state.dataFolder);
     state.sgAnimation = fileExists(fallback) ? fallback : QString();
 }

@@ -7,6 +7,6 @@
 void SetApplicationIdentity()
 {
     QApplication::setApplicationName(QStringLiteral("quorvel"));
-    QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+    QApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
     QApplication::setWindowIcon(MakeToolIcon(ToolIcon::Program));
 }

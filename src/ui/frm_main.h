@@ -3,6 +3,7 @@
 #include "app/option_controls.h"
 #include "scan/scan_counters.h"
 #include "ui/common_dialog.h"
+#include "ui/long_command.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -32,6 +33,7 @@ class ResultListView;
 class SettingsList;
 class UserDialogs;
 class zfrm_Info;
+struct OptionRow;
 struct ProgramState;
 struct SearchContext;
 struct SearchSteps;
@@ -235,7 +237,7 @@ public:
     // OutputFile: the page written last (empty until one was written).
     [[nodiscard]] const QString &outputFile() const { return m_outputFile; }
     // True while a long command runs; the other long commands are refused then.
-    [[nodiscard]] bool longCommandRunning() const { return m_longCommandRunning; }
+    [[nodiscard]] bool longCommandRunning() const { return m_longCommands.running(); }
 
 protected:
     bool event(QEvent *event) override;
@@ -261,16 +263,13 @@ private:
     void placeHiddenCancel();
     void connectCheckBox(QCheckBox *box, void (frm_main::*click)(), void (frm_main::*keyUp)());
 
-    // The field a text box writes, if any, and whether it shows a swatch.
-    struct TextBinding
-    {
-        QLineEdit *edit = nullptr;
-        QString *field = nullptr;
-        bool colour = false;
-    };
-    [[nodiscard]] TextBinding binding(OptionText box) const;
-    void applyText(const TextBinding &binding, const QString &text);
-    void applyCheck(const QCheckBox *box, bool &field);
+    // Every option control shows its value of a window not yet restored.
+    void showInitialValues();
+    // What every option control's handler does: the field follows the
+    // control, and a colour box shows its colour.
+    void optionTextChanged(OptionText box);
+    void optionCheckChanged(OptionCheck box);
+    void showOptionText(const OptionRow &row, const QString &text);
 
     ProgramState &m_state;
     PreferenceStore &m_store;
@@ -291,7 +290,7 @@ private:
     int m_currentItem = -1; // CurrentItem
     QString m_listFolder; // ListFolder
     QString m_outputFile; // OutputFile
-    bool m_longCommandRunning = false;
+    LongCommandGate m_longCommands;
     // What a scan off the window's thread reads of the controls as it makes
     // each subfolder row: chkOnlyThisDir and the length of txt_DBPathName,
     // kept current by their change signals.

@@ -15,6 +15,7 @@
 #include "ui/preview_loader.h"
 #include "ui/progress_painter.h"
 #include "ui/result_list_view.h"
+#include "ui/status_line.h"
 #include "ui/user_dialogs.h"
 #include "ui/zfrm_info.h"
 
@@ -22,7 +23,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QDir>
 #include <QEventLoop>
 #include <QFrame>
 #include <QItemSelectionModel>
@@ -51,24 +51,17 @@ bool Ticked(const QCheckBox *box)
     return box->checkState() != Qt::Unchecked;
 }
 
-// The status line of a page that could not be written: one line, with the
-// page's path and the reason.
-QString PageFailedText(const PageResult &result)
-{
-    QString reason = result.reason.isEmpty() ? QStringLiteral("unknown error") : result.reason;
-    reason.replace(u'\n', u' ');
-    if (result.path.isEmpty())
-        return QStringLiteral("List not written: ") + reason;
-    return QStringLiteral("List not written: ") + QDir::toNativeSeparators(result.path)
-        + QStringLiteral(" (") + reason + u')';
-}
-
 } // namespace
 
 // ------------------------------------------------------------ result list
 
 void frm_main::connectCommands()
 {
+    // A refusal shows in the status line until the running command ends.
+    auto *statusLine = qobject_cast<StatusLine *>(m_ui.lblNewFile);
+    m_longCommands.setStatusHandlers(
+        [statusLine](const QString &refusal) { statusLine->showNotice(refusal); },
+        [statusLine] { statusLine->endNotice(); });
     connect(m_resultList, &ResultList::itemCheck, this, [this](int row) {
         ItemCheck(*m_resultList, m_currentItem, row);
         m_ui.lstItems->selectionModel()->setCurrentIndex(m_resultList->index(row, 0),
@@ -140,7 +133,7 @@ void frm_main::runOffWindowThread(const std::function<void()> &scan)
 void frm_main::cmdsearch_Click()
 {
     // The folder picker shows the normal pointer; the busy one follows it.
-    LongCommand command(m_longCommandRunning, LongCommand::BusyPointer::Later);
+    LongCommand command(m_longCommands, LongCommandKind::Search, LongCommand::BusyPointer::Later);
     if (!command.started())
         return;
     SearchSteps steps = searchSteps();
@@ -161,7 +154,7 @@ void frm_main::ReadFolderAgain()
 
 void frm_main::cmdRefresh_Click()
 {
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::ReadAgain);
     if (command.started())
         ReadFolderAgain();
 }
@@ -180,7 +173,7 @@ void frm_main::cmdcopy_Click()
 
 void frm_main::CopyListToClipboard()
 {
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::ClipboardCopy);
     if (!command.started())
         return;
     const QString folderLine = m_ui.txt_DBPathName->text();
@@ -206,10 +199,9 @@ void frm_main::CopyListToClipboard()
 void frm_main::cmdMach_Click(int index)
 {
     Q_UNUSED(index)
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::Generation);
     if (!command.started())
         return;
-    m_state.bgCancel = false;
     if (m_iebrowser)
         m_iebrowser->hide();
 
@@ -242,7 +234,8 @@ void frm_main::cmdMach_Click(int index)
         // OutputFile keeps naming the page written last; the preview still shows it.
         if (m_iebrowser)
             m_iebrowser->show();
-        m_ui.lblNewFile->setText(PageFailedText(result));
+        m_ui.lblNewFile->setText(
+            FailureStatusText(u"List not written", result.path, result.reason));
         return;
     }
     m_outputFile = result.path;
@@ -277,9 +270,10 @@ void frm_main::cmdInfo_Click()
 
 void frm_main::cmdCancel_Click(int index)
 {
-    // Every cancel button does the same: the running command stops at its next step.
+    // Every cancel button does the same: the running command stops at its
+    // next step. With none running there is nothing to stop.
     Q_UNUSED(index)
-    m_state.bgCancel = true;
+    m_longCommands.cancel();
 }
 
 void frm_main::cmdexit_Click()

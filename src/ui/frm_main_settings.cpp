@@ -7,8 +7,10 @@
 #include "app/settings_list.h"
 #include "ui/browse_for_folder.h"
 #include "ui/long_command.h"
+#include "ui/status_line.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTreeView>
 
@@ -46,7 +48,9 @@ void frm_main::cmdsave_Click(int index)
                           CommonDialog::kReadOnly | CommonDialog::kOverwritePrompt,
                           CommonDialog::Kind::ShowSave, fileName, fontSize))
         return;
-    SaveSettingsFile(m_state, *this, fileName);
+    const RegularFile::WriteResult saved = SaveSettingsFile(m_state, *this, fileName);
+    if (!saved.ok)
+        m_ui.lblNewFile->setText(FailureStatusText(u"Settings not saved", fileName, saved.reason));
 }
 
 void frm_main::cmdUseSetting_Click()
@@ -56,7 +60,7 @@ void frm_main::cmdUseSetting_Click()
 
 void frm_main::cmdBrowseSettingsPath_Click()
 {
-    if (m_longCommandRunning)
+    if (!m_longCommands.admits(u"Settings folder not chosen"))
         return;
     SettingsPathChosen(*this, BrowseForFolder(m_dialogs, this, QStringLiteral("gus.sdg")));
 }
@@ -75,7 +79,7 @@ void frm_main::lstsettings_DblClick()
 void frm_main::refreshSettingsList()
 {
     // The listing is a long command: not while another one runs.
-    const LongCommand command(m_longCommandRunning);
+    const LongCommand command(m_longCommands, LongCommandKind::SettingsListing);
     if (!command.started())
         return;
     RefreshSettingsList(

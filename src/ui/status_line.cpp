@@ -1,5 +1,6 @@
 #include "ui/status_line.h"
 
+#include <QDir>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
@@ -14,6 +15,21 @@ StatusLine::StatusLine(QWidget *parent)
 QString StatusLine::shownText() const
 {
     return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+}
+
+void StatusLine::showNotice(const QString &notice)
+{
+    if (!m_notice || text() != *m_notice)
+        m_textBeforeNotice = text();
+    m_notice = notice;
+    setText(notice);
+}
+
+void StatusLine::endNotice()
+{
+    if (m_notice && text() == *m_notice)
+        setText(m_textBeforeNotice);
+    m_notice.reset();
 }
 
 QSize StatusLine::sizeHint() const
@@ -46,4 +62,15 @@ void StatusLine::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(),
                           shownText(), foregroundRole());
+}
+
+QString FailureStatusText(QStringView what, const QString &path, QString reason)
+{
+    if (reason.isEmpty())
+        reason = QStringLiteral("unknown error");
+    reason.replace(u'\n', u' ');
+    if (path.isEmpty())
+        return what + QStringLiteral(": ") + reason;
+    return what + QStringLiteral(": ") + QDir::toNativeSeparators(path) + QStringLiteral(" (")
+        + reason + u')';
 }

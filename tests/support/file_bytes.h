@@ -35,10 +35,10 @@ inline void compareBytes(const QByteArray &actual, const QByteArray &expected)
         ++at;
     const qsizetype from = qMax<qsizetype>(0, at - 30);
     QFAIL(qPrintable(
+        // One arg() call: the encoded bytes hold "%" themselves.
         QStringLiteral("first difference at offset %1 (sizes %2/%3)\n actual:   %4\n expected: %5")
-            .arg(at)
-            .arg(actual.size())
-            .arg(expected.size())
-            .arg(QString::fromLatin1(actual.mid(from, 60).toPercentEncoding(" =[];")))
-            .arg(QString::fromLatin1(expected.mid(from, 60).toPercentEncoding(" =[];")))));
+            .arg(QString::number(at), QString::number(actual.size()),
+                 QString::number(expected.size()),
+                 QString::fromLatin1(actual.mid(from, 60).toPercentEncoding(" =[];")),
+                 QString::fromLatin1(expected.mid(from, 60).toPercentEncoding(" =[];")))));
 }

@@ -33,3 +33,9 @@ inline ListRun RunProgram(const QString &program, const QStringList &arguments,
         return {};
     return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
 }
+
+// A failure is said on exactly one line of standard error.
+inline bool IsOneLine(const QByteArray &text)
+{
+    return text.endsWith('\n') && text.count('\n') == 1;
+}

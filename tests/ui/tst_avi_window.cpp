@@ -1,10 +1,13 @@
 #include "core/avi_writer.h"
 #include "support/file_bytes.h"
+#include "support/pipe_watchdog.h"
 #include "ui/animation_player.h"
 #include "ui/zfrm_info.h"
 #include "window_fixture.h"
 
 #include <QtWidgets>
+
+#include <sys/stat.h>
 
 // The main window's animation controls, the search animation and the info button.
 
@@ -35,6 +38,7 @@ private slots:
     void playShowsTheFailureOrNothing();
     void searchAnimationChoosesItsClip_data();
     void searchAnimationChoosesItsClip();
+    void namedPipeAsClipIsRefusedAtOnce();
     void closingTheMainWindowClosesTheModalInfoWindow();
 };
 
@@ -91,6 +95,27 @@ void TestAviWindow::searchAnimationChoosesItsClip()
     m_run->window->StopSearchAnimation();
     QVERIFY(!ui.fraAniBack->isVisible() && !ui.ani_Movie->isVisible() && !ui.ani_Movie->isPlaying()
             && m_run->state.sgAnimation == chosen);
+}
+
+// A named pipe is no clip: "play" and the search animation refuse it at
+// once, like a file that cannot be read, and never wait for a writer.
+void TestAviWindow::namedPipeAsClipIsRefusedAtOnce()
+{
+    const FrmMainControls &ui = m_run->window->ui();
+    const QString pipe = path("pipe.avi");
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    PipeWatchdog watchdog(QFile::encodeName(pipe));
+    ui.txtAnimation->setText(pipe);
+    ui.cmdAviTest->click();
+    m_run->window->StartSearchAnimation();
+    const bool played = ui.ani_Movie->isPlaying();
+    m_run->window->StopSearchAnimation();
+    QVERIFY(!watchdog.stop());
+    QCOMPARE(ui.lblAniTest->text(),
+             QStringLiteral("error playing avi.\r\n1 ")
+                 + AviError { AviErrorCode::FileUnreadable }.description());
+    QVERIFY(!ui.ani_Test->hasClip() && !played);
+    QCOMPARE(QFileInfo(pipe).isFile(), false);
 }
 
 void TestAviWindow::closingTheMainWindowClosesTheModalInfoWindow()
