@@ -32,7 +32,9 @@ template<typename F, typename... Args> void call(const F &step, Args &&...args)
         step(std::forward<Args>(args)...);
 }
 
-// Steps 6 to 15, shared by the search and the re-read.
+// From the path box to the shown list, shared by the search and the re-read:
+// reset the counters, clear and hide the list, show the status line, scan
+// with the animation running, then show the list and its count.
 void scanFromPathBox(const SearchContext &context, ResultList &list, ScanCounters &counters,
                      int &currentItem, const QString &pathBoxText, const QString &patternBoxText,
                      const SearchSteps &steps)

@@ -57,7 +57,7 @@ struct SearchSteps
     std::function<void(const QString &)> setCountLine; // lbl_Status
 };
 
-// cmdsearch_Click without the window: steps 1 to 16. The folder
+// cmdsearch_Click without the window. The folder
 // comes from steps.browseForFolder and is written into pathBoxText (also
 // when empty: then the list and counters stay as they were); a trailing
 // separator is appended. Then the counters are reset, the list cleared, the

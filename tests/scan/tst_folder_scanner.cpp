@@ -1,5 +1,4 @@
 // ScanFolder on real temporary trees.
-#undef QT_NO_CAST_FROM_ASCII
 #include "scan/folder_scanner.h"
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
@@ -118,20 +117,20 @@ struct Scan
 
 QString folderRow(const QString &text)
 {
-    return text + "|FOLDER";
+    return text + QStringLiteral("|FOLDER");
 }
 QString fileRow(const QString &name)
 {
-    return "    " + name + "|FILE";
+    return QStringLiteral("    ") + name + QStringLiteral("|FILE");
 }
 
 const QDateTime kModified(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC);
 
 // The small example tree: a.txt, b.doc, sub1/c.txt, sub2/deep/d.txt.
-void makeWorkedExample(TreeFixture &tree)
+void makeSmallTree(TreeFixture &tree)
 {
     QVERIFY(tree.createFile("a.txt", QByteArray(512, 'a'), kModified));
-    QVERIFY(tree.setPermissions("a.txt", 0444));
+    QVERIFY(tree.setPermissions(QStringLiteral("a.txt"), 0444));
     QVERIFY(tree.createFile("b.doc", QByteArray(2048, 'b')));
     QVERIFY(tree.createFile("sub1/c.txt", QByteArray(100, 'c')));
     QVERIFY(tree.createFile("sub2/deep/d.txt", QByteArray(1536, 'd')));
@@ -168,8 +167,9 @@ struct ReferenceWalk
     {
         const auto listing = fs.listFolder(path);
         const auto size = treeSize(path);
-        rows << QString::fromUtf8(path) + "|FOLDER|" + (size ? numbers.sizeText(*size) : QString())
-                + u'|' + (listing ? QString::number(listing->files.size()) : QString());
+        rows << QString::fromUtf8(path) + QStringLiteral("|FOLDER|")
+                + (size ? numbers.sizeText(*size) : QString()) + u'|'
+                + (listing ? QString::number(listing->files.size()) : QString());
     }
     void scan(const QByteArray &path)
     {
@@ -178,7 +178,7 @@ struct ReferenceWalk
         if (listing) {
             for (const auto &file : listing->files) {
                 const QString name = QString::fromUtf8(file.name);
-                if (pattern != "*" && !name.toUpper().endsWith(pattern.toUpper()))
+                if (pattern != QStringLiteral("*") && !name.toUpper().endsWith(pattern.toUpper()))
                     continue;
                 found = true;
                 ++fileCount;
@@ -187,11 +187,12 @@ struct ReferenceWalk
                     ++searched;
                     addFolder(path);
                 }
-                rows << "    " + name + "|FILE|" + numbers.sizeText(*file.properties.sizeBytes)
-                        + u'|';
+                rows << QStringLiteral("    ") + name + QStringLiteral("|FILE|")
+                        + numbers.sizeText(*file.properties.sizeBytes) + u'|';
             }
         }
-        if (!found && skipEmpty && !rows.isEmpty() && rows.last().contains("|FOLDER|")) {
+        if (!found && skipEmpty && !rows.isEmpty()
+            && rows.last().contains(QStringLiteral("|FOLDER|"))) {
             rows.removeLast();
             --folderCount;
         }
@@ -249,7 +250,7 @@ class TestFolderScanner : public QObject
     Q_OBJECT
 
 private slots:
-    void workedExample_data()
+    void rowsAndCountersFollowTheSearchOptions_data()
     {
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<bool>("skipEmpty");
@@ -259,26 +260,37 @@ private slots:
         QTest::addColumn<qint64>("folderCount");
         QTest::addColumn<qint64>("searchedFolderCount");
 
-        const QString root = folderRow("ROOT"), a = fileRow("a.txt"), c = fileRow("c.txt"),
-                      d = fileRow("d.txt"), sub1 = folderRow("ROOT/sub1");
+        const QString root = folderRow(QStringLiteral("ROOT")),
+                      a = fileRow(QStringLiteral("a.txt")), c = fileRow(QStringLiteral("c.txt")),
+                      d = fileRow(QStringLiteral("d.txt")),
+                      sub1 = folderRow(QStringLiteral("ROOT/sub1"));
         QTest::newRow("skip-empty on")
-            << true << true << false << "*.txt"
-            << QStringList { root, a, sub1, c, folderRow("ROOT/sub2/deep"), d } << qint64(4)
-            << qint64(5);
+            << true << true << false << QStringLiteral("*.txt")
+            << QStringList { root, a, sub1, c, folderRow(QStringLiteral("ROOT/sub2/deep")), d }
+            << qint64(4) << qint64(5);
         QTest::newRow("skip-empty off")
-            << true << false << false << "*.txt"
-            << QStringList { root, a, sub1, c, folderRow("ROOT/sub2"), folderRow("ROOT/sub2/deep"),
+            << true << false << false << QStringLiteral("*.txt")
+            << QStringList { root,
+                             a,
+                             sub1,
+                             c,
+                             folderRow(QStringLiteral("ROOT/sub2")),
+                             folderRow(QStringLiteral("ROOT/sub2/deep")),
                              d }
             << qint64(5) << qint64(5);
-        QTest::newRow("only this dir")
-            << true << true << true << "*.txt"
-            << QStringList { root, a, folderRow("sub1"), c, folderRow(" + sub2/deep"), d }
-            << qint64(4) << qint64(5);
-        QTest::newRow("not recursive") << false << false << false << "*.txt"
+        QTest::newRow("only this dir") << true << true << true << QStringLiteral("*.txt")
+                                       << QStringList { root,
+                                                        a,
+                                                        folderRow(QStringLiteral("sub1")),
+                                                        c,
+                                                        folderRow(QStringLiteral(" + sub2/deep")),
+                                                        d }
+                                       << qint64(4) << qint64(5);
+        QTest::newRow("not recursive") << false << false << false << QStringLiteral("*.txt")
                                        << QStringList { root, a } << qint64(2) << qint64(2);
     }
 
-    void workedExample()
+    void rowsAndCountersFollowTheSearchOptions()
     {
         QFETCH(bool, recursive);
         QFETCH(bool, skipEmpty);
@@ -290,18 +302,18 @@ private slots:
 
         TreeFixture tree;
         QVERIFY(tree.isValid());
-        makeWorkedExample(tree);
+        makeSmallTree(tree);
         Scan scan(recursive, skipEmpty);
         scan.onlyThisDir = onlyThisDir;
         scan.run(tree.root(), pattern);
 
-        rows.replaceInStrings("ROOT", tree.root());
+        rows.replaceInStrings(QStringLiteral("ROOT"), tree.root());
         QCOMPARE(scan.rows(), rows);
         QCOMPARE(scan.counters.FolderCount, folderCount);
         QCOMPARE(scan.counters.SearchedFolderCount, searchedFolderCount);
-        const QMap<QString, double> bytes { { fileRow("a.txt"), 512 },
-                                            { fileRow("c.txt"), 100 },
-                                            { fileRow("d.txt"), 1536 } };
+        const QMap<QString, double> bytes { { fileRow(QStringLiteral("a.txt")), 512 },
+                                            { fileRow(QStringLiteral("c.txt")), 100 },
+                                            { fileRow(QStringLiteral("d.txt")), 1536 } };
         double kb = 0;
         for (const QString &row : rows)
             kb += bytes.value(row) / 1024;
@@ -312,10 +324,12 @@ private slots:
         const ResultList &list = scan.list;
         QCOMPARE(list.subItem(1, 1), tree.root() + u'/');
         QCOMPARE(list.subItem(1, 4),
-                 QMimeDatabase().mimeTypeForFile("a.txt", QMimeDatabase::MatchExtension).comment());
+                 QMimeDatabase()
+                     .mimeTypeForFile(QStringLiteral("a.txt"), QMimeDatabase::MatchExtension)
+                     .comment());
         QCOMPARE(list.subItem(1, 6),
                  DateTextFormatter(list.locale()).format(kModified.toLocalTime()));
-        QCOMPARE(list.subItem(1, 7), "R");
+        QCOMPARE(list.subItem(1, 7), QStringLiteral("R"));
         QCOMPARE(list.nameBytes(1), QByteArray("a.txt"));
     }
 
@@ -324,22 +338,24 @@ private slots:
         TreeFixture tree;
         QVERIFY(tree.createFile("real/inner.txt", QByteArray(3000, 'x')));
         QVERIFY(tree.createFile("target.bin", QByteArray(5000, 'y')));
-        QVERIFY(tree.createLink("real/up", "..")); // a loop
-        QVERIFY(tree.createLink("tofile.lnk", "target.bin"));
-        QVERIFY(tree.createLink("dangling.lnk", "nowhere"));
-        QVERIFY(tree.createLink("loop1", "loop2"));
-        QVERIFY(tree.createLink("loop2", "loop1"));
+        QVERIFY(tree.createLink(QStringLiteral("real/up"), QStringLiteral(".."))); // a loop
+        QVERIFY(tree.createLink(QStringLiteral("tofile.lnk"), QStringLiteral("target.bin")));
+        QVERIFY(tree.createLink(QStringLiteral("dangling.lnk"), QStringLiteral("nowhere")));
+        QVERIFY(tree.createLink(QStringLiteral("loop1"), QStringLiteral("loop2")));
+        QVERIFY(tree.createLink(QStringLiteral("loop2"), QStringLiteral("loop1")));
         Scan scan(true, false);
-        scan.run(tree.root(), "*");
-        QCOMPARE(
-            scan.rows(),
-            (QStringList { folderRow(tree.root()), fileRow("dangling.lnk"), fileRow("loop1"),
-                           fileRow("loop2"), fileRow("target.bin"), fileRow("tofile.lnk"),
-                           folderRow(tree.path("real")), fileRow("inner.txt"), fileRow("up") }));
+        scan.run(tree.root(), QStringLiteral("*"));
+        QCOMPARE(scan.rows(),
+                 (QStringList {
+                     folderRow(tree.root()), fileRow(QStringLiteral("dangling.lnk")),
+                     fileRow(QStringLiteral("loop1")), fileRow(QStringLiteral("loop2")),
+                     fileRow(QStringLiteral("target.bin")), fileRow(QStringLiteral("tofile.lnk")),
+                     folderRow(tree.path(QStringLiteral("real"))),
+                     fileRow(QStringLiteral("inner.txt")), fileRow(QStringLiteral("up")) }));
         // The link to a file has the file's size; the others their own.
-        QCOMPARE(scan.list.subItem(5, 3), "5");
-        QCOMPARE(scan.list.subItem(1, 3), "0"); // "nowhere": 7 bytes
-        QCOMPARE(scan.list.subItem(8, 3), "0");
+        QCOMPARE(scan.list.subItem(5, 3), QStringLiteral("5"));
+        QCOMPARE(scan.list.subItem(1, 3), QStringLiteral("0")); // "nowhere": 7 bytes
+        QCOMPARE(scan.list.subItem(8, 3), QStringLiteral("0"));
         // Totals count what is walked, each file once.
         const qint64 total = 3000 + 5000 + 5000 + 7 + 5 + 5 + 2;
         QCOMPARE(scan.list.sizeNumber(0), std::optional<double>(std::round(total / 1024.0)));
@@ -359,15 +375,16 @@ private slots:
         QVERIFY(tree.isValid());
         for (int folder = 0; folder < folders; ++folder)
             for (int file = 0; file < 3; ++file)
-                QVERIFY(tree.createFile(
-                    QString("f%1/g/file%2.txt").arg(folder, 2, 10, QLatin1Char('0')).arg(file),
-                    "x"));
+                QVERIFY(tree.createFile(QStringLiteral("f%1/g/file%2.txt")
+                                            .arg(folder, 2, 10, QLatin1Char('0'))
+                                            .arg(file),
+                                        "x"));
         QVERIFY(tree.createFile("own.txt", "x"));
 
         Scan full(true, false);
         int yields = 0;
         full.yield = [&] { ++yields; };
-        full.run(tree.root(), "*.txt");
+        full.run(tree.root(), QStringLiteral("*.txt"));
         const QStringList allRows = full.rows();
         QVERIFY(yields > 20);
 
@@ -381,7 +398,7 @@ private slots:
                 if (++calls == cancelAt)
                     scan.cancel = true;
             };
-            scan.run(tree.root(), "*.txt");
+            scan.run(tree.root(), QStringLiteral("*.txt"));
             const QStringList rows = scan.rows();
             QVERIFY2(rows == allRows.mid(0, rows.size()), qPrintable(QString::number(cancelAt)));
             if (!rows.isEmpty() && rows.size() < allRows.size())
@@ -409,15 +426,15 @@ private slots:
         QFETCH(int, walkerThreads);
         TreeFixture tree;
         for (int top = 0; top < 6; ++top) {
-            QVERIFY(tree.createFileOfSize(QString("t%1/own.txt").arg(top), 700 * (top + 1)));
+            QVERIFY(tree.createFileOfSize(QStringLiteral("t%1/own.txt").arg(top), 700 * (top + 1)));
             for (int sub = 0; sub < 2; ++sub)
                 for (int file = 0; file < 3; ++file)
                     QVERIFY(tree.createFileOfSize(
-                        QString("t%1/s%2/f%3.txt").arg(top).arg(sub).arg(file),
+                        QStringLiteral("t%1/s%2/f%3.txt").arg(top).arg(sub).arg(file),
                         1000 * (top + sub + file + 1)));
         }
         Scan full(true, false);
-        full.run(tree.root(), "*.*");
+        full.run(tree.root(), QStringLiteral("*.*"));
         const int entries = full.fileSystem.entries; // every file and folder below the root
         QCOMPARE(entries, 6 * (1 + 1 + 2 + 2 * 3));
 
@@ -429,7 +446,7 @@ private slots:
             Scan scan(true, false);
             scan.options.walkerThreads = walkerThreads;
             scan.fileSystem.cancelAfterEntries = cancelAfter;
-            scan.run(tree.root(), "*.*");
+            scan.run(tree.root(), QStringLiteral("*.*"));
             QVERIFY(scan.cancel);
             const QStringList rows = scan.rows();
             QCOMPARE(rows, full.rows().mid(0, rows.size()));
@@ -442,7 +459,8 @@ private slots:
                 const QString size = scan.list.subItem(row, 3);
                 const bool finished = subtreeEnd(full.list, row) <= rows.size();
                 QVERIFY2(size.isEmpty() || (finished && size == full.list.subItem(row, 3)),
-                         qPrintable(QString("cancel after %1: row %2").arg(cancelAfter).arg(row)));
+                         qPrintable(
+                             QStringLiteral("cancel after %1: row %2").arg(cancelAfter).arg(row)));
                 ++(size.isEmpty() ? unsized : sized);
             }
         }
@@ -457,12 +475,14 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("opens");
         QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
-        QTest::newRow("nothing matches") << false << "*.xyz" << 1 << QStringList {};
+        QTest::newRow("nothing matches") << false << QStringLiteral("*.xyz") << 1 << QStringList {};
         QTest::newRow("a file matches: its folder's row shows the whole tree's size")
-            << false << "*.txt" << 4 << QStringList { folderRow("ROOT"), fileRow("a.txt") };
-        QTest::newRow("recursive") << true << "*.xyz" << 4
-                                   << QStringList { folderRow("ROOT/sub1"), folderRow("ROOT/sub2"),
-                                                    folderRow("ROOT/sub2/deep") };
+            << false << QStringLiteral("*.txt") << 4
+            << QStringList { folderRow(QStringLiteral("ROOT")), fileRow(QStringLiteral("a.txt")) };
+        QTest::newRow("recursive") << true << QStringLiteral("*.xyz") << 4
+                                   << QStringList { folderRow(QStringLiteral("ROOT/sub1")),
+                                                    folderRow(QStringLiteral("ROOT/sub2")),
+                                                    folderRow(QStringLiteral("ROOT/sub2/deep")) };
     }
 
     void notRecursiveOpensOnlyWhatItNeeds()
@@ -472,14 +492,14 @@ private slots:
         QFETCH(int, opens);
         QFETCH(QStringList, rows);
         TreeFixture tree;
-        makeWorkedExample(tree);
+        makeSmallTree(tree);
         Scan scan(recursive, false);
         scan.run(tree.root(), pattern);
-        QCOMPARE(scan.rows(), rows.replaceInStrings("ROOT", tree.root()));
+        QCOMPARE(scan.rows(), rows.replaceInStrings(QStringLiteral("ROOT"), tree.root()));
         QCOMPARE(scan.fileSystem.opens.load(), opens);
         QCOMPARE(scan.fileSystem.reads.load(), opens);
         if (!recursive && !rows.isEmpty()) // 4196 bytes; its own files alone make 2560
-            QCOMPARE(scan.list.subItem(0, 3), "4");
+            QCOMPARE(scan.list.subItem(0, 3), QStringLiteral("4"));
     }
 
     void deepChain()
@@ -487,25 +507,27 @@ private slots:
         constexpr int kDepth = 10'000;
         TreeFixture tree;
         QVERIFY(tree.createFile("top.txt", "top"));
-        const QString deepest = tree.createChain(kDepth, "bottom.txt");
+        const QString deepest = tree.createChain(kDepth, QStringLiteral("bottom.txt"));
         QVERIFY(!deepest.isEmpty());
         Scan scan(true, true);
-        scan.run(tree.root(), "*.txt");
-        QCOMPARE(scan.rows(),
-                 (QStringList { folderRow(tree.root()), fileRow("top.txt"),
-                                folderRow(tree.path(deepest)), fileRow("bottom.txt") }));
+        scan.run(tree.root(), QStringLiteral("*.txt"));
+        QCOMPARE(
+            scan.rows(),
+            (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("top.txt")),
+                           folderRow(tree.path(deepest)), fileRow(QStringLiteral("bottom.txt")) }));
         QVERIFY(scan.list.pathBytes(2).size() > PATH_MAX);
         QCOMPARE(scan.counters.FileCount, qint64(2));
         QCOMPARE(scan.counters.FolderCount, qint64(3));
         QCOMPARE(scan.counters.SearchedFolderCount, qint64(2 + kDepth));
-        QCOMPARE(scan.list.subItem(0, 3), "0"); // 3 bytes
-        QCOMPARE(scan.list.subItem(2, 8), "1");
+        QCOMPARE(scan.list.subItem(0, 3), QStringLiteral("0")); // 3 bytes
+        QCOMPARE(scan.list.subItem(2, 8), QStringLiteral("1"));
 
         // A search folder beyond PATH_MAX is opened too.
         Scan deep(true, false);
-        deep.run(tree.path(deepest), "*.txt");
-        QCOMPARE(deep.rows(),
-                 (QStringList { folderRow(tree.path(deepest)), fileRow("bottom.txt") }));
+        deep.run(tree.path(deepest), QStringLiteral("*.txt"));
+        QCOMPARE(
+            deep.rows(),
+            (QStringList { folderRow(tree.path(deepest)), fileRow(QStringLiteral("bottom.txt")) }));
     }
 
     void unreadableFolders()
@@ -519,26 +541,33 @@ private slots:
         QVERIFY(tree.createFile("half/x.txt", "x"));
         QVERIFY(tree.createFile("half/inner/y.txt", "y"));
         QVERIFY(tree.createFile("open/o.txt", "d"));
-        QVERIFY(tree.setPermissions("closed", 0));
-        QVERIFY(tree.setPermissions("half", 0444)); // names can be read, nothing else
+        QVERIFY(tree.setPermissions(QStringLiteral("closed"), 0));
+        QVERIFY(
+            tree.setPermissions(QStringLiteral("half"), 0444)); // names can be read, nothing else
         Scan scan(true, false), skipping(true, true);
-        scan.run(tree.root(), "*.txt");
-        skipping.run(tree.root(), "*.txt");
+        scan.run(tree.root(), QStringLiteral("*.txt"));
+        skipping.run(tree.root(), QStringLiteral("*.txt"));
         QCOMPARE(scan.rows(),
-                 (QStringList { folderRow(tree.root()), fileRow("a.txt"),
+                 (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")),
                                 folderRow(tree.path("closed")), folderRow(tree.path("half")),
-                                fileRow("x.txt"), folderRow(tree.path("half/inner")),
-                                folderRow(tree.path("open")), fileRow("o.txt") }));
+                                fileRow(QStringLiteral("x.txt")),
+                                folderRow(tree.path(QStringLiteral("half/inner"))),
+                                folderRow(tree.path(QStringLiteral("open"))),
+                                fileRow(QStringLiteral("o.txt")) }));
         // Sizes and file counts that cannot be read stay empty, never 0.
         QStringList cells; // size and file count of rows 0 and 2 to 6
         for (int row : { 0, 2, 3, 4, 5, 6 })
             cells << scan.list.subItem(row, 3) + u'/' + scan.list.subItem(row, 8);
-        QCOMPARE(cells, (QStringList { "/1", "/", "/1", "/", "/", "0/1" }));
+        QCOMPARE(cells,
+                 (QStringList { QStringLiteral("/1"), QStringLiteral("/"), QStringLiteral("/1"),
+                                QStringLiteral("/"), QStringLiteral("/"), QStringLiteral("0/1") }));
         scan.verifyCountersMatchRows();
-        QCOMPARE(
-            skipping.rows(),
-            (QStringList { folderRow(tree.root()), fileRow("a.txt"), folderRow(tree.path("half")),
-                           fileRow("x.txt"), folderRow(tree.path("open")), fileRow("o.txt") }));
+        QCOMPARE(skipping.rows(),
+                 (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")),
+                                folderRow(tree.path(QStringLiteral("half"))),
+                                fileRow(QStringLiteral("x.txt")),
+                                folderRow(tree.path(QStringLiteral("open"))),
+                                fileRow(QStringLiteral("o.txt")) }));
     }
 
     void wideTreeMatchesReferenceWalk_data()
@@ -547,12 +576,13 @@ private slots:
         QTest::addColumn<bool>("skipEmpty");
         QTest::addColumn<QString>("patternBox");
         QTest::addColumn<int>("walkerThreads");
-        QTest::newRow("all") << true << false << "*.*" << -1;
-        QTest::newRow("all, read where the rows are made") << true << false << "*.*" << 0;
-        QTest::newRow("all, one walker") << true << false << "*.*" << 1;
-        QTest::newRow("txt, skip-empty") << true << true << "*.txt" << -1;
-        QTest::newRow("txt") << true << false << "*.txt" << -1;
-        QTest::newRow("flat") << false << false << "*.doc" << -1;
+        QTest::newRow("all") << true << false << QStringLiteral("*.*") << -1;
+        QTest::newRow("all, read where the rows are made")
+            << true << false << QStringLiteral("*.*") << 0;
+        QTest::newRow("all, one walker") << true << false << QStringLiteral("*.*") << 1;
+        QTest::newRow("txt, skip-empty") << true << true << QStringLiteral("*.txt") << -1;
+        QTest::newRow("txt") << true << false << QStringLiteral("*.txt") << -1;
+        QTest::newRow("flat") << false << false << QStringLiteral("*.doc") << -1;
     }
 
     void wideTreeMatchesReferenceWalk()
@@ -562,7 +592,8 @@ private slots:
         QFETCH(QString, patternBox);
         QFETCH(int, walkerThreads);
         TreeFixture tree;
-        QVERIFY(tree.createFileOfSize("own.doc", (qint64(5) << 30) + 700)); // sparse
+        QVERIFY(
+            tree.createFileOfSize(QStringLiteral("own.doc"), (qint64(5) << 30) + 700)); // sparse
         for (int top = 0; top < 45; ++top) {
             const QString topName = QString::asprintf("%sTop%d", top % 2 ? "a" : "B", top);
             for (int sub = 0; sub < top % 4; ++sub)
@@ -572,7 +603,7 @@ private slots:
                                           file % 2 ? "txt" : "doc"),
                         (top * 7919 + sub * 104729 + file * 1299709) % 300000));
             if (top % 4 == 3)
-                QVERIFY(tree.createFile(topName + "/s2/deeper/d.txt", "d"));
+                QVERIFY(tree.createFile(topName + QStringLiteral("/s2/deeper/d.txt"), "d"));
             if (top % 5 == 0)
                 QVERIFY(tree.createFolder(topName));
         }
@@ -590,11 +621,11 @@ private slots:
         QVERIFY(tree.isValid());
         QString level;
         for (int i = 0; i < kLevels; ++i) {
-            level += level.isEmpty() ? "a" : "/a";
-            QVERIFY(tree.createFile(level.chopped(1) + QString("b/f%1.txt").arg(i), "x"));
+            level += level.isEmpty() ? QStringLiteral("a") : QStringLiteral("/a");
+            QVERIFY(tree.createFile(level.chopped(1) + QStringLiteral("b/f%1.txt").arg(i), "x"));
         }
         ScanCounters counters;
-        verifyMatchesReferenceWalk(tree.root(), true, false, "*.txt", &counters);
+        verifyMatchesReferenceWalk(tree.root(), true, false, QStringLiteral("*.txt"), &counters);
         QCOMPARE(counters.FileCount, qint64(kLevels));
         QCOMPARE(counters.SearchedFolderCount, qint64(2 * kLevels)); // 1 + 299 a + 300 b
     }
