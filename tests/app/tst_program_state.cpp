@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 class TestProgramState : public QObject
 {
     Q_OBJECT
@@ -15,23 +17,12 @@ class TestProgramState : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void versionText_data()
-    {
-        QTest::addColumn<int>("major");
-        QTest::addColumn<int>("minor");
-        QTest::addColumn<int>("revision");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one-digit minor, no revision") << 1 << 5 << 0 << QStringLiteral("1.05.");
-        QTest::newRow("revision keeps no zeros") << 2 << 0 << 7 << QStringLiteral("2.00.7");
-        QTest::newRow("three-digit minor") << 1 << 123 << 1 << QStringLiteral("1.123.1");
-    }
+    // Minor in two digits at least, the revision without leading zeros, none when 0.
     void versionText()
     {
-        QFETCH(int, major);
-        QFETCH(int, minor);
-        QFETCH(int, revision);
-        QFETCH(QString, expected);
-        QCOMPARE(VersionText(major, minor, revision), expected);
+        QCOMPARE(VersionText(1, 5, 0), u"1.05."_s);
+        QCOMPARE(VersionText(2, 0, 7), u"2.00.7"_s);
+        QCOMPARE(VersionText(1, 123, 1), u"1.123.1"_s);
     }
 
     // The folders follow from where the program lies. In the build tree the
@@ -41,19 +32,19 @@ private slots:
     void initialiseSetsFolders()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QDir(dir.path()).mkpath(u"bin"_s));
         ProgramState state;
-        InitialiseProgramState(state, dir.filePath(QStringLiteral("bin/quorvel")));
-        QCOMPARE(state.programFolder, dir.path() + QStringLiteral("/bin/"));
+        InitialiseProgramState(state, dir.filePath(u"bin/quorvel"_s));
+        QCOMPARE(state.programFolder, dir.path() + u"/bin/"_s);
         QCOMPARE(state.dataFolder, state.programFolder);
-        QCOMPARE(state.exportFolder, dir.path() + QStringLiteral("/bin/export/"));
+        QCOMPARE(state.exportFolder, dir.path() + u"/bin/export/"_s);
         QCOMPARE(state.settingsFolder, state.programFolder);
 
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("share/quorvel")));
+        QVERIFY(QDir(dir.path()).mkpath(u"share/quorvel"_s));
         ProgramState installed;
-        InitialiseProgramState(installed, dir.filePath(QStringLiteral("bin/quorvel")));
-        QCOMPARE(installed.programFolder, dir.path() + QStringLiteral("/bin/"));
-        QCOMPARE(installed.dataFolder, dir.path() + QStringLiteral("/share/quorvel/"));
+        InitialiseProgramState(installed, dir.filePath(u"bin/quorvel"_s));
+        QCOMPARE(installed.programFolder, dir.path() + u"/bin/"_s);
+        QCOMPARE(installed.dataFolder, dir.path() + u"/share/quorvel/"_s);
         QCOMPARE(installed.exportFolder, userFolder(u"export/"));
         QCOMPARE(installed.settingsFolder, userFolder(u"settings/"));
     }
@@ -64,11 +55,11 @@ private slots:
     void exportFolderFallsBack()
     {
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("export")));
+        QFile blocker(dir.filePath(u"export"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         QCOMPARE(ChooseExportFolder(dir.path()), userFolder(u"export/"));
         QVERIFY(blocker.remove());
-        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + QStringLiteral("/export/"));
+        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + u"/export/"_s);
 
         // A check that says no stands in for a folder the user cannot write:
         // for root every folder is writable.
@@ -79,8 +70,7 @@ private slots:
         };
         QCOMPARE(ChooseExportFolder(dir.path(), unwritable), userFolder(u"export/"));
         QCOMPARE(ChooseSettingsFolder(dir.path(), unwritable), userFolder(u"settings/"));
-        QCOMPARE(asked,
-                 (QStringList { dir.path() + QStringLiteral("/export/"), dir.path() + u'/' }));
+        QCOMPARE(asked, (QStringList { dir.path() + u"/export/"_s, dir.path() + u'/' }));
         QCOMPARE(ChooseSettingsFolder(dir.path()), dir.path() + u'/');
 
         if (::geteuid() == 0)
@@ -99,7 +89,7 @@ private:
     static QString userFolder(QStringView name)
     {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + QStringLiteral("/quorvel/") + name;
+            + u"/quorvel/"_s + name;
     }
 };
 
