@@ -16,6 +16,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Long enough to prove that nothing hangs, never a measure of speed.
@@ -84,18 +86,18 @@ class TestOutputTargets : public QObject
         return { process.exitCode(), process.readAllStandardOutput(),
                  process.readAllStandardError() };
     }
-    QStringList textArguments(const QString &output)
+    // The text list with its files, or the page, to output.
+    QStringList listArguments(bool text, const QString &output)
     {
-        return { QStringLiteral("-q"),
-                 QStringLiteral("--text"),
-                 QStringLiteral("--with-files"),
-                 QStringLiteral("-o"),
-                 output,
-                 m_tree.root() };
+        return text ? QStringList { u"-q"_s, u"--text"_s, u"--with-files"_s,
+                                    u"-o"_s, output,      m_tree.root() }
+                    : QStringList { u"-q"_s, u"-o"_s, output, m_tree.root() };
     }
-    QStringList pageArguments(const QString &output)
+    static void pageAndTextRows()
     {
-        return { QStringLiteral("-q"), QStringLiteral("-o"), output, m_tree.root() };
+        QTest::addColumn<bool>("text");
+        QTest::newRow("page") << false;
+        QTest::newRow("text") << true;
     }
     void requireRoot()
     {
@@ -110,7 +112,7 @@ private slots:
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
         QVERIFY(m_tree.createFile("a.txt", "a"));
         QVERIFY(m_tree.createFile("sub/b.txt", "bb"));
-        const ListRun text = run(textArguments(QStringLiteral("-")));
+        const ListRun text = run(listArguments(true, u"-"_s));
         QCOMPARE(text.exitCode, 0);
         m_text = text.out;
         QVERIFY(m_text.contains("a.txt"));
@@ -133,16 +135,16 @@ private slots:
         QFETCH(unsigned, minor);
         requireRoot();
         QTemporaryDir dir;
-        const QString node = dir.filePath(QStringLiteral("device"));
+        const QString node = dir.filePath(u"device"_s);
         QVERIFY(makeCharacterDevice(node, minor));
         const NodeKind before = nodeKind(node);
 
-        const ListRun result = run(text ? textArguments(node) : pageArguments(node));
+        const ListRun result = run(listArguments(text, node));
         QCOMPARE(nodeKind(node), before);
         QCOMPARE(
             QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-            QStringList { QStringLiteral("device") });
+            QStringList { u"device"_s });
         if (minor == 3) {
             QCOMPARE(result.exitCode, 0);
             QVERIFY2(result.err.isEmpty(), result.err.constData());
@@ -154,21 +156,15 @@ private slots:
         QVERIFY2(result.err.contains(qt_error_string(ENOSPC).toUtf8()), result.err.constData());
     }
 
-    void fullStandardOutput_data()
-    {
-        QTest::addColumn<bool>("text");
-        QTest::newRow("page") << false;
-        QTest::newRow("text") << true;
-    }
+    void fullStandardOutput_data() { pageAndTextRows(); }
     void fullStandardOutput()
     {
         QFETCH(bool, text);
         requireRoot();
         QTemporaryDir dir;
-        const QString node = dir.filePath(QStringLiteral("full"));
+        const QString node = dir.filePath(u"full"_s);
         QVERIFY(makeCharacterDevice(node, 7));
-        const ListRun result = run(
-            text ? textArguments(QStringLiteral("-")) : pageArguments(QStringLiteral("-")), node);
+        const ListRun result = run(listArguments(text, u"-"_s), node);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY2(result.err.contains("standard output"), result.err.constData());
@@ -180,42 +176,37 @@ private slots:
     // to, when opened so) instead of being replaced by a new file.
     void standardOutputByName()
     {
-        const ListRun piped = run(textArguments(QStringLiteral("/dev/stdout")));
+        const ListRun piped = run(listArguments(true, u"/dev/stdout"_s));
         QCOMPARE(piped.exitCode, 0);
         QCOMPARE(piped.out, m_text);
 
-        const ListRun page = run(pageArguments(QStringLiteral("/dev/stdout")));
+        const ListRun page = run(listArguments(false, u"/dev/stdout"_s));
         QCOMPARE(page.exitCode, 0);
         QVERIFY(page.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.out.endsWith("</html>"));
 
-        const QString file = m_out.filePath(QStringLiteral("stdout.txt"));
+        const QString file = m_out.filePath(u"stdout.txt"_s);
         QVERIFY(writeAll(file, "before\n"));
         const ino_t inode = inodeOf(file);
-        const ListRun appended = run(textArguments(QStringLiteral("/dev/stdout")), file, true);
+        const ListRun appended = run(listArguments(true, u"/dev/stdout"_s), file, true);
         QCOMPARE(appended.exitCode, 0);
         QCOMPARE(readAll(file), "before\n" + m_text);
         QCOMPARE(inodeOf(file), inode); // the same file, not a new one in its place
 
         // Open only for reading (standard input): replaced as any file is.
-        const ListRun replaced = run(textArguments(file), {}, false, file);
+        const ListRun replaced = run(listArguments(true, file), {}, false, file);
         QCOMPARE(replaced.exitCode, 0);
         QCOMPARE(readAll(file), m_text);
     }
 
     // A named pipe gets the bytes as they are made and stays a pipe; a
     // reader at its other end sees everything.
-    void namedPipeStreamsThrough_data()
-    {
-        QTest::addColumn<bool>("text");
-        QTest::newRow("page") << false;
-        QTest::newRow("text") << true;
-    }
+    void namedPipeStreamsThrough_data() { pageAndTextRows(); }
     void namedPipeStreamsThrough()
     {
         QFETCH(bool, text);
         QTemporaryDir dir;
-        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        const QString pipe = dir.filePath(u"pipe"_s);
         const QByteArray pipeBytes = QFile::encodeName(pipe);
         QVERIFY(::mkfifo(pipeBytes.constData(), 0600) == 0);
         QByteArray received;
@@ -230,7 +221,7 @@ private slots:
             ::close(fd);
         });
         PipeWatchdog watchdog(pipeBytes);
-        const ListRun result = run(text ? textArguments(pipe) : pageArguments(pipe));
+        const ListRun result = run(listArguments(text, pipe));
         reader.join(); // freed by the watchdog if nothing ever wrote to the pipe
         QVERIFY(!watchdog.stop());
         QCOMPARE(result.exitCode, 0);
@@ -262,16 +253,13 @@ private slots:
         // whichever starts first.
         TreeFixture tree;
         for (int i = 0; i < 3000; ++i)
-            QVERIFY(tree.createFile(QStringLiteral("file-with-a-long-name-%1.txt").arg(i)));
-        QStringList arguments { QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("-"),
-                                tree.root() };
+            QVERIFY(tree.createFile(u"file-with-a-long-name-%1.txt"_s.arg(i)));
+        QStringList arguments { u"-q"_s, u"-o"_s, u"-"_s, tree.root() };
         if (text)
-            arguments << QStringLiteral("--text") << QStringLiteral("--with-files");
+            arguments << u"--text"_s << u"--with-files"_s;
         const ListRun result = RunProgram(
-            QStringLiteral("bash"),
-            QStringList { QStringLiteral("-c"),
-                          caller
-                              + QStringLiteral("\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\""),
+            u"bash"_s,
+            QStringList { u"-c"_s, caller + u"\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\""_s,
                           m_program }
                 + arguments);
         QVERIFY(result.exitCode > 0);
@@ -283,11 +271,10 @@ private slots:
     void namedPipeAsSettingsFile()
     {
         QTemporaryDir dir;
-        const QString pipe = dir.filePath(QStringLiteral("pipe.kiv"));
+        const QString pipe = dir.filePath(u"pipe.kiv"_s);
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         PipeWatchdog watchdog(QFile::encodeName(pipe));
-        const ListRun result = run({ QStringLiteral("-q"), QStringLiteral("--text"),
-                                     QStringLiteral("-s"), pipe, m_tree.root() });
+        const ListRun result = run({ u"-q"_s, u"--text"_s, u"-s"_s, pipe, m_tree.root() });
         QVERIFY(!watchdog.stop());
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
