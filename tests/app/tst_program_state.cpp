@@ -8,8 +8,6 @@
 
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
-
 class TestProgramState : public QObject
 {
     Q_OBJECT
@@ -20,9 +18,9 @@ private slots:
     // Minor in two digits at least, the revision without leading zeros, none when 0.
     void versionText()
     {
-        QCOMPARE(VersionText(1, 5, 0), u"1.05."_s);
-        QCOMPARE(VersionText(2, 0, 7), u"2.00.7"_s);
-        QCOMPARE(VersionText(1, 123, 1), u"1.123.1"_s);
+        QCOMPARE(VersionText(1, 5, 0), QStringLiteral("1.05."));
+        QCOMPARE(VersionText(2, 0, 7), QStringLiteral("2.00.7"));
+        QCOMPARE(VersionText(1, 123, 1), QStringLiteral("1.123.1"));
     }
 
     // The folders follow from where the program lies. In the build tree the
@@ -32,19 +30,19 @@ private slots:
     void initialiseSetsFolders()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(u"bin"_s));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
         ProgramState state;
-        InitialiseProgramState(state, dir.filePath(u"bin/quorvel"_s));
-        QCOMPARE(state.programFolder, dir.path() + u"/bin/"_s);
+        InitialiseProgramState(state, dir.filePath(QStringLiteral("bin/quorvel")));
+        QCOMPARE(state.programFolder, dir.path() + QStringLiteral("/bin/"));
         QCOMPARE(state.dataFolder, state.programFolder);
-        QCOMPARE(state.exportFolder, dir.path() + u"/bin/export/"_s);
+        QCOMPARE(state.exportFolder, dir.path() + QStringLiteral("/bin/export/"));
         QCOMPARE(state.settingsFolder, state.programFolder);
 
-        QVERIFY(QDir(dir.path()).mkpath(u"share/quorvel"_s));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("share/quorvel")));
         ProgramState installed;
-        InitialiseProgramState(installed, dir.filePath(u"bin/quorvel"_s));
-        QCOMPARE(installed.programFolder, dir.path() + u"/bin/"_s);
-        QCOMPARE(installed.dataFolder, dir.path() + u"/share/quorvel/"_s);
+        InitialiseProgramState(installed, dir.filePath(QStringLiteral("bin/quorvel")));
+        QCOMPARE(installed.programFolder, dir.path() + QStringLiteral("/bin/"));
+        QCOMPARE(installed.dataFolder, dir.path() + QStringLiteral("/share/quorvel/"));
         QCOMPARE(installed.exportFolder, userFolder(u"export/"));
         QCOMPARE(installed.settingsFolder, userFolder(u"settings/"));
     }
@@ -55,11 +53,11 @@ private slots:
     void exportFolderFallsBack()
     {
         QTemporaryDir dir;
-        QFile blocker(dir.filePath(u"export"_s));
+        QFile blocker(dir.filePath(QStringLiteral("export")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         QCOMPARE(ChooseExportFolder(dir.path()), userFolder(u"export/"));
         QVERIFY(blocker.remove());
-        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + u"/export/"_s);
+        QCOMPARE(ChooseExportFolder(dir.path() + u'/'), dir.path() + QStringLiteral("/export/"));
 
         // A check that says no stands in for a folder the user cannot write:
         // for root every folder is writable.
@@ -70,7 +68,8 @@ private slots:
         };
         QCOMPARE(ChooseExportFolder(dir.path(), unwritable), userFolder(u"export/"));
         QCOMPARE(ChooseSettingsFolder(dir.path(), unwritable), userFolder(u"settings/"));
-        QCOMPARE(asked, (QStringList { dir.path() + u"/export/"_s, dir.path() + u'/' }));
+        QCOMPARE(asked,
+                 (QStringList { dir.path() + QStringLiteral("/export/"), dir.path() + u'/' }));
         QCOMPARE(ChooseSettingsFolder(dir.path()), dir.path() + u'/');
 
         if (::geteuid() == 0)
@@ -89,7 +88,7 @@ private:
     static QString userFolder(QStringView name)
     {
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + u"/quorvel/"_s + name;
+            + QStringLiteral("/quorvel/") + name;
     }
 };
 

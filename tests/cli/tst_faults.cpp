@@ -14,8 +14,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Path, size and modification time of everything below root, so a test can
@@ -27,7 +25,8 @@ QStringList treeState(const QString &root)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        state << u"%1 %2 %3"_s.arg(info.filePath())
+        state << QStringLiteral("%1 %2 %3")
+                     .arg(info.filePath())
                      .arg(info.size())
                      .arg(info.lastModified().toMSecsSinceEpoch());
     }
@@ -52,7 +51,8 @@ class TestFaults : public QObject
     // The list with its files as text on standard output.
     ListRun listText(const QString &root)
     {
-        return run({ u"-q"_s, u"--text"_s, u"--with-files"_s, u"-o"_s, u"-"_s, root });
+        return run({ QStringLiteral("-q"), QStringLiteral("--text"), QStringLiteral("--with-files"),
+                     QStringLiteral("-o"), QStringLiteral("-"), root });
     }
 
 private slots:
@@ -72,9 +72,11 @@ private slots:
             QVERIFY(tree.createFile(name, "1"));
         const QStringList before = treeState(tree.root());
 
-        const QString page = m_out.filePath(u"odd.html"_s);
-        QCOMPARE(
-            run({ u"-q"_s, u"--set"_s, u"bgLink=True"_s, u"-o"_s, page, tree.root() }).exitCode, 0);
+        const QString page = m_out.filePath(QStringLiteral("odd.html"));
+        QCOMPARE(run({ QStringLiteral("-q"), QStringLiteral("--set"), QStringLiteral("bgLink=True"),
+                       QStringLiteral("-o"), page, tree.root() })
+                     .exitCode,
+                 0);
         const QByteArray html = readAll(page);
         QVERIFY(!html.contains('\n') && !html.contains('\t') && !html.contains('\r'));
         // The shown name of " and blanks .txt" is trimmed; its link keeps the
@@ -101,10 +103,10 @@ private slots:
     {
         TreeFixture tree;
         QVERIFY(tree.createFile("a/file.txt", "x"));
-        QVERIFY(tree.createLink(u"a/up"_s, u".."_s));
-        QVERIFY(tree.createLink(u"a/self"_s, u"."_s));
-        QVERIFY(tree.createLink(u"a/ring1"_s, u"ring2"_s));
-        QVERIFY(tree.createLink(u"a/ring2"_s, u"ring1"_s));
+        QVERIFY(tree.createLink(QStringLiteral("a/up"), QStringLiteral("..")));
+        QVERIFY(tree.createLink(QStringLiteral("a/self"), QStringLiteral(".")));
+        QVERIFY(tree.createLink(QStringLiteral("a/ring1"), QStringLiteral("ring2")));
+        QVERIFY(tree.createLink(QStringLiteral("a/ring2"), QStringLiteral("ring1")));
         const ListRun text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // The links are files of "a", each listed once and never walked:
@@ -136,27 +138,30 @@ private slots:
     {
         TreeFixture tree;
         for (int i = 0; i < 2000; ++i)
-            QVERIFY(tree.createFile(u"f%1.txt"_s.arg(i), "x"));
-        const QString page = m_out.filePath(u"full/page.html"_s);
-        QVERIFY(QDir().mkpath(m_out.filePath(u"full"_s)));
+            QVERIFY(tree.createFile(QStringLiteral("f%1.txt").arg(i), "x"));
+        const QString page = m_out.filePath(QStringLiteral("full/page.html"));
+        QVERIFY(QDir().mkpath(m_out.filePath(QStringLiteral("full"))));
         QVERIFY(writeAll(page, "old page"));
 
         // A file-size limit of 64 KiB stands for a full disk.
-        const ListRun result = run({ u"-q"_s, u"-o"_s, page, tree.root() }, u"ulimit -f 64"_s);
+        const ListRun result
+            = run({ QStringLiteral("-q"), QStringLiteral("-o"), page, tree.root() },
+                  QStringLiteral("ulimit -f 64"));
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QCOMPARE(readAll(page), QByteArray("old page"));
-        QCOMPARE(QDir(m_out.filePath(u"full"_s)).entryList(QDir::Files | QDir::Hidden),
-                 QStringList { u"page.html"_s });
+        QCOMPARE(QDir(m_out.filePath(QStringLiteral("full"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList { QStringLiteral("page.html") });
     }
 
     void outputFolderThatCannotExist()
     {
         TreeFixture tree;
         QVERIFY(tree.createFile("a.txt", "x"));
-        QVERIFY(writeAll(m_out.filePath(u"blocker"_s), {}));
+        QVERIFY(writeAll(m_out.filePath(QStringLiteral("blocker")), {}));
         const ListRun result
-            = run({ u"-q"_s, u"-o"_s, m_out.filePath(u"blocker/export/page.html"_s), tree.root() });
+            = run({ QStringLiteral("-q"), QStringLiteral("-o"),
+                    m_out.filePath(QStringLiteral("blocker/export/page.html")), tree.root() });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(result.err.contains("blocker"));
@@ -164,8 +169,9 @@ private slots:
 
     void missingFolderIsOneLine()
     {
-        const QString page = m_out.filePath(u"none.html"_s);
-        const ListRun result = run({ u"-q"_s, u"-o"_s, page, m_out.filePath(u"no/such/folder"_s) });
+        const QString page = m_out.filePath(QStringLiteral("none.html"));
+        const ListRun result = run({ QStringLiteral("-q"), QStringLiteral("-o"), page,
+                                     m_out.filePath(QStringLiteral("no/such/folder")) });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(!QFile::exists(page));
@@ -178,11 +184,14 @@ private slots:
         QByteArray garbage(64 * 1024, '\0');
         QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
                                           garbage.size() / 4);
-        const QString settings = m_out.filePath(u"garbage.kiv"_s);
+        const QString settings = m_out.filePath(QStringLiteral("garbage.kiv"));
         QVERIFY(writeAll(settings, garbage));
 
-        const QString page = m_out.filePath(u"garbage.html"_s);
-        QCOMPARE(run({ u"-q"_s, u"-s"_s, settings, u"-o"_s, page, tree.root() }).exitCode, 0);
+        const QString page = m_out.filePath(QStringLiteral("garbage.html"));
+        QCOMPARE(run({ QStringLiteral("-q"), QStringLiteral("-s"), settings, QStringLiteral("-o"),
+                       page, tree.root() })
+                     .exitCode,
+                 0);
         QVERIFY(QFileInfo(page).size() > 0);
         QCOMPARE(readAll(settings), garbage);
     }

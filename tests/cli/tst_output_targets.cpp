@@ -16,8 +16,6 @@
 #include <thread>
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Long enough to prove that nothing hangs, never a measure of speed.
@@ -89,9 +87,14 @@ class TestOutputTargets : public QObject
     // The text list with its files, or the page, to output.
     QStringList listArguments(bool text, const QString &output)
     {
-        return text ? QStringList { u"-q"_s, u"--text"_s, u"--with-files"_s,
-                                    u"-o"_s, output,      m_tree.root() }
-                    : QStringList { u"-q"_s, u"-o"_s, output, m_tree.root() };
+        return text
+            ? QStringList { QStringLiteral("-q"),
+                            QStringLiteral("--text"),
+                            QStringLiteral("--with-files"),
+                            QStringLiteral("-o"),
+                            output,
+                            m_tree.root() }
+            : QStringList { QStringLiteral("-q"), QStringLiteral("-o"), output, m_tree.root() };
     }
     static void pageAndTextRows()
     {
@@ -112,7 +115,7 @@ private slots:
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
         QVERIFY(m_tree.createFile("a.txt", "a"));
         QVERIFY(m_tree.createFile("sub/b.txt", "bb"));
-        const ListRun text = run(listArguments(true, u"-"_s));
+        const ListRun text = run(listArguments(true, QStringLiteral("-")));
         QCOMPARE(text.exitCode, 0);
         m_text = text.out;
         QVERIFY(m_text.contains("a.txt"));
@@ -135,7 +138,7 @@ private slots:
         QFETCH(unsigned, minor);
         requireRoot();
         QTemporaryDir dir;
-        const QString node = dir.filePath(u"device"_s);
+        const QString node = dir.filePath(QStringLiteral("device"));
         QVERIFY(makeCharacterDevice(node, minor));
         const NodeKind before = nodeKind(node);
 
@@ -144,7 +147,7 @@ private slots:
         QCOMPARE(
             QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-            QStringList { u"device"_s });
+            QStringList { QStringLiteral("device") });
         if (minor == 3) {
             QCOMPARE(result.exitCode, 0);
             QVERIFY2(result.err.isEmpty(), result.err.constData());
@@ -162,9 +165,9 @@ private slots:
         QFETCH(bool, text);
         requireRoot();
         QTemporaryDir dir;
-        const QString node = dir.filePath(u"full"_s);
+        const QString node = dir.filePath(QStringLiteral("full"));
         QVERIFY(makeCharacterDevice(node, 7));
-        const ListRun result = run(listArguments(text, u"-"_s), node);
+        const ListRun result = run(listArguments(text, QStringLiteral("-")), node);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY2(result.err.contains("standard output"), result.err.constData());
@@ -176,19 +179,20 @@ private slots:
     // to, when opened so) instead of being replaced by a new file.
     void standardOutputByName()
     {
-        const ListRun piped = run(listArguments(true, u"/dev/stdout"_s));
+        const ListRun piped = run(listArguments(true, QStringLiteral("/dev/stdout")));
         QCOMPARE(piped.exitCode, 0);
         QCOMPARE(piped.out, m_text);
 
-        const ListRun page = run(listArguments(false, u"/dev/stdout"_s));
+        const ListRun page = run(listArguments(false, QStringLiteral("/dev/stdout")));
         QCOMPARE(page.exitCode, 0);
         QVERIFY(page.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.out.endsWith("</html>"));
 
-        const QString file = m_out.filePath(u"stdout.txt"_s);
+        const QString file = m_out.filePath(QStringLiteral("stdout.txt"));
         QVERIFY(writeAll(file, "before\n"));
         const ino_t inode = inodeOf(file);
-        const ListRun appended = run(listArguments(true, u"/dev/stdout"_s), file, true);
+        const ListRun appended
+            = run(listArguments(true, QStringLiteral("/dev/stdout")), file, true);
         QCOMPARE(appended.exitCode, 0);
         QCOMPARE(readAll(file), "before\n" + m_text);
         QCOMPARE(inodeOf(file), inode); // the same file, not a new one in its place
@@ -206,7 +210,7 @@ private slots:
     {
         QFETCH(bool, text);
         QTemporaryDir dir;
-        const QString pipe = dir.filePath(u"pipe"_s);
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
         const QByteArray pipeBytes = QFile::encodeName(pipe);
         QVERIFY(::mkfifo(pipeBytes.constData(), 0600) == 0);
         QByteArray received;
@@ -253,13 +257,16 @@ private slots:
         // whichever starts first.
         TreeFixture tree;
         for (int i = 0; i < 3000; ++i)
-            QVERIFY(tree.createFile(u"file-with-a-long-name-%1.txt"_s.arg(i)));
-        QStringList arguments { u"-q"_s, u"-o"_s, u"-"_s, tree.root() };
+            QVERIFY(tree.createFile(QStringLiteral("file-with-a-long-name-%1.txt").arg(i)));
+        QStringList arguments { QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("-"),
+                                tree.root() };
         if (text)
-            arguments << u"--text"_s << u"--with-files"_s;
+            arguments << QStringLiteral("--text") << QStringLiteral("--with-files");
         const ListRun result = RunProgram(
-            u"bash"_s,
-            QStringList { u"-c"_s, caller + u"\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\""_s,
+            QStringLiteral("bash"),
+            QStringList { QStringLiteral("-c"),
+                          caller
+                              + QStringLiteral("\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\""),
                           m_program }
                 + arguments);
         QVERIFY(result.exitCode > 0);
@@ -271,10 +278,11 @@ private slots:
     void namedPipeAsSettingsFile()
     {
         QTemporaryDir dir;
-        const QString pipe = dir.filePath(u"pipe.kiv"_s);
+        const QString pipe = dir.filePath(QStringLiteral("pipe.kiv"));
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         PipeWatchdog watchdog(QFile::encodeName(pipe));
-        const ListRun result = run({ u"-q"_s, u"--text"_s, u"-s"_s, pipe, m_tree.root() });
+        const ListRun result = run({ QStringLiteral("-q"), QStringLiteral("--text"),
+                                     QStringLiteral("-s"), pipe, m_tree.root() });
         QVERIFY(!watchdog.stop());
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());

@@ -3,8 +3,6 @@
 
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
 class TestNamePattern : public QObject
 {
     Q_OBJECT
@@ -69,10 +67,12 @@ private slots:
 
     void validity()
     {
-        QVERIFY(NamePattern(u"txt"_s).isValid() && !NamePattern(u"txt"_s).matchesEverything());
-        QVERIFY(NamePattern(u"*"_s).matchesEverything());
-        QVERIFY(!NamePattern(u"[ab"_s).isValid() && NamePattern(u"[ab"_s).matchesEverything());
-        QVERIFY(NamePattern(u"[]x"_s).isValid());
+        QVERIFY(NamePattern(QStringLiteral("txt")).isValid()
+                && !NamePattern(QStringLiteral("txt")).matchesEverything());
+        QVERIFY(NamePattern(QStringLiteral("*")).matchesEverything());
+        QVERIFY(!NamePattern(QStringLiteral("[ab")).isValid()
+                && NamePattern(QStringLiteral("[ab")).matchesEverything());
+        QVERIFY(NamePattern(QStringLiteral("[]x")).isValid());
     }
 
     void turkishUpperCasing()
@@ -80,9 +80,9 @@ private slots:
         // In a Turkish locale "i" upper-cases to the dotted capital I, so
         // the pattern "i" does not match the name "I".
         const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
-        if (turkish.toUpper(u"i"_s) == u"I"_s)
+        if (turkish.toUpper(QStringLiteral("i")) == QStringLiteral("I"))
             QSKIP("this Qt has no locale-specific case mapping");
-        const NamePattern rule(u"i"_s, turkish);
+        const NamePattern rule(QStringLiteral("i"), turkish);
         QVERIFY(!rule.matches(QByteArrayView("I")));
         QVERIFY(rule.matches(QByteArrayView("i")));
         QVERIFY(rule.matches(QString::fromUtf8("İ")));
@@ -91,7 +91,7 @@ private slots:
     // Exponential backtracking would not end within the test's time limit.
     void noBacktrackingBlowUp()
     {
-        const NamePattern rule(u"*a"_s.repeated(200) + u'b', QLocale::c());
+        const NamePattern rule(QStringLiteral("*a").repeated(200) + u'b', QLocale::c());
         QVERIFY(!rule.matches(QString(400, u'a')));
     }
 };

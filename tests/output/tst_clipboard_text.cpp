@@ -3,8 +3,6 @@
 
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 constexpr std::array<bool, 5> kAllTicked { true, true, true, true, true };
@@ -13,7 +11,7 @@ constexpr std::array<bool, 5> kAllTicked { true, true, true, true, true };
 void addTextRow(ResultList &list, const QString &text, const QString &marker,
                 const QStringList &values = {})
 {
-    const bool isFile = marker == u"FILE"_s && text.startsWith(u"    "_s);
+    const bool isFile = marker == QStringLiteral("FILE") && text.startsWith(QStringLiteral("    "));
     const int row = isFile ? list.addFileRow(text.mid(4).toUtf8(), "/data", {}) : list.addRow(text);
     list.setSubItem(row, 2, marker);
     for (int k = 0; k < values.size(); ++k)
@@ -32,31 +30,40 @@ private slots:
     void rows()
     {
         ResultList list;
-        addTextRow(list, u"/data/a"_s, u"FOLDER"_s,
-                   { u"4"_s, u"Folder"_s, u"c1"_s, u"m1"_s, u"R"_s });
-        addTextRow(list, u"    x.txt"_s, u"FILE"_s, { u"3"_s, u"Text"_s, u"c2"_s, u"m2"_s, u""_s });
-        addTextRow(list, u"    y z.txt"_s, u"FILE"_s,
-                   { u"1"_s, u"Text"_s, u"c3"_s, u"m3"_s, u"H"_s });
-        addTextRow(list, u"/data/b"_s, u"FOLDER"_s, { u"0"_s, u"Folder"_s });
-        QCOMPARE(ClipboardText(list, u"/data/"_s, true, kAllTicked),
+        addTextRow(list, QStringLiteral("/data/a"), QStringLiteral("FOLDER"),
+                   { QStringLiteral("4"), QStringLiteral("Folder"), QStringLiteral("c1"),
+                     QStringLiteral("m1"), QStringLiteral("R") });
+        addTextRow(list, QStringLiteral("    x.txt"), QStringLiteral("FILE"),
+                   { QStringLiteral("3"), QStringLiteral("Text"), QStringLiteral("c2"),
+                     QStringLiteral("m2"), QStringLiteral("") });
+        addTextRow(list, QStringLiteral("    y z.txt"), QStringLiteral("FILE"),
+                   { QStringLiteral("1"), QStringLiteral("Text"), QStringLiteral("c3"),
+                     QStringLiteral("m3"), QStringLiteral("H") });
+        addTextRow(list, QStringLiteral("/data/b"), QStringLiteral("FOLDER"),
+                   { QStringLiteral("0"), QStringLiteral("Folder") });
+        QCOMPARE(ClipboardText(list, QStringLiteral("/data/"), true, kAllTicked),
                  QStringLiteral("/data/\r\n"
                                 "\r\n/data/a\t\t4\t\tFolder\t\tc1\t\tm1\t\tR\t"
                                 "\r\n    x.txt\t\t3\t\tText\t\tc2\t\tm2\t\t"
                                 "\r\n    y z.txt\t\t1\t\tText\t\tc3\t\tm3\t\tH\t"
                                 "\r\n/data/b\t\t0\t\tFolder\t\t\t\t"));
-        QCOMPARE(ClipboardText(list, u"/data/"_s, false, { true, false, false, false, false }),
-                 u"/data/\r\n\r\n/data/a\t4\t\r\n/data/b\t0\t"_s);
-        QCOMPARE(ClipboardText(list, u"/data/"_s, false, {}),
-                 u"/data/\r\n\r\n/data/a\r\n/data/b"_s);
+        QCOMPARE(ClipboardText(list, QStringLiteral("/data/"), false,
+                               { true, false, false, false, false }),
+                 QStringLiteral("/data/\r\n\r\n/data/a\t4\t\r\n/data/b\t0\t"));
+        QCOMPARE(ClipboardText(list, QStringLiteral("/data/"), false, {}),
+                 QStringLiteral("/data/\r\n\r\n/data/a\r\n/data/b"));
     }
 
     // An empty list, or no folder rows with files left out: the folder line alone.
     void emptyLists()
     {
         ResultList list;
-        QCOMPARE(ClipboardText(list, u"/x/"_s, true, kAllTicked), u"/x/\r\n"_s);
-        addTextRow(list, u"    f.txt"_s, u"FILE"_s, { u"1"_s });
-        QCOMPARE(ClipboardText(list, u"/x/"_s, false, kAllTicked), u"/x/\r\n"_s);
+        QCOMPARE(ClipboardText(list, QStringLiteral("/x/"), true, kAllTicked),
+                 QStringLiteral("/x/\r\n"));
+        addTextRow(list, QStringLiteral("    f.txt"), QStringLiteral("FILE"),
+                   { QStringLiteral("1") });
+        QCOMPARE(ClipboardText(list, QStringLiteral("/x/"), false, kAllTicked),
+                 QStringLiteral("/x/\r\n"));
     }
 
     // Only the exact marker "FOLDER" makes a folder line when files are left
@@ -64,10 +71,12 @@ private slots:
     void markersAndBreaks()
     {
         ResultList list;
-        addTextRow(list, u"/a\nb\tc\rd"_s, u"FOLDER"_s, { u"1\t2"_s });
-        addTextRow(list, u"/lower"_s, u"folder"_s);
-        QCOMPARE(ClipboardText(list, u"/"_s, false, { true, false, false, false, false }),
-                 u"/\r\n\r\n/a b c d\t1 2\t"_s);
+        addTextRow(list, QStringLiteral("/a\nb\tc\rd"), QStringLiteral("FOLDER"),
+                   { QStringLiteral("1\t2") });
+        addTextRow(list, QStringLiteral("/lower"), QStringLiteral("folder"));
+        QCOMPARE(
+            ClipboardText(list, QStringLiteral("/"), false, { true, false, false, false, false }),
+            QStringLiteral("/\r\n\r\n/a b c d\t1 2\t"));
     }
 
     // White space at a name's ends stays: a TAB or line break as a blank,
@@ -77,8 +86,8 @@ private slots:
         ResultList list;
         list.addFileRow("\tx\xE3\x80\x80", "/m", {});
         list.addFileRow("\xC2\xA0y \n", "/m", {});
-        QCOMPARE(ClipboardText(list, u"/m/"_s, true, {}),
-                 u"/m/\r\n\r\n     x\u3000\t\r\n    \u00a0y  \t"_s);
+        QCOMPARE(ClipboardText(list, QStringLiteral("/m/"), true, {}),
+                 QStringLiteral("/m/\r\n\r\n     x\u3000\t\r\n    \u00a0y  \t"));
     }
 
     // Scanner rows: names from the file system, sizes in the list's locale.
@@ -88,11 +97,12 @@ private slots:
         list.setLocale(QLocale(QLocale::German, QLocale::Germany));
         ResultList::Properties properties;
         properties.sizeBytes = 1536 * 1024;
-        list.addFolderRow(u"/m"_s, "/m", properties, 1);
+        list.addFolderRow(QStringLiteral("/m"), "/m", properties, 1);
         properties.sizeBytes = 1536;
         list.addFileRow("back\\slash.txt", "/m", properties);
-        QCOMPARE(ClipboardText(list, u"/m/"_s, true, { true, false, false, false, false }),
-                 u"/m/\r\n\r\n/m\t\t1.536\t\r\n    back \\\\ slash.txt\t\t2\t"_s);
+        QCOMPARE(
+            ClipboardText(list, QStringLiteral("/m/"), true, { true, false, false, false, false }),
+            QStringLiteral("/m/\r\n\r\n/m\t\t1.536\t\r\n    back \\\\ slash.txt\t\t2\t"));
     }
 
     // Written lines over all rows, halves to even; with files left out the
@@ -101,13 +111,14 @@ private slots:
     {
         ResultList list;
         for (int k = 0; k < 8; ++k)
-            addTextRow(list, u"/r%1"_s.arg(k), k % 2 == 0 ? u"FOLDER"_s : u"FILE"_s);
+            addTextRow(list, QStringLiteral("/r%1").arg(k),
+                       k % 2 == 0 ? QStringLiteral("FOLDER") : QStringLiteral("FILE"));
         std::vector<int> seen;
         const auto record = [&](int percent) { seen.push_back(percent); };
-        (void)ClipboardText(list, u"/"_s, true, {}, record);
+        (void)ClipboardText(list, QStringLiteral("/"), true, {}, record);
         QCOMPARE(seen, (std::vector<int> { 12, 25, 38, 50, 62, 75, 88, 100 }));
         seen.clear();
-        (void)ClipboardText(list, u"/"_s, false, {}, record);
+        (void)ClipboardText(list, QStringLiteral("/"), false, {}, record);
         QCOMPARE(seen, (std::vector<int> { 12, 25, 38, 50 }));
     }
 };

@@ -13,8 +13,6 @@
 #include <QBuffer>
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 using Field = QString ProgramState::*;
@@ -22,52 +20,55 @@ using Field = QString ProgramState::*;
 // The first-run options, spelled out here.
 void setDefaults(ProgramState &state)
 {
-    state.sgBackgroundColor = state.sgGridColor = u"FFFFFF"_s;
-    state.sgTextColor = state.sgDirFontColor = u"000000"_s;
-    state.sgHeaderColor = state.sgDirColor = state.sgHoverColor = u"eaeaea"_s;
-    state.sgFileColor = u"ffffff"_s;
-    state.sgFont = u"Arial"_s;
-    state.sgFontSizeFILE = u"8"_s;
-    state.sgFontSizeDIR = u"9"_s;
+    state.sgBackgroundColor = state.sgGridColor = QStringLiteral("FFFFFF");
+    state.sgTextColor = state.sgDirFontColor = QStringLiteral("000000");
+    state.sgHeaderColor = state.sgDirColor = state.sgHoverColor = QStringLiteral("eaeaea");
+    state.sgFileColor = QStringLiteral("ffffff");
+    state.sgFont = QStringLiteral("Arial");
+    state.sgFontSizeFILE = QStringLiteral("8");
+    state.sgFontSizeDIR = QStringLiteral("9");
 }
 
-const QStringList kHostileColours { u"';alert(1);'"_s,
-                                    u"');alert(1);//"_s,
-                                    u"fff\"><script>alert(1)</script>"_s,
-                                    u"12;}body{background:url(x)"_s,
-                                    u"red"_s,
-                                    u"#ffffff"_s,
-                                    u"1234567"_s,
-                                    u""_s,
-                                    u" ffffff"_s,
-                                    u"ff ff"_s,
-                                    u"ffffff\n"_s,
-                                    u"&#39;"_s,
-                                    u"\u00e9\u00e9"_s,
-                                    u"0x12"_s };
+const QStringList kHostileColours { QStringLiteral("';alert(1);'"),
+                                    QStringLiteral("');alert(1);//"),
+                                    QStringLiteral("fff\"><script>alert(1)</script>"),
+                                    QStringLiteral("12;}body{background:url(x)"),
+                                    QStringLiteral("red"),
+                                    QStringLiteral("#ffffff"),
+                                    QStringLiteral("1234567"),
+                                    QStringLiteral(""),
+                                    QStringLiteral(" ffffff"),
+                                    QStringLiteral("ff ff"),
+                                    QStringLiteral("ffffff\n"),
+                                    QStringLiteral("&#39;"),
+                                    QStringLiteral("\u00e9\u00e9"),
+                                    QStringLiteral("0x12") };
 
-const QStringList kHostileFonts { u"Q&A Sans"_s,
-                                  u"a;b"_s,
-                                  u"x}</style><script>alert(1)</script>"_s,
-                                  u"x</STYLE >"_s,
-                                  u"a{b}"_s,
-                                  u"\"quoted\""_s,
-                                  u"'single'"_s,
-                                  u"back\\slash"_s,
-                                  u"url(javascript:alert(1))"_s,
-                                  u"expression(alert(1))"_s,
-                                  u"line\nbreak\r"_s,
-                                  u"tab\tbell\a"_s,
-                                  u"/* comment"_s,
-                                  u"@import 'x';"_s,
-                                  u"<!--"_s,
-                                  u"c1\u0085\u009f"_s,
-                                  u"\u65e5\u672c \U0001F600"_s,
-                                  u""_s };
+const QStringList kHostileFonts { QStringLiteral("Q&A Sans"),
+                                  QStringLiteral("a;b"),
+                                  QStringLiteral("x}</style><script>alert(1)</script>"),
+                                  QStringLiteral("x</STYLE >"),
+                                  QStringLiteral("a{b}"),
+                                  QStringLiteral("\"quoted\""),
+                                  QStringLiteral("'single'"),
+                                  QStringLiteral("back\\slash"),
+                                  QStringLiteral("url(javascript:alert(1))"),
+                                  QStringLiteral("expression(alert(1))"),
+                                  QStringLiteral("line\nbreak\r"),
+                                  QStringLiteral("tab\tbell\a"),
+                                  QStringLiteral("/* comment"),
+                                  QStringLiteral("@import 'x';"),
+                                  QStringLiteral("<!--"),
+                                  QStringLiteral("c1\u0085\u009f"),
+                                  QStringLiteral("\u65e5\u672c \U0001F600"),
+                                  QStringLiteral("") };
 
-const QStringList kHostileSizes { u"9pt;x"_s,         u"}"_s,     u"8,25,3"_s, u"-1"_s,
-                                  u"1e3"_s,           u""_s,      u"8 "_s,     u"12px"_s,
-                                  u"expression(1)"_s, u"\u0661"_s };
+const QStringList kHostileSizes {
+    QStringLiteral("9pt;x"), QStringLiteral("}"),    QStringLiteral("8,25,3"),
+    QStringLiteral("-1"),    QStringLiteral("1e3"),  QStringLiteral(""),
+    QStringLiteral("8 "),    QStringLiteral("12px"), QStringLiteral("expression(1)"),
+    QStringLiteral("\u0661")
+};
 
 struct HostileKey
 {
@@ -109,8 +110,8 @@ private:
         request.list = &m_list;
         request.counters = &m_counters;
         request.state = &m_state;
-        request.folderText = u"/data/"_s;
-        request.patternText = u"*.*"_s;
+        request.folderText = QStringLiteral("/data/");
+        request.patternText = QStringLiteral("*.*");
         request.device = &buffer;
         return GeneratePage(request).ok ? buffer.data() : QByteArray("FAILED");
     }
@@ -120,12 +121,12 @@ private slots:
     {
         m_state.bgBorder = m_state.bgHover = m_state.bgLink = m_state.bgRecursive = true;
         m_state.bgFileTag = { true, true, true, true, true };
-        m_state.versionText = u"1.12.1128"_s;
+        m_state.versionText = QStringLiteral("1.12.1128");
         m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         ResultList::Properties size;
         size.sizeBytes = 1024;
         m_list.addFileRow("lead.txt", "/data", size);
-        m_list.addFolderRow(u"/data/a"_s, "/data/a", size, 2);
+        m_list.addFolderRow(QStringLiteral("/data/a"), "/data/a", size, 2);
         m_list.addFileRow("one.txt", "/data/a", size);
         m_list.addFileRow("two.txt", "/data/a", size);
     }
@@ -144,8 +145,14 @@ private slots:
                 QTest::addRow("%s not: %s", colour ? "colour" : "size", qPrintable(text))
                     << colour << text << false;
         };
-        rows(true, { u"0"_s, u"abc"_s, u"ABCDEF"_s, u"12aB9f"_s, u"eaeaea"_s }, kHostileColours);
-        rows(false, { u"8"_s, u"9,5"_s, u"8.25"_s, u"12"_s, u",5"_s, u"7."_s }, kHostileSizes);
+        rows(true,
+             { QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("ABCDEF"),
+               QStringLiteral("12aB9f"), QStringLiteral("eaeaea") },
+             kHostileColours);
+        rows(false,
+             { QStringLiteral("8"), QStringLiteral("9,5"), QStringLiteral("8.25"),
+               QStringLiteral("12"), QStringLiteral(",5"), QStringLiteral("7.") },
+             kHostileSizes);
     }
 
     void validValues()
@@ -204,7 +211,7 @@ private slots:
                 m_state.*key.field = value;
                 const QByteArray bytes = page();
                 const PageMarkup markup(bytes);
-                const QString where = u"%1=%2: "_s.arg(QLatin1String(key.key), value);
+                const QString where = QStringLiteral("%1=%2: ").arg(QLatin1String(key.key), value);
                 QVERIFY2(markup.problem().isEmpty(), qPrintable(where + markup.problem()));
                 QVERIFY2(markup.shape() == defaults.shape(),
                          qPrintable(where + QString::fromUtf8(bytes)));
@@ -217,21 +224,22 @@ private slots:
     void replacedOptions()
     {
         setDefaults(m_state);
-        m_state.sgGridColor = u"abc"_s;
-        m_state.sgHoverColor = u"';alert(1);'"_s;
-        m_state.sgFontSizeDIR = u"9pt"_s;
-        m_state.sgFileColor = u""_s;
+        m_state.sgGridColor = QStringLiteral("abc");
+        m_state.sgHoverColor = QStringLiteral("';alert(1);'");
+        m_state.sgFontSizeDIR = QStringLiteral("9pt");
+        m_state.sgFileColor = QStringLiteral("");
         const PageStyle style = PageStyleOf(m_state);
-        QCOMPARE(style.gridColor, u"abc"_s);
-        QCOMPARE(style.hoverColor, u"eaeaea"_s);
-        QCOMPARE(style.fontSizeDIR, u"9"_s);
-        QCOMPARE(style.fileColor, u"ffffff"_s);
+        QCOMPARE(style.gridColor, QStringLiteral("abc"));
+        QCOMPARE(style.hoverColor, QStringLiteral("eaeaea"));
+        QCOMPARE(style.fontSizeDIR, QStringLiteral("9"));
+        QCOMPARE(style.fileColor, QStringLiteral("ffffff"));
         QStringList replaced;
         for (const ReplacedOption &option : ReplacedPageOptions(m_state))
             replaced << option.key + u'=' + option.value + u'>' + option.written;
         QCOMPARE(replaced,
-                 (QStringList { u"sgFontSizeDIR=9pt>9"_s, u"sgFileColor=>ffffff"_s,
-                                u"sgHoverColor=';alert(1);'>eaeaea"_s }));
+                 (QStringList { QStringLiteral("sgFontSizeDIR=9pt>9"),
+                                QStringLiteral("sgFileColor=>ffffff"),
+                                QStringLiteral("sgHoverColor=';alert(1);'>eaeaea") }));
         setDefaults(m_state);
         QVERIFY(ReplacedPageOptions(m_state).empty());
     }

@@ -4,8 +4,6 @@
 
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
 // Clips are made here with the project's own writer; the decoder must give
 // back every pixel of every frame. Hand-assembled frames check the
 // run-length codes against their definition, independent of the writer.
@@ -46,16 +44,17 @@ std::vector<AviSourceFrame> testFrames(int width, int height, int count, int col
 QString decodeDifference(AviFrameDecoder &decoder, int f, std::vector<quint32> want, int width)
 {
     if (decoder.decode(f))
-        return u"frame %1 not decoded"_s.arg(f);
+        return QStringLiteral("frame %1 not decoded").arg(f);
     for (quint32 &rgb : want)
         rgb |= 0xff000000u;
     const std::vector<quint32> &got = decoder.pixels();
     if (got.size() != want.size())
-        return u"frame %1: %2 pixels"_s.arg(f).arg(got.size());
+        return QStringLiteral("frame %1: %2 pixels").arg(f).arg(got.size());
     const auto at = size_t(std::mismatch(got.begin(), got.end(), want.begin()).first - got.begin());
     if (at == got.size())
         return {};
-    return u"frame %1: pixel x=%2 y=%3 (from top): %4, expected %5"_s.arg(f)
+    return QStringLiteral("frame %1: pixel x=%2 y=%3 (from top): %4, expected %5")
+        .arg(f)
         .arg(at % size_t(width))
         .arg(at / size_t(width))
         .arg(got[at], 8, 16, QChar(u'0'))

@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
 // The player: starts on open, loops while shown, pauses when hidden, reports failures.
 
 namespace {
@@ -38,7 +36,7 @@ private slots:
         AnimationPlayer player;
         player.show();
         QSignalSpy shown(&player, &AnimationPlayer::frameShown);
-        QVERIFY(!player.open(write(u"count.avi"_s, countingClip(3, 50))));
+        QVERIFY(!player.open(write(QStringLiteral("count.avi"), countingClip(3, 50))));
         QVERIFY(player.isPlaying() && player.frameIntervalMs() == 20); // 50 frames a second
         QCOMPARE(player.currentImage().pixel(0, 0), 0xff010101u);
         // Frames follow in order and start again after the last.
@@ -46,7 +44,7 @@ private slots:
         for (qsizetype i = 0; i < 5; ++i)
             QCOMPARE(shown.at(i).at(0).value<qsizetype>(), i % 3);
         // Another clip replaces it, with its own size, length and rate.
-        const QString second = write(u"second.avi"_s, countingClip(1, 4, 3));
+        const QString second = write(QStringLiteral("second.avi"), countingClip(1, 4, 3));
         QVERIFY(!player.open(second));
         QVERIFY(player.clipPath() == second && player.frameCount() == 1
                 && player.frameIntervalMs() == 250);
@@ -56,7 +54,7 @@ private slots:
     void hidingPausesAndShowingGoesOn()
     {
         AnimationPlayer player;
-        QVERIFY(!player.open(write(u"pause.avi"_s, countingClip(4, 100))));
+        QVERIFY(!player.open(write(QStringLiteral("pause.avi"), countingClip(4, 100))));
         QVERIFY(!player.isPlaying()); // opened hidden, as the search does before showing it
         player.show();
         QTRY_VERIFY(player.currentFrame() > 0);
@@ -70,15 +68,16 @@ private slots:
 
     void failureLeavesThePlayerEmptyWithNumberAndText()
     {
-        const QString good = write(u"good.avi"_s, countingClip(2, 10));
+        const QString good = write(QStringLiteral("good.avi"), countingClip(2, 10));
         AnimationPlayer player;
         player.show();
         QVERIFY(!player.open(good));
-        const auto error = player.open(write(u"bad.avi"_s, "plain text"));
+        const auto error = player.open(write(QStringLiteral("bad.avi"), "plain text"));
         QVERIFY(error && error->number() == int(AviErrorCode::NotAvi));
         QVERIFY(!player.hasClip() && !player.isPlaying() && player.currentImage().isNull());
         QCOMPARE(AviTestLabelText(error),
-                 u"error playing avi.\r\n3 "_s + AviError { AviErrorCode::NotAvi }.description());
+                 QStringLiteral("error playing avi.\r\n3 ")
+                     + AviError { AviErrorCode::NotAvi }.description());
         // A clip that plays again afterwards leaves no text.
         QCOMPARE(AviTestLabelText(player.open(good)), QString());
         QVERIFY(player.isPlaying());
@@ -87,9 +86,10 @@ private slots:
     // The clip made at build time lies beside the program, and every frame decodes.
     void defaultClipIsAnRle8Clip()
     {
-        const QString path = QCoreApplication::applicationDirPath() + u"/animation/spin.avi"_s;
+        const QString path
+            = QCoreApplication::applicationDirPath() + QStringLiteral("/animation/spin.avi");
         const AviParseResult opened = LoadAviClip(path);
-        QVERIFY2(opened.clip, qPrintable(path + u": "_s + opened.error.description()));
+        QVERIFY2(opened.clip, qPrintable(path + QStringLiteral(": ") + opened.error.description()));
         QVERIFY(opened.clip->format == AviFrameFormat::Rle8 && opened.clip->frames.size() >= 2);
         AviFrameDecoder decoder(*opened.clip);
         for (qsizetype f = 0; f < qsizetype(opened.clip->frames.size()); ++f)

@@ -9,8 +9,6 @@
 
 #include <sys/stat.h>
 
-using namespace Qt::StringLiterals;
-
 // The main window's animation controls, the search animation and the info button.
 
 static QByteArray smallClip()
@@ -96,7 +94,7 @@ private slots:
         m_run->window->StopSearchAnimation();
         QVERIFY(!watchdog.stop());
         QCOMPARE(ui.lblAniTest->text(),
-                 u"error playing avi.\r\n1 "_s
+                 QStringLiteral("error playing avi.\r\n1 ")
                      + AviError { AviErrorCode::FileUnreadable }.description());
         QVERIFY(!ui.ani_Test->hasClip() && !played);
         QCOMPARE(QFileInfo(pipe).isFile(), false);

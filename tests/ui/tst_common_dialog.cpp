@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 // The one dialog instance over scripted answers, with its two result texts.
 struct DialogRun
 {
@@ -23,8 +21,8 @@ struct DialogRun
     bool show(CommonDialog::Kind kind, bool setFilter, const QString &filterText = {},
               qint32 flags = 3, const QLocale &locale = QLocale())
     {
-        return dialog.show(nullptr, setFilter, filterText, u"t"_s, flags, kind, fileName, fontSize,
-                           locale);
+        return dialog.show(nullptr, setFilter, filterText, QStringLiteral("t"), flags, kind,
+                           fileName, fontSize, locale);
     }
 };
 
@@ -42,46 +40,52 @@ private slots:
 
     void qtFilter()
     {
-        QCOMPARE(CommonDialog::QtFilter(u"Pictures|*.bmp;*.gif"_s), u"Pictures (*.bmp *.gif)"_s);
-        QCOMPARE(CommonDialog::QtFilter(u"Texts (*.txt)|*.log"_s), u"Texts (*.txt) (*.log)"_s);
+        QCOMPARE(CommonDialog::QtFilter(QStringLiteral("Pictures|*.bmp;*.gif")),
+                 QStringLiteral("Pictures (*.bmp *.gif)"));
+        QCOMPARE(CommonDialog::QtFilter(QStringLiteral("Texts (*.txt)|*.log")),
+                 QStringLiteral("Texts (*.txt) (*.log)"));
         // A description without patterns is dropped.
-        QCOMPARE(CommonDialog::QtFilter(u"A (*.a)|*.a|Lonely"_s), u"A (*.a)"_s);
+        QCOMPARE(CommonDialog::QtFilter(QStringLiteral("A (*.a)|*.a|Lonely")),
+                 QStringLiteral("A (*.a)"));
     }
 
     void fontSizeText()
     {
         const QLocale german(QLocale::German, QLocale::Germany);
-        QCOMPARE(CommonDialog::FontSizeText(8.1, german), u"8,1"_s); // no float noise
-        QCOMPARE(CommonDialog::FontSizeText(1200.5, german), u"1200,5"_s); // no grouping
+        QCOMPARE(CommonDialog::FontSizeText(8.1, german), QStringLiteral("8,1")); // no float noise
+        QCOMPARE(CommonDialog::FontSizeText(1200.5, german),
+                 QStringLiteral("1200,5")); // no grouping
         QCOMPARE(CommonDialog::FontSizeText(8.25, QLocale(QLocale::English, QLocale::UnitedStates)),
-                 u"8.25"_s);
+                 QStringLiteral("8.25"));
     }
 
     void fileDialogKeepsFilterAndLastFile()
     {
         DialogRun run;
-        run.dialogs.fileAnswers = { u"/data/first.avi"_s, std::nullopt };
-        run.fileName = u"/ignored/by/the/dialog.avi"_s;
-        QVERIFY(run.show(CommonDialog::Kind::ShowOpen, true, u"Animation-Files (*.avi)|*.avi"_s));
-        QCOMPARE(run.fileName, u"/data/first.avi"_s);
-        QCOMPARE(run.dialogs.calls[0].kind, u"open"_s);
+        run.dialogs.fileAnswers = { QStringLiteral("/data/first.avi"), std::nullopt };
+        run.fileName = QStringLiteral("/ignored/by/the/dialog.avi");
+        QVERIFY(run.show(CommonDialog::Kind::ShowOpen, true,
+                         QStringLiteral("Animation-Files (*.avi)|*.avi")));
+        QCOMPARE(run.fileName, QStringLiteral("/data/first.avi"));
+        QCOMPARE(run.dialogs.calls[0].kind, QStringLiteral("open"));
         QCOMPARE(run.dialogs.calls[0].start, QString());
 
         // Without the filter flag the last filter stays; the dialog opens on its last file; without
         // flag 2 it does not ask before overwriting; cancelled, the name stays.
-        run.fileName = u"kept"_s;
-        QVERIFY(!run.show(CommonDialog::Kind::ShowSave, false, u"Other (*.x)|*.x"_s, 1));
-        QCOMPARE(run.dialogs.calls[1].kind, u"save"_s);
-        QCOMPARE(run.dialogs.calls[1].filter, u"Animation-Files (*.avi)"_s);
-        QCOMPARE(run.dialogs.calls[1].start, u"/data/first.avi"_s);
+        run.fileName = QStringLiteral("kept");
+        QVERIFY(
+            !run.show(CommonDialog::Kind::ShowSave, false, QStringLiteral("Other (*.x)|*.x"), 1));
+        QCOMPARE(run.dialogs.calls[1].kind, QStringLiteral("save"));
+        QCOMPARE(run.dialogs.calls[1].filter, QStringLiteral("Animation-Files (*.avi)"));
+        QCOMPARE(run.dialogs.calls[1].start, QStringLiteral("/data/first.avi"));
         QVERIFY(!run.dialogs.calls[1].confirmOverwrite);
-        QCOMPARE(run.fileName, u"kept"_s);
+        QCOMPARE(run.fileName, QStringLiteral("kept"));
     }
 
     void fontDialogGivesNameAndSizeAndReopensOnIt()
     {
         DialogRun run;
-        QFont chosen(u"DejaVu Serif"_s);
+        QFont chosen(QStringLiteral("DejaVu Serif"));
         chosen.setPointSizeF(8.25);
         run.dialogs.fontAnswers = { chosen };
         const auto show = [&] {
@@ -89,35 +93,35 @@ private slots:
                             QLocale(QLocale::German, QLocale::Germany));
         };
         QVERIFY(show());
-        QCOMPARE(run.fileName, u"DejaVu Serif"_s);
-        QCOMPARE(run.fontSize, u"8,25"_s);
+        QCOMPARE(run.fileName, QStringLiteral("DejaVu Serif"));
+        QCOMPARE(run.fontSize, QStringLiteral("8,25"));
 
         // Cancelled: the results stay, and the dialog opened on the last font.
-        run.fileName = u"Arial"_s;
+        run.fileName = QStringLiteral("Arial");
         QVERIFY(!show());
-        QCOMPARE(run.fileName, u"Arial"_s);
-        QCOMPARE(run.fontSize, u"8,25"_s);
-        QCOMPARE(run.dialogs.calls[1].initialFont.family(), u"DejaVu Serif"_s);
+        QCOMPARE(run.fileName, QStringLiteral("Arial"));
+        QCOMPARE(run.fontSize, QStringLiteral("8,25"));
+        QCOMPARE(run.dialogs.calls[1].initialFont.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(run.dialogs.calls[1].initialFont.pointSizeF(), 8.25);
     }
 
     void browseForFolder()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
-        QFile file(dir.filePath(u"file.txt"_s));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        QFile file(dir.filePath(QStringLiteral("file.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         const auto browse = [](const std::optional<QString> &answer) {
             FakeUserDialogs dialogs;
             if (answer)
                 dialogs.folderAnswers = { *answer };
-            const QString result = BrowseForFolder(dialogs, nullptr, u"gus.sdg"_s);
+            const QString result = BrowseForFolder(dialogs, nullptr, QStringLiteral("gus.sdg"));
             const bool askedOnce
                 = dialogs.calls.size() == 1 && dialogs.calls[0].title == u"gus.sdg";
-            return askedOnce ? result : u"<not asked once>"_s;
+            return askedOnce ? result : QStringLiteral("<not asked once>");
         };
-        QCOMPARE(browse(dir.filePath(u"sub/"_s)), dir.filePath(u"sub"_s));
-        QCOMPARE(browse(u"/"_s), u"/"_s); // the root keeps its separator
+        QCOMPARE(browse(dir.filePath(QStringLiteral("sub/"))), dir.filePath(QStringLiteral("sub")));
+        QCOMPARE(browse(QStringLiteral("/")), QStringLiteral("/")); // the root keeps its separator
         QCOMPARE(browse(file.fileName()), QString()); // a file is not a folder
         QCOMPARE(browse(std::nullopt), QString()); // cancelled
     }

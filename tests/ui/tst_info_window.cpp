@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
 // The info window, driven step by step as its timer would drive it.
 
 namespace {
@@ -19,12 +17,12 @@ const QLocale kGerman(QLocale::German, QLocale::Germany);
 
 void fillState(ProgramState &state)
 {
-    state.shortName = u"kiv"_s;
-    state.productName = u"Quorvel"_s;
-    state.makerName = u"Morbanta"_s;
-    state.author = u"Dallowin"_s;
-    state.versionText = u"1.12.1128"_s;
-    state.creditLine = u"credit line"_s;
+    state.shortName = QStringLiteral("kiv");
+    state.productName = QStringLiteral("Quorvel");
+    state.makerName = QStringLiteral("Morbanta");
+    state.author = QStringLiteral("Dallowin");
+    state.versionText = QStringLiteral("1.12.1128");
+    state.creditLine = QStringLiteral("credit line");
     state.startTime = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
 }
 
@@ -53,7 +51,7 @@ private slots:
             = QStringLiteral("\n\nkiv\nQuorvel\nVersion: 1.12.1128\nStart: 05.03.24 14:07:09\n\n"
                              "credit line\nMorbanta\n%1\n\nEntwickler:\nDallowin\n\n\n\n\n\n")
                   .arg(QString::fromLatin1(ProgramIdentity::kAuthorMail))
-                  .replace(QChar(u'\n'), u"\r\n"_s);
+                  .replace(QChar(u'\n'), QStringLiteral("\r\n"));
         compareBytes(InfoCreditText(m_state, kGerman).toUtf8(), expected.toUtf8());
     }
 
@@ -154,7 +152,7 @@ private slots:
         QFETCH(QLocale, locale);
         QTemporaryDir program;
         ProgramState state;
-        InitialiseProgramState(state, program.filePath(u"quorvel"_s));
+        InitialiseProgramState(state, program.filePath(QStringLiteral("quorvel")));
         state.startTime = QDateTime(QDate(2024, 12, 28), QTime(23, 58, 59)); // a wide date
         zfrm_Info window(state, nullptr, zfrm_Info::TimerDriving::ByTest, locale);
         window.show();
@@ -164,7 +162,7 @@ private slots:
 
         // Every line of the credit text, the credit line and the date among
         // them, fits the text area's width as it stands: nothing is broken.
-        const QStringList lines = window.creditText().split(u"\r\n"_s);
+        const QStringList lines = window.creditText().split(QStringLiteral("\r\n"));
         for (qsizetype i = 0; i < lines.size(); ++i)
             QVERIFY2((i == 0 ? indent : 0) + metrics.horizontalAdvance(lines[i]) <= area->width(),
                      qPrintable(lines[i]));
@@ -177,18 +175,20 @@ private slots:
 
     void longLinesBreakInsideTheTextArea()
     {
-        const QFont font(u"DejaVu Sans Mono"_s);
+        const QFont font(QStringLiteral("DejaVu Sans Mono"));
         const QFontMetrics metrics(font);
-        const int width = metrics.horizontalAdvance(u"0123456789"_s);
-        const QString text = u"\r\nfolder trees as pages\r\nabcdefghijklmnopqrstuvwxy"_s;
+        const int width = metrics.horizontalAdvance(QStringLiteral("0123456789"));
+        const QString text
+            = QStringLiteral("\r\nfolder trees as pages\r\nabcdefghijklmnopqrstuvwxy");
         const QStringList lines
             = InfoTextLines(text, metrics, width, metrics.horizontalAdvance(u'x'));
         QCOMPARE(lines,
-                 (QStringList { QString(), u"folder"_s, u"trees as"_s, u"pages"_s, u"abcdefghij"_s,
-                                u"klmnopqrst"_s, u"uvwxy"_s }));
+                 (QStringList { QString(), QStringLiteral("folder"), QStringLiteral("trees as"),
+                                QStringLiteral("pages"), QStringLiteral("abcdefghij"),
+                                QStringLiteral("klmnopqrst"), QStringLiteral("uvwxy") }));
         // The first line is indented: a word that fills a later line does not fit there.
-        QCOMPARE(InfoTextLines(u"0123456789"_s, metrics, width, 1),
-                 (QStringList { u"012345678"_s, u"9"_s }));
+        QCOMPARE(InfoTextLines(QStringLiteral("0123456789"), metrics, width, 1),
+                 (QStringList { QStringLiteral("012345678"), QStringLiteral("9") }));
     }
 
     void closeButtonKeepsItsFrame()
@@ -205,7 +205,7 @@ private slots:
         QVERIFY(button->iconSize().width() <= inside.width());
         QVERIFY(button->iconSize().height() <= inside.height());
         const QFontMetrics metrics(button->font());
-        const QString caption = QString(32, u' ') + u"Schließen"_s;
+        const QString caption = QString(32, u' ') + QStringLiteral("Schließen");
         QVERIFY(2 + metrics.horizontalAdvance(caption) <= button->iconSize().width());
         QVERIFY(metrics.height() <= button->iconSize().height());
         QVERIFY(button->text().isEmpty());

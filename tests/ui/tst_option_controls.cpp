@@ -8,8 +8,6 @@
 #include <QTableView>
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Every option field as text, to see that nothing changed.
@@ -75,13 +73,13 @@ private slots:
         bold.setBold(true);
         list->setFont(bold);
 
-        QFont chosen(u"DejaVu Serif"_s);
+        QFont chosen(QStringLiteral("DejaVu Serif"));
         chosen.setPointSizeF(8.25);
         m_run->dialogs.fontAnswers = { chosen };
         QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(button->text(), u"DejaVu Serif, 8,25"_s);
-        QCOMPARE(m_run->state.sgListFontsize, u"8,25"_s);
-        QCOMPARE(list->font().family(), u"DejaVu Serif"_s);
+        QCOMPARE(button->text(), QStringLiteral("DejaVu Serif, 8,25"));
+        QCOMPARE(m_run->state.sgListFontsize, QStringLiteral("8,25"));
+        QCOMPARE(list->font().family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(list->font().pointSizeF(), 8.25);
         QVERIFY(!list->font().bold());
     }

@@ -9,8 +9,6 @@
 #include <QTableView>
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Opens the delegate's style step to the test.
@@ -34,7 +32,10 @@ class TestResultListView : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ProgramRun> m_run;
 
-    ResultListView *view() { return m_run->window->findChild<ResultListView *>(u"lstItems"_s); }
+    ResultListView *view()
+    {
+        return m_run->window->findChild<ResultListView *>(QStringLiteral("lstItems"));
+    }
 
 private slots:
     void init()
@@ -45,11 +46,11 @@ private slots:
         m_run = std::make_unique<ProgramRun>(m_dir->path());
         QVERIFY(view());
         ResultList &list = m_run->window->resultList();
-        list.addRow(u"plain"_s);
-        list.setRowStyle(list.addRow(u"folder"_s), 0x123456, true);
-        const int file = list.addRow(u"file"_s);
+        list.addRow(QStringLiteral("plain"));
+        list.setRowStyle(list.addRow(QStringLiteral("folder")), 0x123456, true);
+        const int file = list.addRow(QStringLiteral("file"));
         list.setRowStyle(file, 0x666666, false);
-        list.setSubItem(file, 3, u"12"_s);
+        list.setSubItem(file, 3, QStringLiteral("12"));
         list.setSubItemStyle(file, 3, 0xff0000, true);
         list.publishRows();
     }
@@ -118,7 +119,8 @@ private slots:
             option.font = view()->font();
             const int wanted
                 = view()->itemDelegate()->sizeHint(option, view()->model()->index(1, 0)).height();
-            QVERIFY2(wanted <= height, qPrintable(u"%1 > %2"_s.arg(wanted).arg(height)));
+            QVERIFY2(wanted <= height,
+                     qPrintable(QStringLiteral("%1 > %2").arg(wanted).arg(height)));
             previousHeight = height;
         }
     }

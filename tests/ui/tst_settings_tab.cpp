@@ -8,8 +8,6 @@
 
 #include <sys/stat.h>
 
-using namespace Qt::StringLiterals;
-
 class TestSettingsTab : public QObject
 {
     Q_OBJECT
@@ -38,9 +36,10 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         UseTemporaryPreferenceStore(*m_dir);
-        QVERIFY(writeAll(path(u"b.kiv"_s), "[htm]\r\nsgGridColor=0000ff\r\nbgBorder=False\r\n"));
-        QVERIFY(writeAll(path(u"sub/A.KIV"_s), "[htm]\r\nsgGridColor=00ff00\r\n"));
-        QVERIFY(m_dir->isValid() && writeAll(path(u"notes.txt"_s), ""));
+        QVERIFY(writeAll(path(QStringLiteral("b.kiv")),
+                         "[htm]\r\nsgGridColor=0000ff\r\nbgBorder=False\r\n"));
+        QVERIFY(writeAll(path(QStringLiteral("sub/A.KIV")), "[htm]\r\nsgGridColor=00ff00\r\n"));
+        QVERIFY(m_dir->isValid() && writeAll(path(QStringLiteral("notes.txt")), ""));
         m_run = std::make_unique<ProgramRun>(m_dir->path());
         QVERIFY(m_run->showAndActivate());
     }
@@ -52,7 +51,8 @@ private slots:
     void firstRunListsProgramFolder()
     {
         QCOMPARE(listed(),
-                 QStringList({ u"A.KIV|"_s + path(u"sub/"_s), u"b.kiv|"_s + path(u""_s) }));
+                 QStringList({ QStringLiteral("A.KIV|") + path(QStringLiteral("sub/")),
+                               QStringLiteral("b.kiv|") + path(QStringLiteral("")) }));
         QVERIFY(!m_run->window->settingsList().currentEntry());
         const QString before = m_run->state.sgGridColor;
         m_run->window->lstsettings_DblClick();
@@ -70,7 +70,7 @@ private slots:
     void chosenEntryApplies()
     {
         QFETCH(int, row);
-        const QString colour = row == 0 ? u"00ff00"_s : u"0000ff"_s;
+        const QString colour = row == 0 ? QStringLiteral("00ff00") : QStringLiteral("0000ff");
         control<QTabWidget>("tabData")->setCurrentIndex(frm_main::kTabSettings);
         QApplication::processEvents();
         auto *list = control<QTreeView>("lstsettings");
@@ -102,27 +102,28 @@ private slots:
         QFETCH(int, index);
         auto *tabs = control<QTabWidget>("tabData");
         tabs->setCurrentIndex(frm_main::kTabSearchResult);
-        m_run->window->setOptionText(OptionText::GridColor, u"abcdef"_s);
-        m_run->dialogs.fileAnswers = { path(u"saved.kiv"_s) };
+        m_run->window->setOptionText(OptionText::GridColor, QStringLiteral("abcdef"));
+        m_run->dialogs.fileAnswers = { path(QStringLiteral("saved.kiv")) };
         control(QByteArray("cmdsave_" + QByteArray::number(index)).constData())->click();
 
         QCOMPARE(tabs->currentIndex(),
                  index == 0 ? frm_main::kTabSearchResult : frm_main::kTabSettings);
         QCOMPARE(m_run->dialogs.calls.size(), 1);
         const auto &call = m_run->dialogs.calls[0];
-        QVERIFY(call.kind == u"save"_s && call.confirmOverwrite);
-        QCOMPARE(call.title + u'|' + call.filter, u"KIV Save Settings|kiv-Settings (*.kiv)"_s);
-        QVERIFY(readAll(path(u"saved.kiv"_s)).contains("sgGridColor=abcdef"));
+        QVERIFY(call.kind == QStringLiteral("save") && call.confirmOverwrite);
+        QCOMPARE(call.title + u'|' + call.filter,
+                 QStringLiteral("KIV Save Settings|kiv-Settings (*.kiv)"));
+        QVERIFY(readAll(path(QStringLiteral("saved.kiv"))).contains("sgGridColor=abcdef"));
         // The list is refreshed and shows the new file.
-        QVERIFY(listed().contains(u"saved.kiv|"_s + path(u""_s)));
+        QVERIFY(listed().contains(QStringLiteral("saved.kiv|") + path(QStringLiteral(""))));
     }
 
     void cancelledSaveWritesNothing()
     {
         control("cmdsave_3")->click();
         QCOMPARE(m_run->dialogs.calls.size(), 1);
-        QCOMPARE(QDir(m_dir->path()).entryList({ u"*.kiv"_s }, QDir::Files),
-                 QStringList { u"b.kiv"_s });
+        QCOMPARE(QDir(m_dir->path()).entryList({ QStringLiteral("*.kiv") }, QDir::Files),
+                 QStringList { QStringLiteral("b.kiv") });
     }
 
     // A save that cannot write says so in the status line, with the path and why.
@@ -139,15 +140,17 @@ private slots:
     {
         QFETCH(QString, target);
         QFETCH(QString, reason);
-        QVERIFY(::mkfifo(QFile::encodeName(path(u"pipe.kiv"_s)).constData(), 0600) == 0);
+        QVERIFY(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.kiv"))).constData(), 0600)
+                == 0);
         m_run->dialogs.fileAnswers = { path(target) };
         control("cmdsave_3")->click();
         const QString status = control<QLabel>("lblNewFile")->text();
-        const QString start = u"Settings not saved: "_s + path(target) + u" ("_s;
+        const QString start
+            = QStringLiteral("Settings not saved: ") + path(target) + QStringLiteral(" (");
         QVERIFY2(status.startsWith(start) && status.endsWith(u')'), qPrintable(status));
         if (!reason.isEmpty())
             QCOMPARE(status, start + reason + u')');
-        QVERIFY(!QFileInfo(path(u"pipe.kiv"_s)).isFile());
+        QVERIFY(!QFileInfo(path(QStringLiteral("pipe.kiv"))).isFile());
     }
 
     // A cancel with nothing running changes nothing, and a flag left set by
@@ -170,16 +173,17 @@ private slots:
         m_run->dialogs.folderAnswers = { m_dir->path() };
         control("cmdBrowseSettingsPath")->click();
         QCOMPARE(listed(),
-                 QStringList({ u"A.KIV|"_s + path(u"sub/"_s), u"b.kiv|"_s + path(u""_s) }));
+                 QStringList({ QStringLiteral("A.KIV|") + path(QStringLiteral("sub/")),
+                               QStringLiteral("b.kiv|") + path(QStringLiteral("")) }));
         QVERIFY(!m_run->state.bgCancel);
     }
 
     void chosenFolderRefreshesList()
     {
-        m_run->dialogs.folderAnswers = { path(u"sub"_s) };
+        m_run->dialogs.folderAnswers = { path(QStringLiteral("sub")) };
         QTest::mouseClick(control("cmdBrowseSettingsPath"), Qt::LeftButton);
-        QCOMPARE(listed(), QStringList { u"A.KIV|"_s + path(u"sub/"_s) });
-        QCOMPARE(control<QLineEdit>("txtSettingsPath")->text(), path(u"sub/"_s));
+        QCOMPARE(listed(), QStringList { QStringLiteral("A.KIV|") + path(QStringLiteral("sub/")) });
+        QCOMPARE(control<QLineEdit>("txtSettingsPath")->text(), path(QStringLiteral("sub/")));
 
         // Cancelling the picker empties the folder text and keeps the list.
         QTest::mouseClick(control("cmdBrowseSettingsPath"), Qt::LeftButton);

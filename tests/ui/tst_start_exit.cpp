@@ -10,8 +10,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Clicks the box's tick square, which is always a hit whatever its caption's length.
@@ -36,8 +34,8 @@ template<typename T> T *Control(ProgramRun &run, const char *name)
 
 void Store(const char *key, const char *text)
 {
-    PreferenceStore().SaveValue(u"Morbanta"_s, u"kiv"_s, QLatin1String(key),
-                                QString::fromUtf8(text));
+    PreferenceStore().SaveValue(QStringLiteral("Morbanta"), QStringLiteral("kiv"),
+                                QLatin1String(key), QString::fromUtf8(text));
 }
 
 } // namespace
@@ -59,7 +57,7 @@ private slots:
         ProgramRun run(m_dir->path());
         QVERIFY(run.showAndActivate());
         auto *grid = Control<QLineEdit>(run, "txtGridColor");
-        Retype(grid, u"abcdef"_s);
+        Retype(grid, QStringLiteral("abcdef"));
 
         // Another window takes the focus and gives it back, as the info window does.
         QWidget other;
@@ -70,8 +68,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(run.window.get()));
         run.window->RestoreOptions();
 
-        QCOMPARE(grid->text(), u"abcdef"_s);
-        QCOMPARE(run.state.sgGridColor, u"abcdef"_s);
+        QCOMPARE(grid->text(), QStringLiteral("abcdef"));
+        QCOMPARE(run.state.sgGridColor, QStringLiteral("abcdef"));
     }
 
     void shownWithoutActivationRestores()
@@ -91,7 +89,7 @@ private slots:
         run.window->show();
         QVERIFY(!run.window->restored());
         QTRY_VERIFY(run.window->restored());
-        QCOMPARE(run.state.sgGridColor, u"654321"_s);
+        QCOMPARE(run.state.sgGridColor, QStringLiteral("654321"));
     }
 
     void exitSavesAndNextRunRestores()
@@ -105,9 +103,9 @@ private slots:
             auto *onlyThisDir = Control<QCheckBox>(run, "chkOnlyThisDir");
             QVERIFY(onlyThisDir->isChecked()); // ticked every run, whatever was stored
             ClickBox(onlyThisDir);
-            run.window->setOptionText(OptionText::DBPathName, u"/data/photos"_s);
+            run.window->setOptionText(OptionText::DBPathName, QStringLiteral("/data/photos"));
             ClickBox(Control<QCheckBox>(run, "chkFileTag_3"));
-            Retype(Control<QLineEdit>(run, "txtFontSizeFILE"), u"7,5"_s);
+            Retype(Control<QLineEdit>(run, "txtFontSizeFILE"), QStringLiteral("7,5"));
             run.window->move(100, 50);
             QWidget info;
             info.show();
@@ -117,23 +115,24 @@ private slots:
             QVERIFY(!info.isVisible()); // the other windows close with it
         }
         const auto stored = [](const char *key) { return StoredValue(QLatin1String(key)); };
-        QCOMPARE(stored("txt_DBPathName"), u"/data/photos"_s);
-        QCOMPARE(stored("chkFileTag3"), u"False"_s);
-        QCOMPARE(stored("chkFileTag2"), u"True"_s);
-        QCOMPARE(stored("sgFontSizeFILE"), u"7,5"_s);
-        QCOMPARE(stored("DESKTOP_LEFT"), u"1500"_s);
-        QCOMPARE(stored("DESKTOP_TOP"), u"750"_s);
+        QCOMPARE(stored("txt_DBPathName"), QStringLiteral("/data/photos"));
+        QCOMPARE(stored("chkFileTag3"), QStringLiteral("False"));
+        QCOMPARE(stored("chkFileTag2"), QStringLiteral("True"));
+        QCOMPARE(stored("sgFontSizeFILE"), QStringLiteral("7,5"));
+        QCOMPARE(stored("DESKTOP_LEFT"), QStringLiteral("1500"));
+        QCOMPARE(stored("DESKTOP_TOP"), QStringLiteral("750"));
 
         Store("sgListFontsize", ""); // becomes 8.25, written in the locale
         ProgramRun next(m_dir->path());
         QVERIFY(next.showAndActivate());
         QCOMPARE(next.window->pos(), QPoint(100, 50));
-        QCOMPARE(Control<QLineEdit>(next, "txt_DBPathName")->text(), u"/data/photos"_s);
+        QCOMPARE(Control<QLineEdit>(next, "txt_DBPathName")->text(),
+                 QStringLiteral("/data/photos"));
         QCOMPARE(Control<QCheckBox>(next, "chkFileTag_3")->isChecked(), false);
         QCOMPARE(Control<QCheckBox>(next, "chkOnlyThisDir")->isChecked(), true);
-        QCOMPARE(Control<QPushButton>(next, "cmdListFont")->text(), u"Arial, 8,25"_s);
+        QCOMPARE(Control<QPushButton>(next, "cmdListFont")->text(), QStringLiteral("Arial, 8,25"));
         QCOMPARE(Control<QTableView>(next, "lstItems")->font().pointSizeF(), 8.25);
-        QCOMPARE(Control<QLineEdit>(next, "txtFontSizeFILE")->text(), u"7,5"_s);
+        QCOMPARE(Control<QLineEdit>(next, "txtFontSizeFILE")->text(), QStringLiteral("7,5"));
     }
 
     void closeBeforeActivationKeepsStore()
@@ -144,7 +143,7 @@ private slots:
             QVERIFY(run.window->close());
         }
         // Nothing was restored, so nothing blank was written over the last run's options.
-        QCOMPARE(StoredValue(u"sgGridColor"_s), u"123456"_s);
+        QCOMPARE(StoredValue(QStringLiteral("sgGridColor")), QStringLiteral("123456"));
     }
 
 private:

@@ -13,8 +13,6 @@
 
 #include <QtWidgets>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 QByteArray SmallClip()
@@ -39,7 +37,8 @@ class TestWindowDisplay : public QObject
     QString path(const char *name) const { return m_dir->filePath(QString::fromUtf8(name)); }
     void store(const char *key, const QString &value)
     {
-        m_run->store.SaveValue(u"Morbanta"_s, u"kiv"_s, QString::fromUtf8(key), value);
+        m_run->store.SaveValue(QStringLiteral("Morbanta"), QStringLiteral("kiv"),
+                               QString::fromUtf8(key), value);
     }
 
 private slots:
@@ -62,7 +61,8 @@ private slots:
         QVERIFY(m_run->showAndActivate());
         ui().tabData->setCurrentIndex(frm_main::kTabSearchOptions);
         const QList<QWidget *> controls { ui().cmdAviTest, ui().cmdAviDeafult,
-                                          m_run->window->findChild<QLabel *>(u"lblAviNote"_s),
+                                          m_run->window->findChild<QLabel *>(
+                                              QStringLiteral("lblAviNote")),
                                           ui().cmdListFont, ui().ani_Test };
         const auto places = [&] {
             QCoreApplication::processEvents(); // the layout's own requests
@@ -76,7 +76,7 @@ private slots:
         ui().txtAnimation->setText(path("missing.avi"));
         ui().cmdAviTest->click();
         QCOMPARE(ui().lblAniTest->text(),
-                 u"error playing avi.\r\n1 "_s
+                 QStringLiteral("error playing avi.\r\n1 ")
                      + AviError { AviErrorCode::FileUnreadable }.description());
         QVERIFY(!ui().ani_Test->hasClip());
         QCOMPARE(places(), before);
@@ -108,11 +108,11 @@ private slots:
         QCOMPARE(m_run->state.sgFont, QString::fromUtf8(kMissingFace));
         QCOMPARE(ui().lstItems->font().family(), listFont.family());
         QCOMPARE(ui().cmdFont->font().family(), pageFontButton.family());
-        QCOMPARE(ui().cmdListFont->text(), QString::fromUtf8(kMissingFace) + u", 8"_s);
+        QCOMPARE(ui().cmdListFont->text(), QString::fromUtf8(kMissingFace) + QStringLiteral(", 8"));
         QCOMPARE(ui().cmdFont->text(), QString::fromUtf8(kMissingFace));
 
         // An installed face does change them.
-        const QString installed = u"DejaVu Serif"_s;
+        const QString installed = QStringLiteral("DejaVu Serif");
         QVERIFY(QFontDatabase::hasFamily(installed) && listFont.family() != installed);
         m_run->window->setListFontFace(installed);
         m_run->window->showPageFont(installed);
@@ -136,13 +136,13 @@ private slots:
         // their swatches too.
         for (const QLineEdit *box : boxes)
             QCOMPARE(box->palette().color(QPalette::Base), SwatchColour(box->text()));
-        QCOMPARE(ui().txtGridColor->text(), u"FFFFFF"_s);
+        QCOMPARE(ui().txtGridColor->text(), QStringLiteral("FFFFFF"));
         QCOMPARE(ui().txtGridColor->palette().color(QPalette::Base), QColor(Qt::white));
 
         // Set from code to the text it shows: field and swatch follow.
         m_run->state.sgGridColor.clear();
-        m_run->window->setOptionText(OptionText::GridColor, u"FFFFFF"_s);
-        QCOMPARE(m_run->state.sgGridColor, u"FFFFFF"_s);
+        m_run->window->setOptionText(OptionText::GridColor, QStringLiteral("FFFFFF"));
+        QCOMPARE(m_run->state.sgGridColor, QStringLiteral("FFFFFF"));
 
         // "default" when the box already shows the default clip: the option
         // becomes that path again (a search may have emptied it).
@@ -158,7 +158,7 @@ private slots:
     {
         QVERIFY(m_run->showAndActivate());
         TreeFixture tree;
-        QVERIFY(tree.isValid() && tree.createFile(u"a.txt"_s, "a"));
+        QVERIFY(tree.isValid() && tree.createFile(QStringLiteral("a.txt"), "a"));
         const Qt::CursorShape notSeen = Qt::BitmapCursor;
         Qt::CursorShape inPicker = notSeen;
         Qt::CursorShape duringSearch = notSeen;
