@@ -1,6 +1,7 @@
 #include "core/text_format.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <limits>
 
@@ -124,6 +125,40 @@ QString DateTextFormatter::formatSecsSinceEpoch(qint64 secs) const
     const int secondOfDay
         = std::min(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec, kSecondsPerDay - 1);
     return compose(date, secondOfDay);
+}
+
+QByteArray IsoUtcText(qint64 secsSinceEpoch)
+{
+    constexpr qint64 kSecondsPerDayLong = kSecondsPerDay;
+    qint64 days = secsSinceEpoch / kSecondsPerDayLong;
+    qint64 second = secsSinceEpoch % kSecondsPerDayLong;
+    if (second < 0) {
+        second += kSecondsPerDayLong;
+        --days;
+    }
+    // The proleptic Gregorian calendar in eras of 400 years (146097 days),
+    // counted from 0000-03-01 so that the leap day ends each year; 64-bit
+    // throughout, so no time a file system can hold overflows.
+    const qint64 shifted = days + 719468;
+    const qint64 era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const qint64 dayOfEra = shifted - era * 146097;
+    const qint64 yearOfEra
+        = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 monthFromMarch = (5 * dayOfYear + 2) / 153;
+    const qint64 day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;
+    const qint64 month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+
+    char text[48];
+    const char *yearFormat = year >= 0 && year <= 9999 ? "%04lld" : "%+05lld";
+    int length = std::snprintf(text, sizeof text, yearFormat, static_cast<long long>(year));
+    length += std::snprintf(text + length, sizeof text - size_t(length),
+                            "-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(month),
+                            static_cast<long long>(day), static_cast<long long>(second / 3600),
+                            static_cast<long long>(second / 60 % 60),
+                            static_cast<long long>(second % 60));
+    return QByteArray(text, length);
 }
 
 QString AttributeLetters(qint64 attributes)

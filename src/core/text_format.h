@@ -59,6 +59,11 @@ private:
 // the empty text.
 [[nodiscard]] QString AttributeLetters(qint64 attributes);
 
+// A time for scripts: ISO 8601 in UTC with seconds, "2024-03-05T14:07:09Z",
+// whatever the locale and time zone. A year outside 0000 to 9999 is written
+// in the expanded form with its sign ("+10000-01-01T00:00:00Z").
+[[nodiscard]] QByteArray IsoUtcText(qint64 secsSinceEpoch);
+
 // A long time format without its time-zone field ("h:mm:ss AP t" becomes
 // "h:mm:ss AP").
 [[nodiscard]] QString WithoutTimeZoneField(const QString &timeFormat);
