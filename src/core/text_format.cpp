@@ -1,7 +1,7 @@
 #include "core/text_format.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 #include <limits>
 
@@ -127,7 +127,16 @@ QString DateTextFormatter::formatSecsSinceEpoch(qint64 secs) const
     return compose(date, secondOfDay);
 }
 
-QByteArray IsoUtcText(qint64 secsSinceEpoch)
+void AppendDecimal(QByteArray &out, qint64 value, int minDigits)
+{
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    for (qsizetype pad = minDigits - (end - digits); pad > 0; --pad)
+        out += '0';
+    out.append(digits, end - digits);
+}
+
+void AppendIsoUtcText(QByteArray &out, qint64 secsSinceEpoch)
 {
     constexpr qint64 kSecondsPerDayLong = kSecondsPerDay;
     qint64 days = secsSinceEpoch / kSecondsPerDayLong;
@@ -150,15 +159,27 @@ QByteArray IsoUtcText(qint64 secsSinceEpoch)
     const qint64 month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
     const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
 
-    char text[48];
-    const char *yearFormat = year >= 0 && year <= 9999 ? "%04lld" : "%+05lld";
-    int length = std::snprintf(text, sizeof text, yearFormat, static_cast<long long>(year));
-    length += std::snprintf(text + length, sizeof text - size_t(length),
-                            "-%02lld-%02lldT%02lld:%02lld:%02lldZ", static_cast<long long>(month),
-                            static_cast<long long>(day), static_cast<long long>(second / 3600),
-                            static_cast<long long>(second / 60 % 60),
-                            static_cast<long long>(second % 60));
-    return QByteArray(text, length);
+    if (year < 0 || year > 9999)
+        out += year < 0 ? '-' : '+';
+    AppendDecimal(out, year < 0 ? -year : year, 4);
+    out += '-';
+    AppendDecimal(out, month, 2);
+    out += '-';
+    AppendDecimal(out, day, 2);
+    out += 'T';
+    AppendDecimal(out, second / 3600, 2);
+    out += ':';
+    AppendDecimal(out, second / 60 % 60, 2);
+    out += ':';
+    AppendDecimal(out, second % 60, 2);
+    out += 'Z';
+}
+
+QByteArray IsoUtcText(qint64 secsSinceEpoch)
+{
+    QByteArray text;
+    AppendIsoUtcText(text, secsSinceEpoch);
+    return text;
 }
 
 QString AttributeLetters(qint64 attributes)

@@ -61,15 +61,23 @@ Record recordOf(const ResultList &list, int row)
     return record;
 }
 
-std::optional<QByteArray> timeText(const std::optional<qint64> &secs)
+// Text for a time, in scratch (kept from record to record, so that a million
+// records do not allocate two million strings); nullopt when the time could
+// not be read.
+std::optional<QByteArrayView> timeText(QByteArray &scratch, const std::optional<qint64> &secs)
 {
-    return secs ? std::optional(IsoUtcText(*secs)) : std::nullopt;
+    if (!secs)
+        return std::nullopt;
+    scratch.truncate(0);
+    AppendIsoUtcText(scratch, *secs);
+    return QByteArrayView(scratch);
 }
 
 // Calls text(value) or number(value) for the fields of a record in order;
-// a value that could not be read comes as nullopt.
+// a value that could not be read comes as nullopt. A text value lasts until
+// the next call.
 template<typename Text, typename Number>
-void forEachField(const Record &record, const Text &text, const Number &number)
+void forEachField(const Record &record, QByteArray &scratch, const Text &text, const Number &number)
 {
     const ResultList::Properties &p = record.properties;
     text(std::optional(view(record.kind)));
@@ -77,10 +85,8 @@ void forEachField(const Record &record, const Text &text, const Number &number)
     text(std::optional(QByteArrayView(validUtf8(record.name))));
     number(p.sizeBytes);
     number(record.files);
-    const std::optional<QByteArray> modified = timeText(p.modifiedSecs);
-    const std::optional<QByteArray> created = timeText(p.createdSecs);
-    text(modified ? std::optional(QByteArrayView(*modified)) : std::nullopt);
-    text(created ? std::optional(QByteArrayView(*created)) : std::nullopt);
+    text(timeText(scratch, p.modifiedSecs));
+    text(timeText(scratch, p.createdSecs));
     const QByteArray letters
         = p.attributes ? AttributeLetters(*p.attributes).toLatin1() : QByteArray();
     text(p.attributes ? std::optional(QByteArrayView(letters)) : std::nullopt);
@@ -88,7 +94,7 @@ void forEachField(const Record &record, const Text &text, const Number &number)
     text(p.type.isEmpty() ? std::nullopt : std::optional(QByteArrayView(type)));
 }
 
-void appendCsvRecord(QByteArray &out, const Record &record)
+void appendCsvRecord(QByteArray &out, const Record &record, QByteArray &scratch)
 {
     bool first = true;
     const auto separate = [&] {
@@ -97,7 +103,7 @@ void appendCsvRecord(QByteArray &out, const Record &record)
         first = false;
     };
     forEachField(
-        record,
+        record, scratch,
         [&](const std::optional<QByteArrayView> &value) {
             separate();
             if (value)
@@ -106,12 +112,12 @@ void appendCsvRecord(QByteArray &out, const Record &record)
         [&](const std::optional<qint64> &value) {
             separate();
             if (value)
-                out += QByteArray::number(*value);
+                AppendDecimal(out, *value);
         });
     out += "\r\n";
 }
 
-void appendJsonRecord(QByteArray &out, const Record &record)
+void appendJsonRecord(QByteArray &out, const Record &record, QByteArray &scratch)
 {
     size_t field = 0;
     const auto key = [&] {
@@ -120,7 +126,7 @@ void appendJsonRecord(QByteArray &out, const Record &record)
         out += "\":";
     };
     forEachField(
-        record,
+        record, scratch,
         [&](const std::optional<QByteArrayView> &value) {
             key();
             if (value)
@@ -130,7 +136,10 @@ void appendJsonRecord(QByteArray &out, const Record &record)
         },
         [&](const std::optional<qint64> &value) {
             key();
-            out += value ? QByteArray::number(*value) : QByteArray("null");
+            if (value)
+                AppendDecimal(out, *value);
+            else
+                out += "null";
         });
     if (!QByteArrayView(record.path).isValidUtf8()) {
         out += ",\"";
@@ -210,6 +219,7 @@ void WriteListingRecords(const ResultList &list, RecordFormat format, PageStream
     }
     const int count = list.count();
     int lastPercent = -1;
+    QByteArray scratch;
     for (int row = 0; row < count; ++row) {
         if (stream.failed())
             break; // nothing more can be written; commit() says why
@@ -217,9 +227,9 @@ void WriteListingRecords(const ResultList &list, RecordFormat format, PageStream
             continue;
         const Record record = recordOf(list, row);
         if (format == RecordFormat::Csv)
-            appendCsvRecord(out, record);
+            appendCsvRecord(out, record, scratch);
         else
-            appendJsonRecord(out, record);
+            appendJsonRecord(out, record, scratch);
         stream.flushIfFull();
         if (progress) {
             const int percent = int(std::nearbyint(double(row + 1) / double(count) * 100.0));

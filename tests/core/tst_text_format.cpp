@@ -162,6 +162,23 @@ private slots:
         QVERIFY(IsoUtcText(std::numeric_limits<qint64>::max()).endsWith("Z"));
         QVERIFY(IsoUtcText(std::numeric_limits<qint64>::min()).startsWith("-"));
     }
+
+    void appendDecimal()
+    {
+        QByteArray out = "x";
+        AppendDecimal(out, 0);
+        out += ' ';
+        AppendDecimal(out, 7, 2);
+        out += ' ';
+        AppendDecimal(out, 1234, 2);
+        out += ' ';
+        AppendDecimal(out, -42);
+        out += ' ';
+        AppendDecimal(out, std::numeric_limits<qint64>::min());
+        out += ' ';
+        AppendDecimal(out, std::numeric_limits<qint64>::max());
+        QCOMPARE(out, QByteArray("x0 07 1234 -42 -9223372036854775808 9223372036854775807"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTextFormat)
