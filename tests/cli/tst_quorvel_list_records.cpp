@@ -197,6 +197,7 @@ private slots:
     void csv();
     void jsonLines();
     void toAFile();
+    void excludes();
     void usageErrors_data();
     void usageErrors();
 };
@@ -318,6 +319,46 @@ void TestQuorvelListRecords::toAFile()
     QVERIFY(result.open(QIODevice::ReadOnly));
     QCOMPARE(result.readAll(),
              run({ QStringLiteral("--format"), QStringLiteral("jsonl"), m_tree.root() }).out);
+}
+
+// Excluded names, in any letter case, are neither listed nor walked nor
+// counted: a folder's size and file count leave them out, and so does the
+// page's summary. only-sub/x loses its one file, so skip-empty drops it.
+void TestQuorvelListRecords::excludes()
+{
+    const QStringList excluding { QStringLiteral("--exclude"), QStringLiteral("DEEP"),
+                                  QStringLiteral("--exclude"), QStringLiteral("*.TXT; .hidden") };
+    const ListRun listed
+        = run(excluding
+              + QStringList { QStringLiteral("--format"), QStringLiteral("jsonl"), m_tree.root() });
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.err, Bytes());
+    QList<Expected> expected;
+    for (const Bytes &relative :
+         { Bytes(), Bytes("bad\xff.bin"), Bytes("pipe"), Bytes("sub"), Bytes("sub/b.dat") })
+        expected.append(fromDisk(m_tree.pathBytes(relative)));
+    expected[0].size = 300 + 3000;
+    expected[0].files = 2;
+    expected[3].size = 3000;
+    const QList<Bytes> lines = listed.out.chopped(1).split('\n');
+    QCOMPARE(lines.size(), expected.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QJsonObject record = QJsonDocument::fromJson(lines.at(i)).object();
+        QCOMPARE(record.value(QStringLiteral("name")).toString().toUtf8(),
+                 shown(expected.at(i).name));
+        QCOMPARE(record.value(QStringLiteral("size")).toInteger(-1), expected.at(i).size);
+        if (expected.at(i).files)
+            QCOMPARE(record.value(QStringLiteral("files")).toInteger(-1), *expected.at(i).files);
+    }
+
+    const ListRun page
+        = run(excluding + QStringList { QStringLiteral("-o"), QStringLiteral("-"), m_tree.root() });
+    QCOMPARE(page.exitCode, 0);
+    QVERIFY2(page.out.contains("ThisSelection: 3 files ["), page.out.right(400).constData());
+    QVERIFY(page.out.contains("] in 2 folder searched "));
+    QVERIFY(page.out.contains(", exclude: DEEP;*.TXT;.hidden"));
+    QVERIFY(page.out.contains(">b.dat</td>"));
+    QVERIFY(!page.out.contains(">c.txt</td>") && !page.out.contains(">.hidden</td>"));
 }
 
 void TestQuorvelListRecords::usageErrors_data()
