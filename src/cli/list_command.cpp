@@ -311,7 +311,8 @@ int applyOptions(const Arguments &args, const QLocale &locale, ProgramState &sta
 // out nothing; standard error names each.
 void reportUnreadableExcludes(const ProgramState &state)
 {
-    for (const QString &pattern : ExcludeList(state.sgExclude).unreadable())
+    const ExcludeList excludes(state.sgExclude);
+    for (const QString &pattern : excludes.unreadable())
         printError(QStringLiteral("cannot read the exclude pattern '%1'; it leaves out nothing")
                        .arg(pattern));
 }
