@@ -116,9 +116,12 @@ constexpr OptionRow kOptions[] {
     // [window]
     { .key = "left"_L1, .storeKey = "DESKTOP_LEFT"_L1, .section = kWindow, .kind = WindowLeft },
     { .key = "top"_L1, .storeKey = "DESKTOP_TOP"_L1, .section = kWindow, .kind = WindowTop },
+    // Added to the end of [search] when it is written.
+    { .key = "sgExclude"_L1, .section = kSearch, .kind = ExcludePatterns, .text = &PS::sgExclude,
+      .box = OptionText::Exclude, .control = "txtExclude"_L1, .restoreOrder = 28, .optIn = true },
     // Kept in the preference store only.
     { .storeKey = "txtSettingsPath"_L1, .kind = SettingsFolder,
-      .box = OptionText::SettingsPath, .control = "txtSettingsPath"_L1, .restoreOrder = 28 },
+      .box = OptionText::SettingsPath, .control = "txtSettingsPath"_L1, .restoreOrder = 29 },
 };
 // clang-format on
 

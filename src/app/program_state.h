@@ -50,6 +50,7 @@ struct ProgramState
     QString sgAnimation;
     QString sgListFont;
     QString sgListFontsize;
+    QString sgExclude; // names the search leaves out, patterns separated by ";"
 
     // Run time. The cancel flag is atomic because a scan runs on threads of
     // its own that poll it.

@@ -16,6 +16,16 @@ const OptionRow *settingsRow(int index)
     return index >= 0 && size_t(index) < rows.size() ? &rows[size_t(index)] : nullptr;
 }
 
+// A key's value as the apply reads it: the first design's keys cut to the
+// length its profile functions read, an opt-in key whole, so a long
+// exclude list does not end in the middle of a pattern.
+QString settingsValue(const IniDocument &document, const OptionRow &row)
+{
+    if (row.optIn)
+        return document.value(row.section, row.key).value_or(QString());
+    return IniFile::read(document, row.section, row.key);
+}
+
 } // namespace
 
 std::optional<int> FindSettingsKey(QStringView key)
@@ -38,6 +48,7 @@ QString SettingsValueText(const ProgramState &state, const OptionControls &contr
     case OptionKind::Folder:
     case OptionKind::Pattern:
     case OptionKind::Clip:
+    case OptionKind::ExcludePatterns:
         return text.trimmed();
     default:
         return text;
@@ -84,9 +95,15 @@ RegularFile::WriteResult SaveSettingsFile(const ProgramState &state, OptionContr
         result
             = IniFile::update(QFileInfo(chosenPath).absoluteFilePath(), [&](IniDocument &document) {
                   const auto rows = SettingsFileOptions();
-                  for (size_t i = 0; i < rows.size(); ++i)
-                      document.setValue(rows[i].section, rows[i].key,
-                                        SettingsValueText(state, controls, int(i)));
+                  for (size_t i = 0; i < rows.size(); ++i) {
+                      const OptionRow &row = rows[i];
+                      const QString text = SettingsValueText(state, controls, int(i));
+                      // A file made without the option keeps its bytes.
+                      if (row.optIn && text == FixedFirstRunText(row)
+                          && !document.value(row.section, row.key))
+                          continue;
+                      document.setValue(row.section, row.key, text);
+                  }
                   return true;
               });
     }
@@ -109,6 +126,5 @@ void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QByt
     const IniDocument document = IniFile::load(nativePath).value_or(IniDocument());
     const auto rows = SettingsFileOptions();
     for (size_t i = 0; i < rows.size(); ++i)
-        ApplySettingsValue(state, controls, int(i),
-                           IniFile::read(document, rows[i].section, rows[i].key), locale);
+        ApplySettingsValue(state, controls, int(i), settingsValue(document, rows[i]), locale);
 }

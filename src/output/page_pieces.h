@@ -15,6 +15,8 @@ inline constexpr std::string_view kTitleRecursive = " [recursive: ";
 inline constexpr std::string_view kOn = "on";
 inline constexpr std::string_view kOff = "off";
 inline constexpr std::string_view kTitlePattern = ", pattern: ";
+// Only when names are left out (ShownExcludes); the title and the summary.
+inline constexpr std::string_view kTitleExclude = ", exclude: ";
 inline constexpr std::string_view kTitleClose = "]</title>";
 inline constexpr std::string_view kMetaContentType
     = R"(<meta http-equiv="Content-Type" content="text/html; charset=iso-8859-1">)";

@@ -29,7 +29,7 @@ void ScanFolder(const FileSystem &fileSystem, const ScanOptions &options,
     if (cancel.load() || folderPath.isEmpty())
         return;
     const QByteArray rootPath = folderPathOf(folderPath);
-    const NameFilter filter(options.pattern);
+    const NameFilter filter(options.pattern, options.excludes);
     FolderWalker walker(fileSystem, filter, cancel, options.recursive);
     walker.start(rootPath,
                  options.walkerThreads < 0 ? FolderWalker::defaultThreads()

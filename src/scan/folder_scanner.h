@@ -15,6 +15,7 @@ struct ScanOptions
     bool recursive = false; // bgRecursive: walk the subfolders
     bool skipEmptyFolders = false; // bgSkipEmptyDir: drop folder rows without matching files
     QString pattern; // the reduced pattern (ReducePattern)
+    QString excludes; // sgExclude: names left out of the walk (ExcludeList's text)
     // Threads that read the tree beside the one making the rows; negative:
     // as many as suit the machine; 0: the rows' thread reads it too.
     int walkerThreads = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/exclude_list.h"
 #include "core/name_pattern.h"
 
 #include <QByteArrayView>
@@ -16,16 +17,21 @@ public:
         List, // a file that gets a row and counts; a folder that is walked
     };
 
-    // pattern: the reduced file pattern.
-    explicit NameFilter(const QString &pattern)
+    // pattern: the reduced file pattern; excludes: the exclude list's text,
+    // whose names are left out whatever the pattern says.
+    NameFilter(const QString &pattern, const QString &excludes)
         : m_pattern(pattern)
+        , m_excludes(excludes)
     { }
 
     [[nodiscard]] Verdict verdict(QByteArrayView name, bool isFolder) const
     {
+        if (!m_excludes.isEmpty() && m_excludes.excludes(name))
+            return Verdict::Leave;
         return isFolder || m_pattern.matches(name) ? Verdict::List : Verdict::Count;
     }
 
 private:
     NamePattern m_pattern;
+    ExcludeList m_excludes;
 };

@@ -55,6 +55,7 @@ void scanFromPathBox(const SearchContext &context, ResultList &list, ScanCounter
     options.recursive = context.recursive;
     options.skipEmptyFolders = context.skipEmptyFolders;
     options.pattern = pattern;
+    options.excludes = context.excludes;
     const auto scan = [&] {
         ScanFolder(context.fileSystem, options, context.cancel, list, counters, currentItem, folder,
                    hooks);

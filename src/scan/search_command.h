@@ -25,14 +25,15 @@ struct ScanCounters;
 [[nodiscard]] QString ItemCountText(qint64 rows);
 
 // What a search reads besides the window: the file system, the search
-// options bgRecursive and bgSkipEmptyDir, and the cancel flag bgCancel,
-// which the search clears before it starts.
+// options bgRecursive, bgSkipEmptyDir and sgExclude, and the cancel flag
+// bgCancel, which the search clears before it starts.
 struct SearchContext
 {
     const FileSystem &fileSystem;
     std::atomic<bool> &cancel;
     bool recursive = false;
     bool skipEmptyFolders = false;
+    QString excludes {}; // the exclude list's text
 };
 
 // The window's side of the search commands. Every member may be empty (a

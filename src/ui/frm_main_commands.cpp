@@ -104,7 +104,8 @@ SearchSteps frm_main::searchSteps()
 
 SearchContext frm_main::searchContext()
 {
-    return { m_fileSystem, m_state.bgCancel, m_state.bgRecursive, m_state.bgSkipEmptyDir };
+    return { m_fileSystem, m_state.bgCancel, m_state.bgRecursive, m_state.bgSkipEmptyDir,
+             m_state.sgExclude };
 }
 
 void frm_main::runOffWindowThread(const std::function<void()> &scan)

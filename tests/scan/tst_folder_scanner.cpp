@@ -502,6 +502,39 @@ private slots:
             QCOMPARE(scan.list.subItem(0, 3), QStringLiteral("4"));
     }
 
+    void excludedNamesAreNeitherListedWalkedNorCounted_data()
+    {
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
+        QTest::newRow("recursive")
+            << true
+            << QStringList { folderRow(QStringLiteral("ROOT")), fileRow(QStringLiteral("a.txt")),
+                             folderRow(QStringLiteral("ROOT/sub1")),
+                             fileRow(QStringLiteral("c.txt")) };
+        QTest::newRow("not recursive: the folder's size leaves them out too")
+            << false
+            << QStringList { folderRow(QStringLiteral("ROOT")), fileRow(QStringLiteral("a.txt")) };
+    }
+
+    void excludedNamesAreNeitherListedWalkedNorCounted()
+    {
+        QFETCH(bool, recursive);
+        QFETCH(QStringList, rows);
+        TreeFixture tree;
+        makeSmallTree(tree);
+        Scan scan(recursive, false);
+        scan.options.excludes = QStringLiteral(" SUB2 ; *.DOC");
+        scan.run(tree.root(), QStringLiteral("*.*"));
+        QCOMPARE(scan.rows(), rows.replaceInStrings(QStringLiteral("ROOT"), tree.root()));
+        // sub2 is never opened: the search folder and sub1 only.
+        QCOMPARE(scan.fileSystem.opens.load(), 2);
+        // a.txt and c.txt make 612 bytes; with b.doc they would make 3 kB.
+        QCOMPARE(scan.list.subItem(0, 3), QStringLiteral("1"));
+        scan.verifyCountersMatchRows();
+        if (recursive) // one more than the folders searched, as the counter starts at 1
+            QCOMPARE(scan.counters.SearchedFolderCount, qint64(3));
+    }
+
     void deepChain()
     {
         constexpr int kDepth = 10'000;
