@@ -94,6 +94,10 @@ QByteArray WritePageHead(const PageFrameInput &input)
         for (const std::string_view piece : kScript)
             page << piece;
     }
+    if (s.bgFilterBox) {
+        for (const std::string_view piece : kFilterScript)
+            page << piece;
+    }
     page << kHeadClose;
     return page.take();
 }

@@ -204,6 +204,8 @@ PageResult GeneratePage(const PageRequest &request)
 
     stream->buffer().append(WritePageHead({ &state, listFolder, request.patternText }));
     stream->buffer().append(SummaryTable(request, listFolder));
+    if (state.bgFilterBox)
+        stream->write(PagePieces::kFilterBox);
     if (!state.bgToggle)
         stream->write(PagePieces::kListTableOpen);
 

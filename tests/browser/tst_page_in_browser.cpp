@@ -1,15 +1,17 @@
 // Pages in a real browser engine (Qt WebEngine, headless), shown the way the
 // preview shows them: a click on a folder header opens its file table and a
 // second click closes it; in table mode a file row takes the hover colour
-// under the mouse; every file link of a tree of odd names reaches its file
-// and shows its name; and the preview keeps a page from reading other local
-// files or reaching anything beyond it.
+// under the mouse; the filter box hides and shows rows and folders as typed;
+// every file link of a tree of odd names reaches its file and shows its
+// name; and the preview keeps a page from reading other local files or
+// reaching anything beyond it.
 #undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "output/page_generator.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
+#include "support/filter_box_steps.h"
 #include "support/page_markup.h"
 #include "support/tree_fixture.h"
 #include "ui/preview_loader.h"
@@ -244,6 +246,40 @@ private slots:
                 { colour, "rgb(16, 32, 48)" },
                 { send.arg("mouseout"), "true" },
                 { colour, "rgb(255, 255, 255)" } });
+    }
+
+    void filterBox_data()
+    {
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<bool>("longList");
+        QTest::newRow("table") << false << false;
+        QTest::newRow("toggle") << true << false;
+        QTest::newRow("table, long list") << false << true;
+        QTest::newRow("toggle, long list") << true << true;
+    }
+
+    void filterBox()
+    {
+        QFETCH(bool, toggle);
+        QFETCH(bool, longList);
+        const PageResult page = FilterBoxSteps::writePage(
+            toggle, m_dir.filePath(QTest::currentDataTag() + QString(".html")),
+            longList ? FilterBoxSteps::fillLongList : FilterBoxSteps::fillList);
+        QVERIFY(page.ok);
+
+        QWebEngineView view;
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(showInPreview(view, page.path));
+        struct
+        {
+            QWebEngineView &view;
+            QString evaluate(const QString &script) { return run(view.page(), script); }
+            void typeKeys(const QString &text) { QTest::keyClicks(view.focusProxy(), text); }
+        } browser { view };
+        QCOMPARE(browser.evaluate(FilterBoxSteps::helpers()), QString("true"));
+        FilterBoxSteps::runSteps(
+            browser, longList ? FilterBoxSteps::longSteps(toggle) : FilterBoxSteps::steps(toggle));
     }
 
     void oddNamesReachTheirFiles_data()
