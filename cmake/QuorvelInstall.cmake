@@ -21,7 +21,7 @@ cmake_path(ABSOLUTE_PATH data_install_dir BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
            OUTPUT_VARIABLE data_full_dir)
 file(RELATIVE_PATH data_from_program ${CMAKE_INSTALL_FULL_BINDIR} ${data_full_dir})
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/program_state.cpp
-                            TARGET_DIRECTORY quorvel_base
+                            TARGET_DIRECTORY quorvel_app
                             PROPERTIES COMPILE_DEFINITIONS
                                        "QUORVEL_DATA_FROM_PROGRAM=\"${data_from_program}\"")
 # The window names its desktop entry, so the desktop finds its icon and name.

@@ -7,13 +7,14 @@ target_compile_definitions(quorvel_options INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER)
 
-# quorvel_add_test(NAME SOURCES ... [LIBS ...] [GUI]): one QtTest executable
-# registered with CTest. Every test runs in a fixed locale and time zone, and
-# GUI tests on the offscreen platform, so nothing depends on the machine.
-# Under ASan, the web engine behind the preview frees some of its own objects
-# through a pointer of another size; that check is off for every test.
+# quorvel_add_test(NAME SOURCES ... [LIBS ...] [ENV ...] [TIMEOUT s]): one
+# QtTest executable registered with CTest. Every test runs in a fixed locale
+# and time zone, and on the offscreen platform, so nothing depends on the
+# machine. Under ASan, the web engine behind the preview frees some of its
+# own objects through a pointer of another size; that check is off for
+# every test.
 function(quorvel_add_test name)
-    cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE quorvel_options Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
@@ -27,26 +28,13 @@ function(quorvel_add_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
-# quorvel_add_tests_in_folder(LIBS ... [GUI]): every tst_*.cpp of the calling
-# folder becomes one test executable. Extra sources a test needs are named
-# tst_<name>_*.cpp beside it and are compiled into that test only.
+# quorvel_add_tests_in_folder(LIBS ...): every tst_*.cpp of the calling
+# folder becomes one test executable.
 function(quorvel_add_tests_in_folder)
     cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
     foreach(test ${tests})
         get_filename_component(name ${test} NAME_WE)
-        # tst_<name>_<part>.cpp files belong to tst_<name>.
-        set(is_part FALSE)
-        foreach(other ${tests})
-            get_filename_component(other_name ${other} NAME_WE)
-            if(NOT other_name STREQUAL name AND name MATCHES "^${other_name}_")
-                set(is_part TRUE)
-            endif()
-        endforeach()
-        if(is_part)
-            continue()
-        endif()
-        file(GLOB parts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}_*.cpp)
-        quorvel_add_test(${name} SOURCES ${test} ${parts} LIBS ${ARG_LIBS})
+        quorvel_add_test(${name} SOURCES ${test} LIBS ${ARG_LIBS})
     endforeach()
 endfunction()

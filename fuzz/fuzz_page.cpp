@@ -13,7 +13,7 @@
 // bytes are the name.
 #include "../tests/support/page_markup.h"
 #include "../tests/support/recording_option_controls.h"
-#include "app/first_run_defaults.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "output/page_frame.h"
@@ -55,18 +55,10 @@ void setSwitches(ProgramState &state, uint8_t switches)
 
 void setFirstRunStyle(ProgramState &state)
 {
-    using namespace FirstRunDefaults;
-    state.sgBackgroundColor = kBackgroundColor;
-    state.sgGridColor = kGridColor;
-    state.sgTextColor = kTextColor;
-    state.sgFont = kFont;
-    state.sgFontSizeFILE = kFontSizeFILE;
-    state.sgFontSizeDIR = kFontSizeDIR;
-    state.sgHeaderColor = kHeaderColor;
-    state.sgDirColor = kDirColor;
-    state.sgDirFontColor = kDirFontColor;
-    state.sgFileColor = kFileColor;
-    state.sgHoverColor = kHoverColor;
+    for (const OptionRow &row : OptionTable()) {
+        if (QString *field = TextField(state, row))
+            *field = FixedFirstRunText(row);
+    }
 }
 
 QByteArray writePage(const ProgramState &state, const ResultList &list, const QString &folderText,
@@ -101,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ProgramState state;
     setFirstRunStyle(state);
     RecordingOptionControls controls(&state);
-    for (int key = 0; key < kSettingsKeyCount && key < fields.size(); ++key)
+    const qsizetype keyCount = qsizetype(SettingsFileOptions().size());
+    for (int key = 0; key < keyCount && key < fields.size(); ++key)
         ApplySettingsValue(state, controls, key, QString::fromUtf8(fields[key]));
     setSwitches(state, switches);
     const bool onlyThisDir = switches & 16;
@@ -120,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray folder = "/";
     ResultList::Properties properties;
     properties.sizeBytes = 1536;
-    for (qsizetype k = kSettingsKeyCount; k < fields.size() && list.count() < kMaxRows; ++k) {
+    for (qsizetype k = keyCount; k < fields.size() && list.count() < kMaxRows; ++k) {
         const QByteArray &field = fields[k];
         const bool folderRow = !field.isEmpty() && (uchar(field[0]) & 1);
         const QByteArray name = field.mid(1);

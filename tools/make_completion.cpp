@@ -1,13 +1,13 @@
 // quorvel-make-completion: writes the bash completion of quorvel-list from
 // its template, with the keys that --set takes filled in from the program's
-// own settings key table, so the completion offers exactly those keys.
+// own option table, so the completion offers exactly those keys.
 //
 //   quorvel-make-completion <template> <output>
 //
 // In the template, @SETTINGS_KEYS@ becomes every key and @YES_NO_KEYS@ the
 // keys whose value is "True" or "False", each list separated by blanks.
 
-#include "app/settings_file.h"
+#include "app/option_table.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -33,10 +33,10 @@ int main(int argc, char **argv)
 
     QByteArrayList keys;
     QByteArrayList yesNoKeys;
-    for (const SettingsKey &key : kSettingsKeys) {
-        const QByteArray name(key.key.data(), key.key.size());
+    for (const OptionRow &row : SettingsFileOptions()) {
+        const QByteArray name(row.key.data(), row.key.size());
         keys.append(name);
-        if (key.kind == SettingsKeyKind::YesNo)
+        if (row.kind == OptionKind::YesNo)
             yesNoKeys.append(name);
     }
     script.replace("@SETTINGS_KEYS@", keys.join(' '));

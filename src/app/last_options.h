@@ -18,6 +18,11 @@ struct ProgramState;
 void RestoreLastOptions(ProgramState &state, const PreferenceStore &store, OptionControls &controls,
                         const QLocale &locale = QLocale());
 
+// The options of a first run, as the restore sets them when nothing is
+// stored; quorvel-list starts from them.
+void ApplyFirstRunOptions(ProgramState &state, OptionControls &controls,
+                          const QLocale &locale = QLocale());
+
 // Writes every remembered option: the fields from state, the folder, the
 // pattern and the settings folder from their controls, and the window
 // position.
@@ -28,7 +33,3 @@ void SaveLastOptions(const ProgramState &state, PreferenceStore &store,
 // centred on the screen when none is stored (or it is not a number).
 [[nodiscard]] QPoint StartPositionTwips(const ProgramState &state, const PreferenceStore &store,
                                         QSize screenTwips, QSize windowTwips);
-
-// The clip that comes with the program: dataFolder + "animation/spin.avi"
-// (the data folder is the program folder in the build tree).
-[[nodiscard]] QString DefaultAnimationPath(const QString &dataFolder);

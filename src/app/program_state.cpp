@@ -1,5 +1,7 @@
 #include "app/program_state.h"
 
+#include "app/program_version.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -9,6 +11,11 @@ QString VersionText(int major, int minor, int revision)
     const QString revisionText = revision == 0 ? QString() : QString::number(revision);
     return QString::number(major) + u'.' + QStringLiteral("%1").arg(minor, 2, 10, QChar(u'0'))
         + u'.' + revisionText;
+}
+
+QString ProgramVersionText()
+{
+    return VersionText(ProgramVersion::kMajor, ProgramVersion::kMinor, ProgramVersion::kRevision);
 }
 
 QString WithTrailingSeparator(const QString &folder)
@@ -38,14 +45,28 @@ bool CanWriteInto(const QString &folder)
     return parent.isDir() && parent.isWritable();
 }
 
-QString ChooseExportFolder(const QString &programFolder,
-                           const std::function<bool(const QString &)> &canWrite)
+// The folder beside the program when it can be written, else the same
+// sort of folder in the per-user data folder.
+static QString ChooseUserFolder(const QString &beside, QStringView userSubfolder,
+                                const std::function<bool(const QString &)> &canWrite)
 {
-    const QString beside = WithTrailingSeparator(programFolder) + QStringLiteral("export/");
     if (canWrite(beside))
         return beside;
     const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return WithTrailingSeparator(userData) + QStringLiteral("quorvel/export/");
+    return WithTrailingSeparator(userData) + QStringLiteral("quorvel/") + userSubfolder;
+}
+
+QString ChooseExportFolder(const QString &programFolder,
+                           const std::function<bool(const QString &)> &canWrite)
+{
+    return ChooseUserFolder(WithTrailingSeparator(programFolder) + QStringLiteral("export/"),
+                            u"export/", canWrite);
+}
+
+QString ChooseSettingsFolder(const QString &programFolder,
+                             const std::function<bool(const QString &)> &canWrite)
+{
+    return ChooseUserFolder(WithTrailingSeparator(programFolder), u"settings/", canWrite);
 }
 
 void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
@@ -56,16 +77,15 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
     state.productName = QStringLiteral("Quorvel");
     state.programFolder = WithTrailingSeparator(QFileInfo(programFilePath).absolutePath());
     state.dataFolder = FindDataFolder(state.programFolder);
-    // An installed program keeps its pages out of the system's program
-    // folder, which root could write into.
+    // An installed program keeps its pages and settings out of the
+    // system's program folder, which root could write into.
     const bool installed = state.dataFolder != state.programFolder;
-    state.exportFolder
-        = ChooseExportFolder(state.programFolder, [installed](const QString &folder) {
-              return !installed && CanWriteInto(folder);
-          });
+    const auto canWrite
+        = [installed](const QString &folder) { return !installed && CanWriteInto(folder); };
+    state.exportFolder = ChooseExportFolder(state.programFolder, canWrite);
+    state.settingsFolder = ChooseSettingsFolder(state.programFolder, canWrite);
     state.startTime = QDateTime::currentDateTime();
-    state.versionText = VersionText(ProgramIdentity::kVersionMajor, ProgramIdentity::kVersionMinor,
-                                    ProgramIdentity::kVersionRevision);
+    state.versionText = ProgramVersionText();
     // One line of the info window's text area: short enough to show whole.
     state.creditLine = QStringLiteral("folder trees listed as HTML pages");
 }

@@ -26,6 +26,7 @@ struct ProgramState
     QString programFolder; // always ends in the separator
     QString dataFolder; // the program's own files (the default clip); ends in the separator
     QString exportFolder; // always ends in the separator
+    QString settingsFolder; // the first run's settings folder; ends in the separator
     QDateTime startTime;
     QString versionText;
     QString creditLine;
@@ -61,9 +62,6 @@ struct ProgramState
 };
 
 namespace ProgramIdentity {
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 12;
-inline constexpr int kVersionRevision = 1128;
 inline constexpr char kMakerDomain[] = "quorvel.morbanta.example";
 inline constexpr char kMakerSite[] = "https://quorvel.morbanta.example/";
 inline constexpr char kUpdatePage[] = "https://quorvel.morbanta.example/kiv-update/";
@@ -73,6 +71,9 @@ inline constexpr char kAuthorMail[] = "dallowin@morbanta.example";
 // "1.12.1128"; the minor number has at least two digits and a zero revision
 // is left out ("1.05.").
 [[nodiscard]] QString VersionText(int major, int minor, int revision);
+
+// The version text of this build ("1.12.1128").
+[[nodiscard]] QString ProgramVersionText();
 
 // The window-free steps of loading the main window: identity texts, program,
 // data and export folders, start time, version text and credit line. The
@@ -93,6 +94,12 @@ void InitialiseProgramState(ProgramState &state, const QString &programFilePath)
 [[nodiscard]] QString ChooseExportFolder(const QString &programFolder,
                                          const std::function<bool(const QString &)> &canWrite
                                          = CanWriteInto);
+
+// programFolder when canWrite says that can be written, else
+// "quorvel/settings/" in the per-user data folder.
+[[nodiscard]] QString ChooseSettingsFolder(const QString &programFolder,
+                                           const std::function<bool(const QString &)> &canWrite
+                                           = CanWriteInto);
 
 // Appends the separator unless the text already ends in one.
 [[nodiscard]] QString WithTrailingSeparator(const QString &folder);

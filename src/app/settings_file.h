@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <array>
 #include <optional>
 
 class OptionControls;
@@ -15,7 +14,7 @@ struct ProgramState;
 // Settings files (".kiv"): a named set of options the user saves from the
 // main window and applies again later. They hold the options of
 // ProgramState, the folder and pattern texts and the window position, as
-// the 29 keys of kSettingsKeys in three sections.
+// the keys of SettingsFileOptions (option_table.h) in three sections.
 //
 // Everything here is window-free: the window shows the dialogs and brings
 // its tabs to the front, then calls in with the path the user chose. The
@@ -30,65 +29,13 @@ struct ProgramState;
 // Failures never raise: a key that cannot be read counts as missing, a file
 // that cannot be written is left as it was and the save says why.
 
-enum class SettingsKeyKind {
-    Text, // the value as read; missing or empty gives an empty option
-    YesNo, // "True"/"False" or a number; anything else keeps the option
-    Coordinate, // a whole number of twips; anything else leaves the window
-};
-
-struct SettingsKey
-{
-    QLatin1StringView section;
-    QLatin1StringView key;
-    SettingsKeyKind kind;
-};
-
-inline constexpr int kSettingsKeyCount = 29;
-
-// The keys in writing and reading order.
-inline constexpr std::array<SettingsKey, kSettingsKeyCount> kSettingsKeys { {
-    { QLatin1StringView("search"), QLatin1StringView("path"), SettingsKeyKind::Text },
-    { QLatin1StringView("search"), QLatin1StringView("ext"), SettingsKeyKind::Text },
-    { QLatin1StringView("search"), QLatin1StringView("bgSkipEmptyDir"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("search"), QLatin1StringView("sgAnimation"), SettingsKeyKind::Text },
-    { QLatin1StringView("search"), QLatin1StringView("sgListFont"), SettingsKeyKind::Text },
-    { QLatin1StringView("search"), QLatin1StringView("sgListFontsize"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("bgFileTag0"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgFileTag1"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgFileTag2"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgFileTag3"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgFileTag4"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgBorder"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgRecursive"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("bgLink"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("sgBackgroundColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgGridColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgTextColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgFont"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgFontSizeFILE"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgFontSizeDIR"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgDirColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgDirFontColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgFileColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("sgHeaderColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("bgHover"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("htm"), QLatin1StringView("sgHoverColor"), SettingsKeyKind::Text },
-    { QLatin1StringView("htm"), QLatin1StringView("bgToggle"), SettingsKeyKind::YesNo },
-    { QLatin1StringView("window"), QLatin1StringView("left"), SettingsKeyKind::Coordinate },
-    { QLatin1StringView("window"), QLatin1StringView("top"), SettingsKeyKind::Coordinate },
-} };
-
 // The save dialog of cmdsave_Click.
 inline constexpr QLatin1StringView kSaveDialogFilter("kiv-Settings (*.kiv)|*.kiv");
 inline constexpr QLatin1StringView kSaveDialogTitle("KIV Save Settings");
 // The extension the settings list looks for.
 inline constexpr QLatin1StringView kSettingsExtension(".kiv");
 
-// A list font size above this many points is not applied to the screen (a
-// damaged file must not make the window unusable); the option keeps the text.
-inline constexpr double kMaxListFontPoints = 1000.0;
-
-// The index into kSettingsKeys of a key name, in any letter case (the names
+// The index into SettingsFileOptions of a key name, in any letter case (the names
 // are unique over the three sections); nullopt for an unknown key.
 [[nodiscard]] std::optional<int> FindSettingsKey(QStringView key);
 
@@ -108,7 +55,7 @@ inline constexpr double kMaxListFontPoints = 1000.0;
 void ApplySettingsValue(ProgramState &state, OptionControls &controls, int index,
                         const QString &value, const QLocale &locale = QLocale());
 
-// cmdsave_Click after the dialog: writes the 29 keys into the file named
+// cmdsave_Click after the dialog: writes every key into the file named
 // exactly as chosen (no extension added), creating it when missing and
 // keeping every other line of an existing file byte for byte; then
 // refreshes the settings list when the settings folder text is not empty,

@@ -4,8 +4,6 @@
 
 #include <map>
 
-struct ProgramState;
-
 // The option controls without a window: a plain holder of the texts and
 // check states that loading options (the first-run defaults, a settings
 // file, --set) writes.
@@ -42,7 +40,3 @@ private:
     std::map<OptionCheck, bool> m_checks;
     QPoint m_position;
 };
-
-// The options of a first run, with nothing stored: state first, then the
-// control, as the start-up restore does.
-void ApplyFirstRunDefaults(ProgramState &state, HeadlessControls &controls);

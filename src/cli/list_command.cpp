@@ -1,5 +1,6 @@
 #include "cli/list_command.h"
 
+#include "app/last_options.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "cli/headless_controls.h"
@@ -12,6 +13,7 @@
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,35 +27,73 @@
 
 namespace {
 
-constexpr char kUsage[] = R"(Usage: quorvel-list [OPTION]... [FOLDER]
+// One option of the command line, as --help shows it. The parser and the
+// help text are both made from the table below.
+struct OptionSpec
+{
+    const char *shortName; // empty: none
+    const char *longName;
+    const char *valueName; // empty: a switch
+    const char *description; // further lines are indented under the first
+};
+
+constexpr OptionSpec kOptions[] = {
+    { "p", "pattern", "TEXT", "the pattern box text (default \"*.*\")" },
+    { "s", "settings", "FILE",
+      "apply a settings file first, as \"use setting\" does\n"
+      "(its \"path\" is the folder when FOLDER is not given)" },
+    { "", "set", "KEY=VALUE",
+      "set one settings-file key, e.g. bgToggle=False,\n"
+      "sgDirColor=ccddee, bgFileTag0=True; repeatable,\n"
+      "applied after --settings; an unknown key is an error" },
+    { "", "full-paths", "",
+      "subfolder rows show full paths (\"print only\n"
+      "current directory\" is ticked by default)" },
+    { "o", "output", "FILE",
+      "write here (\"-\" = standard output); default: the\n"
+      "export folder and file name the window would use\n"
+      "(for --text: standard output)" },
+    { "", "text", "", "write the clipboard text instead of the page" },
+    { "", "with-files", "", "with --text, include file rows (the \"Yes\" answer)" },
+    { "", "locale", "NAME",
+      "sizes, dates and type texts in this locale\n"
+      "(e.g. de_DE); default: the system's" },
+    { "q", "quiet", "", "no progress on standard error" },
+    { "h", "help", "", "show this help and exit" },
+    { "", "version", "", "show the version and exit" },
+};
+
+constexpr char kHelpHead[] = R"(Usage: quorvel-list [OPTION]... [FOLDER]
 Lists FOLDER (and the folders below it) into a self-contained HTML page, as
 the "generate" command of Quorvel does.
 
-  -p, --pattern TEXT    the pattern box text (default "*.*")
-  -s, --settings FILE   apply a settings file first, as "use setting" does
-                        (its "path" is the folder when FOLDER is not given)
-      --set KEY=VALUE   set one settings-file key, e.g. bgToggle=False,
-                        sgDirColor=ccddee, bgFileTag0=True; repeatable,
-                        applied after --settings; an unknown key is an error
-      --full-paths      subfolder rows show full paths ("print only
-                        current directory" is ticked by default)
-  -o, --output FILE     write here ("-" = standard output); default: the
-                        export folder and file name the window would use
-                        (for --text: standard output)
-      --text            write the clipboard text instead of the page
-      --with-files      with --text, include file rows (the "Yes" answer)
-      --locale NAME     sizes, dates and type texts in this locale
-                        (e.g. de_DE); default: the system's
-  -q, --quiet           no progress on standard error
-  -h, --help            show this help and exit
-      --version         show the version and exit
-
+)";
+constexpr char kHelpTail[] = R"(
 Options start from the defaults of a first run, not from stored preferences.
 Exit status: 0 success; 1 the folder cannot be read or the output cannot be
 written; 2 usage error.
 )";
+// Where the descriptions of the options start in the help text.
+constexpr qsizetype kDescriptionColumn = 24;
 
 constexpr qint64 kProgressIntervalMs = 100;
+
+QString helpText()
+{
+    const QString nextLine = u'\n' + QString(kDescriptionColumn, u' ');
+    QString text = QLatin1StringView(kHelpHead);
+    for (const OptionSpec &option : kOptions) {
+        QString names = *option.shortName
+            ? QStringLiteral("  -%1, --%2")
+                  .arg(QLatin1StringView(option.shortName), QLatin1StringView(option.longName))
+            : QStringLiteral("      --%1").arg(QLatin1StringView(option.longName));
+        if (*option.valueName)
+            names += u' ' + QLatin1StringView(option.valueName);
+        text += names.leftJustified(kDescriptionColumn - 1) + u' '
+            + QString(QLatin1StringView(option.description)).replace(u'\n', nextLine) + u'\n';
+    }
+    return text + QLatin1StringView(kHelpTail);
+}
 
 void printError(const QString &line)
 {
@@ -88,82 +128,40 @@ struct Arguments
 // Parses the arguments; a text is the usage error to report.
 std::variant<Arguments, QString> parseArguments(const QStringList &arguments)
 {
-    Arguments parsed;
-    bool optionsEnded = false;
-    for (qsizetype k = 0; k < arguments.size(); ++k) {
-        QString argument = arguments[k];
-        if (optionsEnded || !argument.startsWith(u'-') || argument == QLatin1String("-")) {
-            if (parsed.folder)
-                return QStringLiteral("only one FOLDER may be given ('%1')").arg(argument);
-            parsed.folder = argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        std::optional<QString> attached;
-        if (argument.startsWith(QLatin1String("--"))) {
-            const qsizetype equals = argument.indexOf(u'=');
-            if (equals > 0) {
-                attached = argument.mid(equals + 1);
-                argument.truncate(equals);
-            }
-        } else if (argument.size() > 2) {
-            // "-pTEXT" and friends.
-            attached = argument.mid(2);
-            argument.truncate(2);
-        }
-        const auto value = [&](QString &out) -> bool {
-            if (attached) {
-                out = *attached;
-                return true;
-            }
-            if (k + 1 >= arguments.size())
-                return false;
-            out = arguments[++k];
-            return true;
-        };
-        const auto flag = [&](bool &out) -> bool {
-            out = true;
-            return !attached;
-        };
-        QString text;
-        bool ok = true;
-        if (argument == QLatin1String("-p") || argument == QLatin1String("--pattern")) {
-            ok = value(text);
-            parsed.pattern = text;
-        } else if (argument == QLatin1String("-s") || argument == QLatin1String("--settings")) {
-            ok = value(text);
-            parsed.settingsFile = text;
-        } else if (argument == QLatin1String("--set")) {
-            ok = value(text);
-            parsed.sets.append(text);
-        } else if (argument == QLatin1String("-o") || argument == QLatin1String("--output")) {
-            ok = value(text);
-            parsed.output = text;
-        } else if (argument == QLatin1String("--locale")) {
-            ok = value(text);
-            parsed.locale = text;
-        } else if (argument == QLatin1String("--full-paths")) {
-            ok = flag(parsed.fullPaths);
-        } else if (argument == QLatin1String("--text")) {
-            ok = flag(parsed.text);
-        } else if (argument == QLatin1String("--with-files")) {
-            ok = flag(parsed.withFiles);
-        } else if (argument == QLatin1String("-q") || argument == QLatin1String("--quiet")) {
-            ok = flag(parsed.quiet);
-        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            ok = flag(parsed.help);
-        } else if (argument == QLatin1String("--version")) {
-            ok = flag(parsed.version);
-        } else {
-            return QStringLiteral("unknown option '%1'").arg(arguments[k]);
-        }
-        if (!ok)
-            return attached ? QStringLiteral("option '%1' takes no value").arg(argument)
-                            : QStringLiteral("option '%1' needs a value").arg(argument);
+    QCommandLineParser parser;
+    for (const OptionSpec &option : kOptions) {
+        QStringList names { QLatin1StringView(option.longName) };
+        if (*option.shortName)
+            names.prepend(QLatin1StringView(option.shortName));
+        parser.addOption(QCommandLineOption(names, QString(), QLatin1StringView(option.valueName)));
     }
+    // The parser takes the program's name first.
+    if (!parser.parse(QStringList { QStringLiteral("quorvel-list") } + arguments))
+        return parser.errorText();
+
+    const auto valueOf = [&parser](const char *name) -> std::optional<QString> {
+        const QString option = QLatin1StringView(name);
+        return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+    };
+    const auto isSet
+        = [&parser](const char *name) { return parser.isSet(QLatin1StringView(name)); };
+    Arguments parsed;
+    parsed.pattern = valueOf("pattern");
+    parsed.settingsFile = valueOf("settings");
+    parsed.sets = parser.values(QStringLiteral("set"));
+    parsed.fullPaths = isSet("full-paths");
+    parsed.output = valueOf("output");
+    parsed.text = isSet("text");
+    parsed.withFiles = isSet("with-files");
+    parsed.locale = valueOf("locale");
+    parsed.quiet = isSet("quiet");
+    parsed.help = isSet("help");
+    parsed.version = isSet("version");
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1)
+        return QStringLiteral("only one FOLDER may be given ('%1')").arg(folders[1]);
+    if (!folders.isEmpty())
+        parsed.folder = folders.first();
     if (parsed.withFiles && !parsed.text)
         return QStringLiteral("--with-files is only used with --text");
     return parsed;
@@ -191,6 +189,10 @@ public:
         std::fflush(stderr);
         m_shown = true;
     }
+    void showWriting(int percent)
+    {
+        show([percent] { return QStringLiteral("writing: %1%").arg(percent); }, percent == 100);
+    }
     void finish()
     {
         if (m_shown)
@@ -204,38 +206,26 @@ private:
     QElapsedTimer m_clock;
 };
 
-} // namespace
-
-int RunListCommand(const QStringList &arguments)
+// The locale that --locale names, or the system's; nullopt for a name that
+// is no locale (anything Qt reads as "C" without being called so).
+std::optional<QLocale> chooseLocale(const std::optional<QString> &name)
 {
-    const auto parsedOrError = parseArguments(arguments);
-    if (const auto *error = std::get_if<QString>(&parsedOrError))
-        return usageError(*error);
-    const Arguments &args = std::get<Arguments>(parsedOrError);
-    if (args.help) {
-        std::fputs(kUsage, stdout);
-        return ListCommand::kSuccess;
-    }
-    if (args.version) {
-        std::printf("quorvel-list %s\n", qPrintable(QCoreApplication::applicationVersion()));
-        return ListCommand::kSuccess;
-    }
+    if (!name)
+        return QLocale::system();
+    const QLocale locale(*name);
+    const bool isC = name->compare(QLatin1String("C"), Qt::CaseInsensitive) == 0
+        || name->startsWith(QLatin1String("C."), Qt::CaseInsensitive);
+    if (locale.language() == QLocale::C && !isC)
+        return std::nullopt;
+    return locale;
+}
 
-    QLocale locale = QLocale::system();
-    if (args.locale) {
-        locale = QLocale(*args.locale);
-        const bool isC = args.locale->compare(QLatin1String("C"), Qt::CaseInsensitive) == 0
-            || args.locale->startsWith(QLatin1String("C."), Qt::CaseInsensitive);
-        if (locale.language() == QLocale::C && !isC)
-            return usageError(QStringLiteral("unknown locale '%1'").arg(*args.locale));
-    }
-    QLocale::setDefault(locale);
-
-    ProgramState state;
-    InitialiseProgramState(state, QCoreApplication::applicationFilePath());
-    HeadlessControls controls;
-    ApplyFirstRunDefaults(state, controls);
-
+// The options as a first run has them, then the settings file, the --set
+// keys and the pattern. Returns the exit status when one of them fails.
+int applyOptions(const Arguments &args, const QLocale &locale, ProgramState &state,
+                 HeadlessControls &controls)
+{
+    ApplyFirstRunOptions(state, controls, locale);
     if (args.settingsFile) {
         const QFileInfo settings(*args.settingsFile);
         if (!settings.isFile() || !settings.isReadable()) {
@@ -255,97 +245,118 @@ int RunListCommand(const QStringList &arguments)
     }
     if (args.pattern)
         controls.setOptionText(OptionText::EXT, *args.pattern);
+    return ListCommand::kSuccess;
+}
 
-    QString folder = args.folder.value_or(controls.optionText(OptionText::DBPathName).trimmed());
-    if (folder.isEmpty())
-        return usageError(QStringLiteral("no FOLDER given"));
-    folder = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir() || !QDir(folder).isReadable()) {
+// The folder to list: FOLDER, else the settings file's path, made absolute.
+struct FolderChoice
+{
+    QString path;
+    int exitStatus = ListCommand::kSuccess;
+};
+
+FolderChoice chooseFolder(const Arguments &args, const HeadlessControls &controls)
+{
+    const QString given
+        = args.folder.value_or(controls.optionText(OptionText::DBPathName).trimmed());
+    if (given.isEmpty())
+        return { {}, usageError(QStringLiteral("no FOLDER given")) };
+    const QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(given));
+    if (!QFileInfo(folder).isDir() || !QDir(folder).isReadable()) {
         printError(QStringLiteral("cannot read folder %1").arg(folder));
-        return ListCommand::kFailure;
+        return { folder, ListCommand::kFailure };
     }
+    return { folder, ListCommand::kSuccess };
+}
 
-    const bool showProgress = !args.quiet && isatty(STDERR_FILENO);
-    ProgressLine progress(showProgress);
-
-    // The search command, with the folder as the picker's answer.
-    const bool onlyThisDir = !args.fullPaths;
+// What the search leaves for the writers.
+struct Listing
+{
     ResultList list;
-    list.setLocale(locale);
     ScanCounters counters;
+    QString folderText; // the path box after the search
+    QString patternText; // the pattern box
+    bool onlyThisDir = true;
+};
+
+// The search command, with the folder as the picker's answer.
+void searchFolder(ProgramState &state, const QString &folder, Listing &listing,
+                  ProgressLine &progress)
+{
     int currentItem = -1;
-    QString pathBoxText;
-    const QString patternText = controls.optionText(OptionText::EXT);
     SearchSteps steps;
-    steps.browseForFolder = [&] { return folder; };
-    steps.scan.onlyThisDir = [onlyThisDir] { return onlyThisDir; };
-    const auto scanned = [&] {
+    steps.browseForFolder = [&folder] { return folder; };
+    steps.scan.onlyThisDir = [&listing] { return listing.onlyThisDir; };
+    const auto scanned = [&listing] {
         return QStringLiteral("scanned: %1 folders, %2 files")
-            .arg(counters.SearchedFolderCount)
-            .arg(counters.FileCount);
+            .arg(listing.counters.SearchedFolderCount)
+            .arg(listing.counters.FileCount);
     };
     steps.scan.yield = [&] { progress.show(scanned); };
-    RunSearch(state, list, counters, currentItem, pathBoxText, patternText, steps);
+    RunSearch(state, listing.list, listing.counters, currentItem, listing.folderText,
+              listing.patternText, steps);
     progress.show(scanned, true);
+}
 
-    // Standard output is written through its descriptor; a path through
-    // the rules of PageStream (a pipe or a device directly, a file atomically).
-    const bool toStandardOutput = args.output ? *args.output == QLatin1String("-") : args.text;
-    const QString outputPath = args.output && !toStandardOutput
-        ? QDir::current().absoluteFilePath(*args.output)
-        : QString();
-    const auto outputFailed = [](const QString &target, const QString &reason) {
-        printError(QStringLiteral("cannot write %1: %2").arg(target, reason));
-        return ListCommand::kFailure;
-    };
+// Where the output goes: standard output through its descriptor, or a path
+// written by the rules of PageStream (a pipe or a device directly, a file
+// atomically). An empty path is the page's own place in the export folder.
+struct OutputTarget
+{
+    bool standardOutput = false;
+    QString path;
 
-    if (args.text) {
-        std::array<bool, 5> tags {};
-        for (int i = 0; i < 5; ++i)
-            tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
-        const auto stream = toStandardOutput
-            ? std::make_unique<PageStream>(PageStream::OpenDescriptor { STDOUT_FILENO })
-            : std::make_unique<PageStream>(outputPath, PageStream::SpecialFiles::WriteDirectly);
-        const QString target = toStandardOutput ? QStringLiteral("standard output") : outputPath;
-        if (!stream->open())
-            return outputFailed(target, stream->errorString());
-        // The text goes out in blocks as it is made, so a million rows are
-        // never held as one text.
-        WriteClipboardText(
-            list, pathBoxText, args.withFiles, tags,
-            [&](const QString &piece) {
-                stream->buffer() += piece.toUtf8();
-                stream->flushIfFull();
-            },
-            [&](int percent) {
-                progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
-                              percent == 100);
-            });
-        progress.finish();
-        if (!stream->commit())
-            return outputFailed(target, stream->errorString());
-        return ListCommand::kSuccess;
+    [[nodiscard]] QString name() const
+    {
+        return standardOutput ? QStringLiteral("standard output") : path;
     }
+};
 
-    PageRequest request;
-    request.list = &list;
-    request.counters = &counters;
-    request.state = &state;
-    request.folderText = pathBoxText;
-    request.patternText = patternText;
-    request.onlyThisDir = onlyThisDir;
-    request.fileSystem = &SharedFileSystem(state);
-    if (toStandardOutput)
-        request.outputDescriptor = STDOUT_FILENO;
-    else
-        request.outputPath = outputPath;
-    request.writeSpecialFiles = true;
-    request.progress = [&](int percent) {
-        progress.show([percent] { return QStringLiteral("writing: %1%").arg(percent); },
-                      percent == 100);
-    };
-    // The page writes a value it cannot hold as the option's first-run default.
+OutputTarget chooseOutput(const Arguments &args)
+{
+    OutputTarget target;
+    target.standardOutput = args.output ? *args.output == QLatin1String("-") : args.text;
+    if (args.output && !target.standardOutput)
+        target.path = QDir::current().absoluteFilePath(*args.output);
+    return target;
+}
+
+int outputFailed(const QString &target, const QString &reason)
+{
+    printError(QStringLiteral("cannot write %1: %2").arg(target, reason));
+    return ListCommand::kFailure;
+}
+
+// The clipboard text, written in blocks as it is made, so a million rows are
+// never held as one text.
+int writeText(const Listing &listing, const HeadlessControls &controls, bool withFiles,
+              const OutputTarget &target, ProgressLine &progress)
+{
+    std::array<bool, 5> tags {};
+    for (int i = 0; i < 5; ++i)
+        tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
+    const auto stream = target.standardOutput
+        ? std::make_unique<PageStream>(PageStream::OpenDescriptor { STDOUT_FILENO })
+        : std::make_unique<PageStream>(target.path, PageStream::SpecialFiles::WriteDirectly);
+    if (!stream->open())
+        return outputFailed(target.name(), stream->errorString());
+    WriteClipboardText(
+        listing.list, listing.folderText, withFiles, tags,
+        [&stream](const QString &piece) {
+            stream->buffer() += piece.toUtf8();
+            stream->flushIfFull();
+        },
+        [&progress](int percent) { progress.showWriting(percent); });
+    progress.finish();
+    if (!stream->commit())
+        return outputFailed(target.name(), stream->errorString());
+    return ListCommand::kSuccess;
+}
+
+// The page writes a value it cannot hold as the option's first-run default;
+// standard error names each such option in one line.
+void reportReplacedOptions(const ProgramState &state)
+{
     for (const ReplacedOption &option : ReplacedPageOptions(state)) {
         QString value = option.value;
         for (QChar &c : value) {
@@ -355,14 +366,79 @@ int RunListCommand(const QStringList &arguments)
         printError(QStringLiteral("%1='%2' is not a valid value; the page uses the default '%3'")
                        .arg(option.key, value, option.written));
     }
+}
+
+// The generate command.
+int writePage(ProgramState &state, const Listing &listing, const OutputTarget &target,
+              ProgressLine &progress, bool announcePath)
+{
+    PageRequest request;
+    request.list = &listing.list;
+    request.counters = &listing.counters;
+    request.state = &state;
+    request.folderText = listing.folderText;
+    request.patternText = listing.patternText;
+    request.onlyThisDir = listing.onlyThisDir;
+    request.fileSystem = &SharedFileSystem(state);
+    if (target.standardOutput)
+        request.outputDescriptor = STDOUT_FILENO;
+    else
+        request.outputPath = target.path;
+    request.writeSpecialFiles = true;
+    request.progress = [&progress](int percent) { progress.showWriting(percent); };
+    reportReplacedOptions(state);
     state.bgCancel = false;
     const PageResult result = GeneratePage(request);
     progress.finish();
-    if (!result.ok) {
-        const QString target = toStandardOutput ? QStringLiteral("standard output") : result.path;
-        return outputFailed(target, result.reason);
-    }
-    if (showProgress && !toStandardOutput)
+    if (!result.ok)
+        return outputFailed(target.standardOutput ? target.name() : result.path, result.reason);
+    if (announcePath && !target.standardOutput)
         printError(QStringLiteral("list ready: %1").arg(result.path));
     return ListCommand::kSuccess;
+}
+
+} // namespace
+
+int RunListCommand(const QStringList &arguments)
+{
+    const auto parsedOrError = parseArguments(arguments);
+    if (const auto *error = std::get_if<QString>(&parsedOrError))
+        return usageError(*error);
+    const Arguments &args = std::get<Arguments>(parsedOrError);
+    if (args.help) {
+        std::fputs(qPrintable(helpText()), stdout);
+        return ListCommand::kSuccess;
+    }
+    if (args.version) {
+        std::printf("quorvel-list %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        return ListCommand::kSuccess;
+    }
+
+    const std::optional<QLocale> locale = chooseLocale(args.locale);
+    if (!locale)
+        return usageError(QStringLiteral("unknown locale '%1'").arg(*args.locale));
+    QLocale::setDefault(*locale);
+
+    ProgramState state;
+    InitialiseProgramState(state, QCoreApplication::applicationFilePath());
+    HeadlessControls controls;
+    if (const int status = applyOptions(args, *locale, state, controls);
+        status != ListCommand::kSuccess)
+        return status;
+    const FolderChoice folder = chooseFolder(args, controls);
+    if (folder.exitStatus != ListCommand::kSuccess)
+        return folder.exitStatus;
+
+    const bool showProgress = !args.quiet && isatty(STDERR_FILENO);
+    ProgressLine progress(showProgress);
+    Listing listing;
+    listing.list.setLocale(*locale);
+    listing.patternText = controls.optionText(OptionText::EXT);
+    listing.onlyThisDir = !args.fullPaths;
+    searchFolder(state, folder.path, listing, progress);
+
+    const OutputTarget target = chooseOutput(args);
+    if (args.text)
+        return writeText(listing, controls, args.withFiles, target, progress);
+    return writePage(state, listing, target, progress, showProgress);
 }

@@ -21,8 +21,6 @@ int main(int argc, char *argv[])
     sigprocmask(SIG_UNBLOCK, &brokenPipe, nullptr);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel-list"));
-    QCoreApplication::setApplicationVersion(VersionText(ProgramIdentity::kVersionMajor,
-                                                        ProgramIdentity::kVersionMinor,
-                                                        ProgramIdentity::kVersionRevision));
+    QCoreApplication::setApplicationVersion(ProgramVersionText());
     return RunListCommand(QCoreApplication::arguments().mid(1));
 }

@@ -19,7 +19,6 @@ public:
     [[nodiscard]] std::optional<AviError> decode(qsizetype index);
 
     [[nodiscard]] const std::vector<quint32> &pixels() const { return m_pixels; }
-    [[nodiscard]] qsizetype decodedFrame() const { return m_decoded; }
     [[nodiscard]] int width() const { return m_clip.width; }
     [[nodiscard]] int height() const { return m_clip.height; }
 

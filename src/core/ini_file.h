@@ -48,9 +48,6 @@ public:
     // "]" or a key holding "="), are refused with false.
     bool setValue(const QString &section, const QString &key, const QString &value);
 
-    // True when the document was read as Latin-1 (its bytes were not UTF-8).
-    [[nodiscard]] bool wasLatin1() const { return m_latin1; }
-
 private:
     // Where a walk over the lines found a section and a key.
     struct Location;

@@ -44,9 +44,6 @@ public:
     [[nodiscard]] QString format(const QDateTime &dateTime) const;
     [[nodiscard]] QString formatSecsSinceEpoch(qint64 secs) const;
 
-    [[nodiscard]] const QString &dateFormat() const { return m_dateFormat; }
-    [[nodiscard]] const QString &timeFormat() const { return m_timeFormat; }
-
 private:
     [[nodiscard]] QString compose(QDate date, int secondOfDay) const;
 

@@ -52,11 +52,10 @@ struct PageResult
     QString reason; // why it failed, for the status line
 };
 
-// cmdMach_Click without the window (steps 4 to 12, up to closing the
-// stream): names, export folder, output stream, page head, summary, list
-// table opener, row walk with cancel and progress, page end, close. A page
-// that cannot be written is a failed result and leaves nothing under its
-// final name.
+// cmdMach_Click without the window, up to closing the stream: names, export
+// folder, output stream, page head, summary, list table opener, row walk
+// with cancel and progress, page end, close. A page that cannot be written
+// is a failed result and leaves nothing under its final name.
 [[nodiscard]] PageResult GeneratePage(const PageRequest &request);
 
 // ListFolder: the folder text without one trailing separator ("/" gives "").

@@ -1,6 +1,6 @@
 #include "output/page_values.h"
 
-#include "app/first_run_defaults.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 
 namespace {
@@ -37,40 +37,25 @@ void appendCssEscape(QByteArray &page, char32_t c)
     page.append(' ');
 }
 
-using Check = bool (*)(QStringView);
-
-// The options the page holds, in settings-file key order.
-struct CheckedOption
+// The options the page checks: colours and font sizes.
+bool isChecked(const OptionRow &row)
 {
-    QLatin1StringView key;
-    QString ProgramState::*field;
-    QString PageStyle::*written;
-    Check check;
-    QLatin1StringView firstRunDefault;
-};
+    return row.kind == OptionKind::Colour || row.kind == OptionKind::FontSize;
+}
 
-const CheckedOption kCheckedOptions[] = {
-    { QLatin1StringView("sgBackgroundColor"), &ProgramState::sgBackgroundColor,
-      &PageStyle::backgroundColor, PageValues::isColour, FirstRunDefaults::kBackgroundColor },
-    { QLatin1StringView("sgGridColor"), &ProgramState::sgGridColor, &PageStyle::gridColor,
-      PageValues::isColour, FirstRunDefaults::kGridColor },
-    { QLatin1StringView("sgTextColor"), &ProgramState::sgTextColor, &PageStyle::textColor,
-      PageValues::isColour, FirstRunDefaults::kTextColor },
-    { QLatin1StringView("sgFontSizeFILE"), &ProgramState::sgFontSizeFILE, &PageStyle::fontSizeFILE,
-      PageValues::isFontSize, FirstRunDefaults::kFontSizeFILE },
-    { QLatin1StringView("sgFontSizeDIR"), &ProgramState::sgFontSizeDIR, &PageStyle::fontSizeDIR,
-      PageValues::isFontSize, FirstRunDefaults::kFontSizeDIR },
-    { QLatin1StringView("sgDirColor"), &ProgramState::sgDirColor, &PageStyle::dirColor,
-      PageValues::isColour, FirstRunDefaults::kDirColor },
-    { QLatin1StringView("sgDirFontColor"), &ProgramState::sgDirFontColor, &PageStyle::dirFontColor,
-      PageValues::isColour, FirstRunDefaults::kDirFontColor },
-    { QLatin1StringView("sgFileColor"), &ProgramState::sgFileColor, &PageStyle::fileColor,
-      PageValues::isColour, FirstRunDefaults::kFileColor },
-    { QLatin1StringView("sgHeaderColor"), &ProgramState::sgHeaderColor, &PageStyle::headerColor,
-      PageValues::isColour, FirstRunDefaults::kHeaderColor },
-    { QLatin1StringView("sgHoverColor"), &ProgramState::sgHoverColor, &PageStyle::hoverColor,
-      PageValues::isColour, FirstRunDefaults::kHoverColor },
-};
+bool holdsValue(const OptionRow &row, QStringView value)
+{
+    return row.kind == OptionKind::Colour ? PageValues::isColour(value)
+                                          : PageValues::isFontSize(value);
+}
+
+// The option's value as the page writes it.
+QString pageText(const ProgramState &state, QString ProgramState::*field)
+{
+    const OptionRow &row = *OptionOf(field);
+    const QString &value = state.*field;
+    return holdsValue(row, value) ? value : QString(FixedFirstRunText(row));
+}
 
 } // namespace
 
@@ -118,10 +103,16 @@ void appendFontName(QByteArray &page, QStringView font)
 PageStyle PageStyleOf(const ProgramState &state)
 {
     PageStyle style;
-    for (const CheckedOption &option : kCheckedOptions) {
-        const QString &value = state.*option.field;
-        style.*option.written = option.check(value) ? value : QString(option.firstRunDefault);
-    }
+    style.backgroundColor = pageText(state, &ProgramState::sgBackgroundColor);
+    style.gridColor = pageText(state, &ProgramState::sgGridColor);
+    style.textColor = pageText(state, &ProgramState::sgTextColor);
+    style.dirColor = pageText(state, &ProgramState::sgDirColor);
+    style.dirFontColor = pageText(state, &ProgramState::sgDirFontColor);
+    style.fileColor = pageText(state, &ProgramState::sgFileColor);
+    style.headerColor = pageText(state, &ProgramState::sgHeaderColor);
+    style.hoverColor = pageText(state, &ProgramState::sgHoverColor);
+    style.fontSizeFILE = pageText(state, &ProgramState::sgFontSizeFILE);
+    style.fontSizeDIR = pageText(state, &ProgramState::sgFontSizeDIR);
     PageValues::appendFontName(style.font, state.sgFont);
     return style;
 }
@@ -129,10 +120,12 @@ PageStyle PageStyleOf(const ProgramState &state)
 std::vector<ReplacedOption> ReplacedPageOptions(const ProgramState &state)
 {
     std::vector<ReplacedOption> replaced;
-    for (const CheckedOption &option : kCheckedOptions) {
-        const QString &value = state.*option.field;
-        if (!option.check(value))
-            replaced.push_back({ option.key, value, option.firstRunDefault });
+    for (const OptionRow &row : SettingsFileOptions()) {
+        if (!isChecked(row))
+            continue;
+        const QString &value = *TextField(state, row);
+        if (!holdsValue(row, value))
+            replaced.push_back({ row.key, value, FixedFirstRunText(row) });
     }
     return replaced;
 }

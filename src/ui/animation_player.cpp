@@ -1,6 +1,6 @@
 #include "ui/animation_player.h"
 
-#include "app/last_options.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 #include "core/avi_decoder.h"
 

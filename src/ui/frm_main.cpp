@@ -1,6 +1,7 @@
 #include "ui/frm_main.h"
 
 #include "app/last_options.h"
+#include "app/option_table.h"
 #include "app/preference_store.h"
 #include "app/program_state.h"
 #include "app/settings_list.h"
@@ -10,6 +11,7 @@
 #include "ui/result_list_view.h"
 #include "ui/status_line.h"
 #include "ui/tool_icons.h"
+#include "ui/twips.h"
 #include "ui/user_dialogs.h"
 
 #include <QApplication>
@@ -31,31 +33,34 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include <cmath>
-
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
-constexpr int Px(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
-
-int PxRounded(int twips)
-{
-    return int(std::lround(double(twips) / kTwipsPerPixel));
-}
-
+// The window's layout in twips, as it is designed on a 96 dots per inch
+// screen; layouts place the controls and let them grow with the window.
+constexpr int kWindowMarginTwips = 210; // left, right and bottom
+constexpr int kWindowTopMarginTwips = 180;
+constexpr int kTopAreaGapTwips = 60; // between the strip, progress, status and tabs
+constexpr int kButtonStripHeightTwips = 390;
 constexpr int kIconButtonTwips = 315;
-constexpr int kOptionBoxWidthTwips = 750;
-constexpr int kOptionBoxHeightTwips = 255;
-constexpr int kOptionBoxMaxLength = 6;
+constexpr int kIconButtonGapPixels = 2;
 constexpr int kDBPathWidthTwips = 8490;
-constexpr int kStatusWidthTwips = 5670;
+constexpr int kProgressHeightTwips = 180;
+constexpr int kStatusWidthTwips = 5670; // each of the two status texts
+constexpr int kRightStatusLeftTwips = 6120;
+constexpr int kTabMarginTwips = 90;
+constexpr int kResultListHeightTwips = 6915;
+constexpr int kMinimumColumnPixels = 8;
+constexpr int kPatternBoxWidthTwips = 1500;
+constexpr int kBrowseButtonPaddingPixels = 6; // "..." needs a little more than an icon
 constexpr int kAniTestWidthTwips = 1575;
 constexpr int kAniTestHeightTwips = 795;
-constexpr int kMinimumColumnPixels = 8;
+constexpr int kListFontButtonWidthTwips = 2500;
+constexpr int kOptionGridSpacingTwips = 120;
+constexpr int kPageFontButtonWidthTwips = 1500;
+constexpr int kOptionBoxWidthTwips = 750;
+constexpr int kOptionBoxHeightTwips = 255;
+constexpr int kOptionBoxFramePixels = 2; // above and below the text line
+constexpr int kOptionBoxMaxLength = 6;
 constexpr int kCancelZeroLeftTwips = 12300;
 constexpr int kCancelZeroTopTwips = 270;
 const QColor kStatusGreen(0, 64, 0);
@@ -72,7 +77,7 @@ QToolButton *IconButton(QWidget *parent, const QString &name, ToolIcon icon, con
     button->setObjectName(name);
     button->setIcon(MakeToolIcon(icon));
     button->setIconSize(QSize(16, 16));
-    button->setFixedSize(Px(kIconButtonTwips), Px(kIconButtonTwips));
+    button->setFixedSize(TwipsToPixels(kIconButtonTwips), TwipsToPixels(kIconButtonTwips));
     button->setToolTip(tooltip);
     button->setAutoRaise(false);
     return button;
@@ -85,11 +90,10 @@ QPushButton *PushButton(QWidget *parent, const QString &name, const QString &cap
     return button;
 }
 
-QCheckBox *CheckBox(QWidget *parent, const QString &name, const QString &caption, bool ticked)
+QCheckBox *CheckBox(QWidget *parent, const QString &name, const QString &caption)
 {
     auto *box = new QCheckBox(caption, parent);
     box->setObjectName(name);
-    box->setChecked(ticked);
     return box;
 }
 
@@ -100,21 +104,40 @@ QLabel *Label(QWidget *parent, const QString &name, const QString &caption)
     return label;
 }
 
-QLineEdit *LineEdit(QWidget *parent, const QString &name, const QString &text)
+QLineEdit *LineEdit(QWidget *parent, const QString &name)
 {
-    auto *edit = new QLineEdit(text, parent);
+    auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     return edit;
 }
 
 // Colour and size boxes: small, centred, six characters at most.
-QLineEdit *OptionBox(QWidget *parent, const QString &name, const QString &text)
+QLineEdit *OptionBox(QWidget *parent, const QString &name)
 {
-    QLineEdit *edit = LineEdit(parent, name, text);
+    QLineEdit *edit = LineEdit(parent, name);
     edit->setMaxLength(kOptionBoxMaxLength);
     edit->setAlignment(Qt::AlignCenter);
-    edit->setFixedSize(Px(kOptionBoxWidthTwips), Px(kOptionBoxHeightTwips) + 2);
+    edit->setFixedSize(TwipsToPixels(kOptionBoxWidthTwips),
+                       TwipsToPixels(kOptionBoxHeightTwips) + kOptionBoxFramePixels);
     return edit;
+}
+
+// A control that grows with the window may shrink to half its designed size.
+int MinimumPixels(int twips)
+{
+    return TwipsToPixels(twips) / 2;
+}
+
+void SetTabMargins(QLayout *layout)
+{
+    const int margin = TwipsToPixels(kTabMarginTwips);
+    layout->setContentsMargins(margin, margin, margin, margin);
+}
+
+// The widget that shows an option, found under the option's control name.
+template<typename Control> Control *ControlOf(const QWidget *window, const OptionRow &row)
+{
+    return window->findChild<Control *>(QString(row.control));
 }
 
 QFrame *Line(QWidget *parent, int number, Qt::Orientation orientation)
@@ -155,6 +178,7 @@ frm_main::frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dia
     m_resultList = new ResultList(this);
     m_settingsList = new SettingsList(this);
     buildWindow();
+    showInitialValues();
     connectHandlers();
     Form_Load(programFilePath);
 }
@@ -177,27 +201,30 @@ void frm_main::buildWindow()
     setFont(windowFont);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Px(210), Px(180), Px(210), Px(210));
-    layout->setSpacing(Px(60));
+    layout->setContentsMargins(
+        TwipsToPixels(kWindowMarginTwips), TwipsToPixels(kWindowTopMarginTwips),
+        TwipsToPixels(kWindowMarginTwips), TwipsToPixels(kWindowMarginTwips));
+    layout->setSpacing(TwipsToPixels(kTopAreaGapTwips));
     layout->addWidget(buildTopArea());
 
     m_ui.picProgress = new QWidget(this);
     m_ui.picProgress->setObjectName(QStringLiteral("picProgress"));
-    m_ui.picProgress->setFixedHeight(Px(180));
+    m_ui.picProgress->setFixedHeight(TwipsToPixels(kProgressHeightTwips));
     QFont progressFont = m_ui.picProgress->font();
     progressFont.setPointSizeF(6);
     m_ui.picProgress->setFont(progressFont);
     layout->addWidget(m_ui.picProgress);
 
     auto *statusRow = new QHBoxLayout;
-    statusRow->setSpacing(Px(6120 - 210 - kStatusWidthTwips));
+    statusRow->setSpacing(
+        TwipsToPixels(kRightStatusLeftTwips - kWindowMarginTwips - kStatusWidthTwips));
     m_ui.lblNewFile = new StatusLine(this);
     m_ui.lblNewFile->setObjectName(QStringLiteral("lblNewFile"));
     m_ui.lbl_Status = new StatusLine(this);
     m_ui.lbl_Status->setObjectName(QStringLiteral("lbl_Status"));
     SetTextColour(m_ui.lbl_Status, kStatusGreen);
     for (QLabel *label : { m_ui.lblNewFile, m_ui.lbl_Status }) {
-        label->setMinimumWidth(Px(kStatusWidthTwips) / 2);
+        label->setMinimumWidth(MinimumPixels(kStatusWidthTwips));
         statusRow->addWidget(label, 1);
     }
     layout->addLayout(statusRow);
@@ -227,12 +254,12 @@ QWidget *frm_main::buildTopArea()
     m_ui.picButtons->setObjectName(QStringLiteral("picButtons"));
     auto *row = new QHBoxLayout(m_ui.picButtons);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(2);
+    row->setSpacing(kIconButtonGapPixels);
 
     QWidget *strip = m_ui.picButtons;
-    m_ui.txt_DBPathName = LineEdit(strip, QStringLiteral("txt_DBPathName"), {});
+    m_ui.txt_DBPathName = LineEdit(strip, QStringLiteral("txt_DBPathName"));
     m_ui.txt_DBPathName->setEnabled(false); // only the folder picker fills it
-    m_ui.txt_DBPathName->setMinimumWidth(Px(kDBPathWidthTwips) / 2);
+    m_ui.txt_DBPathName->setMinimumWidth(MinimumPixels(kDBPathWidthTwips));
     row->addWidget(m_ui.txt_DBPathName, 1);
 
     m_ui.cmdsearch = IconButton(strip, QStringLiteral("cmdsearch"), ToolIcon::Search,
@@ -260,7 +287,7 @@ QWidget *frm_main::buildTopArea()
            m_ui.cmdsave[0], static_cast<QAbstractButton *>(m_ui.cmdInfo),
            static_cast<QAbstractButton *>(m_ui.cmdexit) })
         row->addWidget(button);
-    m_ui.picButtons->setFixedHeight(Px(390));
+    m_ui.picButtons->setFixedHeight(TwipsToPixels(kButtonStripHeightTwips));
     return m_ui.picButtons;
 }
 
@@ -269,7 +296,7 @@ QWidget *frm_main::buildResultTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tabSearchResult"));
     auto *grid = new QGridLayout(page);
-    grid->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+    SetTabMargins(grid);
 
     m_ui.lstItems = new ResultListView(page);
     m_ui.lstItems->setObjectName(QStringLiteral("lstItems"));
@@ -281,9 +308,9 @@ QWidget *frm_main::buildResultTab()
         if (widthTwips == 0)
             m_ui.lstItems->setColumnHidden(column, true);
         else
-            m_ui.lstItems->horizontalHeader()->resizeSection(column, Px(widthTwips));
+            m_ui.lstItems->horizontalHeader()->resizeSection(column, TwipsToPixels(widthTwips));
     }
-    m_ui.lstItems->setMinimumHeight(Px(6915) / 2);
+    m_ui.lstItems->setMinimumHeight(MinimumPixels(kResultListHeightTwips));
     grid->addWidget(m_ui.lstItems, 0, 0);
 
     // The search animation covers the list while a scan runs.
@@ -304,7 +331,7 @@ QWidget *frm_main::buildSearchOptionsTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tabSearchOptions"));
     auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+    SetTabMargins(pageLayout);
     m_ui.frasetup = new QFrame(page);
     m_ui.frasetup->setObjectName(QStringLiteral("frasetup"));
     pageLayout->addWidget(m_ui.frasetup);
@@ -317,19 +344,20 @@ QWidget *frm_main::buildSearchOptionsTab()
     auto *patternRow = new QHBoxLayout;
     patternRow->addWidget(
         Label(frame, QStringLiteral("lblEXT"), QStringLiteral("files with extension:")));
-    m_ui.txtEXT = LineEdit(frame, QStringLiteral("txtEXT"), QStringLiteral("*.*"));
+    m_ui.txtEXT = LineEdit(frame, QStringLiteral("txtEXT"));
     m_ui.txtEXT->setAlignment(Qt::AlignCenter);
-    m_ui.txtEXT->setFixedWidth(Px(1500));
+    m_ui.txtEXT->setFixedWidth(TwipsToPixels(kPatternBoxWidthTwips));
     patternRow->addWidget(m_ui.txtEXT);
     patternRow->addStretch(1);
     left->addLayout(patternRow);
 
     m_ui.chkRecursive
-        = CheckBox(frame, QStringLiteral("chkRecursive"), QStringLiteral("search recursive"), true);
+        = CheckBox(frame, QStringLiteral("chkRecursive"), QStringLiteral("search recursive"));
     m_ui.chkSkipEmptyDir = CheckBox(frame, QStringLiteral("chkSkipEmptyDir"),
-                                    QStringLiteral("skip empty directories"), true);
+                                    QStringLiteral("skip empty directories"));
     m_ui.chkOnlyThisDir = CheckBox(frame, QStringLiteral("chkOnlyThisDir"),
-                                   QStringLiteral("print only current directory"), true);
+                                   QStringLiteral("print only current directory"));
+    m_ui.chkOnlyThisDir->setChecked(true); // not stored: ticked in every run
     left->addWidget(m_ui.chkRecursive);
     left->addWidget(m_ui.chkSkipEmptyDir);
     left->addWidget(m_ui.chkOnlyThisDir);
@@ -338,11 +366,12 @@ QWidget *frm_main::buildSearchOptionsTab()
     auto *animation = new QGroupBox(QStringLiteral("search animation"), frame);
     animation->setObjectName(QStringLiteral("fraAnimation"));
     auto *aniGrid = new QGridLayout(animation);
-    m_ui.txtAnimation = LineEdit(animation, QStringLiteral("txtAnimation"), {});
+    m_ui.txtAnimation = LineEdit(animation, QStringLiteral("txtAnimation"));
     m_ui.cmdBrowseForAni
         = PushButton(animation, QStringLiteral("cmdBrowseForAni"), QStringLiteral("..."));
     m_ui.cmdBrowseForAni->setToolTip(QStringLiteral("browse for folder"));
-    m_ui.cmdBrowseForAni->setFixedWidth(Px(kIconButtonTwips) + 6);
+    m_ui.cmdBrowseForAni->setFixedWidth(TwipsToPixels(kIconButtonTwips)
+                                        + kBrowseButtonPaddingPixels);
     m_ui.lblAniTest = Label(animation, QStringLiteral("lblAniTest"), {});
     SetTextColour(m_ui.lblAniTest, kAniTestRed);
     m_ui.lblAniTest->setTextFormat(Qt::PlainText);
@@ -353,7 +382,8 @@ QWidget *frm_main::buildSearchOptionsTab()
     m_ui.lblAniTest->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_ui.ani_Test = new AnimationPlayer(animation);
     m_ui.ani_Test->setObjectName(QStringLiteral("ani_Test"));
-    m_ui.ani_Test->setFixedSize(Px(kAniTestWidthTwips), Px(kAniTestHeightTwips));
+    m_ui.ani_Test->setFixedSize(TwipsToPixels(kAniTestWidthTwips),
+                                TwipsToPixels(kAniTestHeightTwips));
     m_ui.cmdAviTest = PushButton(animation, QStringLiteral("cmdAviTest"), QStringLiteral("play"));
     m_ui.cmdAviDeafult
         = PushButton(animation, QStringLiteral("cmdAviDeafult"), QStringLiteral("default"));
@@ -379,7 +409,7 @@ QWidget *frm_main::buildSearchOptionsTab()
     auto *fontRow = new QHBoxLayout;
     fontRow->addWidget(Label(frame, QStringLiteral("lblListFont"), QStringLiteral("list font")));
     m_ui.cmdListFont = PushButton(frame, QStringLiteral("cmdListFont"), {});
-    m_ui.cmdListFont->setMinimumWidth(Px(2500));
+    m_ui.cmdListFont->setMinimumWidth(TwipsToPixels(kListFontButtonWidthTwips));
     fontRow->addWidget(m_ui.cmdListFont);
     fontRow->addStretch(1);
     left->addLayout(fontRow);
@@ -403,7 +433,7 @@ QWidget *frm_main::buildPageOptionsTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tabPageOptions"));
     auto *pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+    SetTabMargins(pageLayout);
     m_ui.Frame1 = new QFrame(page);
     m_ui.Frame1->setObjectName(QStringLiteral("Frame1"));
     pageLayout->addWidget(m_ui.Frame1);
@@ -420,8 +450,8 @@ QWidget *frm_main::buildPageOptionsTab()
     const std::array<const char *, 5> tagCaptions { "size", "type", "created", "changed",
                                                     "attributes" };
     for (int i = 0; i < 5; ++i) {
-        m_ui.chkFileTag[size_t(i)] = CheckBox(frame, Indexed("chkFileTag", i),
-                                              QLatin1String(tagCaptions[size_t(i)]), false);
+        m_ui.chkFileTag[size_t(i)]
+            = CheckBox(frame, Indexed("chkFileTag", i), QLatin1String(tagCaptions[size_t(i)]));
         tags->addWidget(m_ui.chkFileTag[size_t(i)]);
     }
     tags->addStretch(1);
@@ -431,16 +461,14 @@ QWidget *frm_main::buildPageOptionsTab()
 
     auto *switches = new QGridLayout;
     m_ui.chkToggle = CheckBox(frame, QStringLiteral("chkToggle"),
-                              QStringLiteral("toggle directories (enable javascript)"), true);
+                              QStringLiteral("toggle directories (enable javascript)"));
     m_ui.chkLink
-        = CheckBox(frame, QStringLiteral("chkLink"), QStringLiteral("link to item (local)"), false);
+        = CheckBox(frame, QStringLiteral("chkLink"), QStringLiteral("link to item (local)"));
     m_ui.chkLink->setEnabled(false); // set by start-up and settings files only
-    m_ui.chkborder
-        = CheckBox(frame, QStringLiteral("chkborder"), QStringLiteral("cellborder"), true);
-    m_ui.txtGridColor = OptionBox(frame, QStringLiteral("txtGridColor"), QStringLiteral("FFFFFF"));
-    m_ui.chkHover = CheckBox(frame, QStringLiteral("chkHover"), QStringLiteral("hover"), true);
-    m_ui.txtHoverColor
-        = OptionBox(frame, QStringLiteral("txtHoverColor"), QStringLiteral("FFFFFF"));
+    m_ui.chkborder = CheckBox(frame, QStringLiteral("chkborder"), QStringLiteral("cellborder"));
+    m_ui.txtGridColor = OptionBox(frame, QStringLiteral("txtGridColor"));
+    m_ui.chkHover = CheckBox(frame, QStringLiteral("chkHover"), QStringLiteral("hover"));
+    m_ui.txtHoverColor = OptionBox(frame, QStringLiteral("txtHoverColor"));
     switches->addWidget(m_ui.chkToggle, 0, 0, 1, 2);
     switches->addWidget(m_ui.chkLink, 1, 0, 1, 2);
     switches->addWidget(m_ui.chkborder, 2, 0);
@@ -457,7 +485,7 @@ QWidget *frm_main::buildPageOptionsTab()
 
     // Colours, face and sizes of the page's parts.
     auto *grid = new QGridLayout;
-    grid->setHorizontalSpacing(Px(120));
+    grid->setHorizontalSpacing(TwipsToPixels(kOptionGridSpacingTwips));
     const std::array<const char *, 4> heads { "backcolor", "fontcolor", "font", "size" };
     const std::array<const char *, 4> headNames { "lblBackcolor", "lblFontcolor", "lblFont",
                                                   "lblSize" };
@@ -477,17 +505,16 @@ QWidget *frm_main::buildPageOptionsTab()
         grid->addWidget(
             Label(frame, QLatin1String(rowNames[size_t(i)]), QLatin1String(rows[size_t(i)])), 2 + i,
             0);
-    const QString white = QStringLiteral("FFFFFF");
-    m_ui.txtBackgroundColor = OptionBox(frame, QStringLiteral("txtBackgroundColor"), white);
-    m_ui.txtTextColor = OptionBox(frame, QStringLiteral("txtTextColor"), white);
+    m_ui.txtBackgroundColor = OptionBox(frame, QStringLiteral("txtBackgroundColor"));
+    m_ui.txtTextColor = OptionBox(frame, QStringLiteral("txtTextColor"));
     m_ui.cmdFont = PushButton(frame, QStringLiteral("cmdFont"), {});
-    m_ui.cmdFont->setMinimumWidth(Px(1500));
-    m_ui.txtHeaderColor = OptionBox(frame, QStringLiteral("txtHeaderColor"), white);
-    m_ui.txtDirColor = OptionBox(frame, QStringLiteral("txtDirColor"), white);
-    m_ui.txtDirFontColor = OptionBox(frame, QStringLiteral("txtDirFontColor"), white);
-    m_ui.txtFontSizeDIR = OptionBox(frame, QStringLiteral("txtFontSizeDIR"), QStringLiteral("9"));
-    m_ui.txtFileColor = OptionBox(frame, QStringLiteral("txtFileColor"), white);
-    m_ui.txtFontSizeFILE = OptionBox(frame, QStringLiteral("txtFontSizeFILE"), QStringLiteral("8"));
+    m_ui.cmdFont->setMinimumWidth(TwipsToPixels(kPageFontButtonWidthTwips));
+    m_ui.txtHeaderColor = OptionBox(frame, QStringLiteral("txtHeaderColor"));
+    m_ui.txtDirColor = OptionBox(frame, QStringLiteral("txtDirColor"));
+    m_ui.txtDirFontColor = OptionBox(frame, QStringLiteral("txtDirFontColor"));
+    m_ui.txtFontSizeDIR = OptionBox(frame, QStringLiteral("txtFontSizeDIR"));
+    m_ui.txtFileColor = OptionBox(frame, QStringLiteral("txtFileColor"));
+    m_ui.txtFontSizeFILE = OptionBox(frame, QStringLiteral("txtFontSizeFILE"));
     grid->addWidget(m_ui.txtBackgroundColor, 2, 2);
     grid->addWidget(m_ui.txtTextColor, 3, 3);
     grid->addWidget(m_ui.cmdFont, 3, 4);
@@ -526,7 +553,7 @@ QWidget *frm_main::buildSettingsTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tabSettings"));
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(Px(90), Px(90), Px(90), Px(90));
+    SetTabMargins(layout);
 
     m_ui.lstsettings = new QTreeView(page);
     m_ui.lstsettings->setObjectName(QStringLiteral("lstsettings"));
@@ -538,12 +565,13 @@ QWidget *frm_main::buildSettingsTab()
     layout->addWidget(m_ui.lstsettings, 1);
 
     auto *row = new QHBoxLayout;
-    m_ui.txtSettingsPath = LineEdit(page, QStringLiteral("txtSettingsPath"), {});
+    m_ui.txtSettingsPath = LineEdit(page, QStringLiteral("txtSettingsPath"));
     m_ui.txtSettingsPath->setEnabled(false); // only the folder picker fills it
     m_ui.cmdBrowseSettingsPath
         = PushButton(page, QStringLiteral("cmdBrowseSettingsPath"), QStringLiteral("..."));
     m_ui.cmdBrowseSettingsPath->setToolTip(QStringLiteral("browse for folder"));
-    m_ui.cmdBrowseSettingsPath->setFixedWidth(Px(kIconButtonTwips) + 6);
+    m_ui.cmdBrowseSettingsPath->setFixedWidth(TwipsToPixels(kIconButtonTwips)
+                                              + kBrowseButtonPaddingPixels);
     m_ui.cmdUseSetting
         = PushButton(page, QStringLiteral("cmdUseSetting"), QStringLiteral("use setting"));
     m_ui.cmdsave[3] = PushButton(page, Indexed("cmdsave", 3), QStringLiteral("save settings"));
@@ -650,9 +678,9 @@ void frm_main::Form_Load(const QString &programFilePath)
 
     for (int column = 0; column < SettingsList::kColumnCount; ++column)
         m_ui.lstsettings->header()->resizeSection(
-            column, Px(SettingsList::kColumns[size_t(column)].widthTwips));
+            column, TwipsToPixels(SettingsList::kColumns[size_t(column)].widthTwips));
 
-    resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
+    resize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
     placeHiddenCancel();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize screenTwips = screen ? screen->geometry().size() * kTwipsPerPixel : QSize();
@@ -664,8 +692,8 @@ void frm_main::Form_Load(const QString &programFilePath)
 
 void frm_main::placeHiddenCancel()
 {
-    const int beyondEdge = Px(kCancelZeroLeftTwips - kClientWidthTwips);
-    m_ui.cmdCancel[0]->move(width() + beyondEdge, Px(kCancelZeroTopTwips));
+    const int beyondEdge = TwipsToPixels(kCancelZeroLeftTwips - kClientWidthTwips);
+    m_ui.cmdCancel[0]->move(width() + beyondEdge, TwipsToPixels(kCancelZeroTopTwips));
 }
 
 void frm_main::resizeEvent(QResizeEvent *event)
@@ -738,112 +766,68 @@ bool frm_main::eventFilter(QObject *watched, QEvent *event)
 
 // ------------------------------------------------------- option controls
 
-frm_main::TextBinding frm_main::binding(OptionText box) const
+void frm_main::showInitialValues()
 {
-    switch (box) {
-    case OptionText::DBPathName:
-        return { m_ui.txt_DBPathName, nullptr, false };
-    case OptionText::EXT:
-        return { m_ui.txtEXT, nullptr, false };
-    case OptionText::BackgroundColor:
-        return { m_ui.txtBackgroundColor, &m_state.sgBackgroundColor, true };
-    case OptionText::GridColor:
-        return { m_ui.txtGridColor, &m_state.sgGridColor, true };
-    case OptionText::TextColor:
-        return { m_ui.txtTextColor, &m_state.sgTextColor, true };
-    case OptionText::FontSizeFILE:
-        return { m_ui.txtFontSizeFILE, &m_state.sgFontSizeFILE, false };
-    case OptionText::FontSizeDIR:
-        return { m_ui.txtFontSizeDIR, &m_state.sgFontSizeDIR, false };
-    case OptionText::HeaderColor:
-        return { m_ui.txtHeaderColor, &m_state.sgHeaderColor, true };
-    case OptionText::DirColor:
-        return { m_ui.txtDirColor, &m_state.sgDirColor, true };
-    case OptionText::DirFontColor:
-        return { m_ui.txtDirFontColor, &m_state.sgDirFontColor, true };
-    case OptionText::FileColor:
-        return { m_ui.txtFileColor, &m_state.sgFileColor, true };
-    case OptionText::HoverColor:
-        return { m_ui.txtHoverColor, &m_state.sgHoverColor, true };
-    case OptionText::Animation:
-        return { m_ui.txtAnimation, &m_state.sgAnimation, false };
-    case OptionText::SettingsPath:
-        return { m_ui.txtSettingsPath, nullptr, false };
+    for (const OptionRow &row : OptionTable()) {
+        if (row.box)
+            ControlOf<QLineEdit>(this, row)->setText(row.initial);
+        else if (row.check)
+            ControlOf<QCheckBox>(this, row)->setChecked(row.initial == QLatin1StringView("True"));
     }
-    return {};
 }
 
-void frm_main::applyText(const TextBinding &binding, const QString &text)
+void frm_main::showOptionText(const OptionRow &row, const QString &text)
 {
-    if (binding.field)
-        *binding.field = text;
-    if (binding.colour) {
+    if (QString *field = TextField(m_state, row))
+        *field = text;
+    if (row.kind == OptionKind::Colour) {
+        auto *edit = ControlOf<QLineEdit>(this, row);
         const QColor swatch = SwatchColour(text);
-        QPalette palette = binding.edit->palette();
+        QPalette palette = edit->palette();
         palette.setColor(QPalette::Base, swatch);
         // The typed text stays readable on a dark swatch.
         palette.setColor(QPalette::Text, swatch.lightness() < 128 ? Qt::white : Qt::black);
-        binding.edit->setPalette(palette);
+        edit->setPalette(palette);
     }
 }
 
-void frm_main::applyCheck(const QCheckBox *box, bool &field)
+void frm_main::optionTextChanged(OptionText box)
 {
+    const OptionRow &row = OptionOf(box);
+    showOptionText(row, ControlOf<QLineEdit>(this, row)->text());
+}
+
+void frm_main::optionCheckChanged(OptionCheck box)
+{
+    const OptionRow &row = OptionOf(box);
     // A grey (third-state) box counts as ticked.
-    field = box->checkState() != Qt::Unchecked;
+    *YesNoField(m_state, row) = ControlOf<QCheckBox>(this, row)->checkState() != Qt::Unchecked;
 }
 
 void frm_main::setOptionText(OptionText box, const QString &text)
 {
-    const TextBinding b = binding(box);
-    if (!b.edit)
-        return;
-    const bool alreadyShown = b.edit->text() == text;
-    b.edit->setText(text);
+    const OptionRow &row = OptionOf(box);
+    auto *edit = ControlOf<QLineEdit>(this, row);
+    const bool alreadyShown = edit->text() == text;
+    edit->setText(text);
     // The box's handler runs on a change only. A text the box already shows
     // still sets its field and swatch; a colour or size box shows six
     // characters at most, and a longer loaded text still reaches its field
     // whole, as loaded.
-    if (alreadyShown || b.edit->text() != text)
-        applyText(b, text);
+    if (alreadyShown || edit->text() != text)
+        showOptionText(row, text);
 }
 
 QString frm_main::optionText(OptionText box) const
 {
-    const TextBinding b = binding(box);
-    return b.edit ? b.edit->text() : QString();
+    return ControlOf<QLineEdit>(this, OptionOf(box))->text();
 }
 
 void frm_main::setOptionCheck(OptionCheck box, bool ticked)
 {
-    const auto set = [&](QCheckBox *check, void (frm_main::*click)()) {
-        check->setChecked(ticked);
-        (this->*click)();
-    };
-    switch (box) {
-    case OptionCheck::Border:
-        return set(m_ui.chkborder, &frm_main::chkborder_Click);
-    case OptionCheck::Recursive:
-        return set(m_ui.chkRecursive, &frm_main::chkRecursive_Click);
-    case OptionCheck::Link:
-        return set(m_ui.chkLink, &frm_main::chkLink_Click);
-    case OptionCheck::Hover:
-        return set(m_ui.chkHover, &frm_main::chkHover_Click);
-    case OptionCheck::Toggle:
-        return set(m_ui.chkToggle, &frm_main::chkToggle_Click);
-    case OptionCheck::SkipEmptyDir:
-        return set(m_ui.chkSkipEmptyDir, &frm_main::chkSkipEmptyDir_Click);
-    case OptionCheck::FileTag0:
-    case OptionCheck::FileTag1:
-    case OptionCheck::FileTag2:
-    case OptionCheck::FileTag3:
-    case OptionCheck::FileTag4: {
-        const int index = int(box) - int(OptionCheck::FileTag0);
-        m_ui.chkFileTag[size_t(index)]->setChecked(ticked);
-        chkFileTag_Click(index);
-        return;
-    }
-    }
+    // Setting a box from code runs no click handler of its own.
+    ControlOf<QCheckBox>(this, OptionOf(box))->setChecked(ticked);
+    optionCheckChanged(box);
 }
 
 void frm_main::showPageFont(const QString &face)
@@ -892,9 +876,9 @@ void frm_main::moveWindowTwips(std::optional<int> left, std::optional<int> top)
 {
     QPoint target = pos();
     if (left)
-        target.setX(PxRounded(*left));
+        target.setX(TwipsToPixels(*left));
     if (top)
-        target.setY(PxRounded(*top));
+        target.setY(TwipsToPixels(*top));
     move(target);
 }
 
@@ -902,122 +886,122 @@ void frm_main::moveWindowTwips(std::optional<int> left, std::optional<int> top)
 
 void frm_main::chkRecursive_Click()
 {
-    applyCheck(m_ui.chkRecursive, m_state.bgRecursive);
+    optionCheckChanged(OptionCheck::Recursive);
 }
 
 void frm_main::chkRecursive_KeyUp()
 {
-    applyCheck(m_ui.chkRecursive, m_state.bgRecursive);
+    optionCheckChanged(OptionCheck::Recursive);
 }
 
 void frm_main::chkSkipEmptyDir_Click()
 {
-    applyCheck(m_ui.chkSkipEmptyDir, m_state.bgSkipEmptyDir);
+    optionCheckChanged(OptionCheck::SkipEmptyDir);
 }
 
 void frm_main::chkSkipEmptyDir_KeyUp()
 {
-    applyCheck(m_ui.chkSkipEmptyDir, m_state.bgSkipEmptyDir);
+    optionCheckChanged(OptionCheck::SkipEmptyDir);
 }
 
 void frm_main::chkToggle_Click()
 {
-    applyCheck(m_ui.chkToggle, m_state.bgToggle);
+    optionCheckChanged(OptionCheck::Toggle);
 }
 
 void frm_main::chkToggle_KeyUp()
 {
-    applyCheck(m_ui.chkToggle, m_state.bgToggle);
+    optionCheckChanged(OptionCheck::Toggle);
 }
 
 void frm_main::chkLink_Click()
 {
-    applyCheck(m_ui.chkLink, m_state.bgLink);
+    optionCheckChanged(OptionCheck::Link);
 }
 
 void frm_main::chkLink_KeyUp()
 {
-    applyCheck(m_ui.chkLink, m_state.bgLink);
+    optionCheckChanged(OptionCheck::Link);
 }
 
 void frm_main::chkborder_Click()
 {
-    applyCheck(m_ui.chkborder, m_state.bgBorder);
+    optionCheckChanged(OptionCheck::Border);
 }
 
 void frm_main::chkborder_KeyUp()
 {
-    applyCheck(m_ui.chkborder, m_state.bgBorder);
+    optionCheckChanged(OptionCheck::Border);
 }
 
 void frm_main::chkHover_Click()
 {
-    applyCheck(m_ui.chkHover, m_state.bgHover);
+    optionCheckChanged(OptionCheck::Hover);
 }
 
 void frm_main::chkHover_KeyUp()
 {
-    applyCheck(m_ui.chkHover, m_state.bgHover);
+    optionCheckChanged(OptionCheck::Hover);
 }
 
 void frm_main::chkFileTag_Click(int index)
 {
-    applyCheck(m_ui.chkFileTag[size_t(index)], m_state.bgFileTag[size_t(index)]);
+    optionCheckChanged(FileTagCheck(index));
 }
 
 void frm_main::chkFileTag_KeyUp(int index)
 {
-    applyCheck(m_ui.chkFileTag[size_t(index)], m_state.bgFileTag[size_t(index)]);
+    optionCheckChanged(FileTagCheck(index));
 }
 
 void frm_main::txtBackgroundColor_Change()
 {
-    applyText(binding(OptionText::BackgroundColor), m_ui.txtBackgroundColor->text());
+    optionTextChanged(OptionText::BackgroundColor);
 }
 
 void frm_main::txtGridColor_Change()
 {
-    applyText(binding(OptionText::GridColor), m_ui.txtGridColor->text());
+    optionTextChanged(OptionText::GridColor);
 }
 
 void frm_main::txtTextColor_Change()
 {
-    applyText(binding(OptionText::TextColor), m_ui.txtTextColor->text());
+    optionTextChanged(OptionText::TextColor);
 }
 
 void frm_main::txtHeaderColor_Change()
 {
-    applyText(binding(OptionText::HeaderColor), m_ui.txtHeaderColor->text());
+    optionTextChanged(OptionText::HeaderColor);
 }
 
 void frm_main::txtDirColor_Change()
 {
-    applyText(binding(OptionText::DirColor), m_ui.txtDirColor->text());
+    optionTextChanged(OptionText::DirColor);
 }
 
 void frm_main::txtDirFontColor_Change()
 {
-    applyText(binding(OptionText::DirFontColor), m_ui.txtDirFontColor->text());
+    optionTextChanged(OptionText::DirFontColor);
 }
 
 void frm_main::txtFileColor_Change()
 {
-    applyText(binding(OptionText::FileColor), m_ui.txtFileColor->text());
+    optionTextChanged(OptionText::FileColor);
 }
 
 void frm_main::txtHoverColor_Change()
 {
-    applyText(binding(OptionText::HoverColor), m_ui.txtHoverColor->text());
+    optionTextChanged(OptionText::HoverColor);
 }
 
 void frm_main::txtFontSizeDIR_Change()
 {
-    applyText(binding(OptionText::FontSizeDIR), m_ui.txtFontSizeDIR->text());
+    optionTextChanged(OptionText::FontSizeDIR);
 }
 
 void frm_main::txtFontSizeFILE_Change()
 {
-    applyText(binding(OptionText::FontSizeFILE), m_ui.txtFontSizeFILE->text());
+    optionTextChanged(OptionText::FontSizeFILE);
 }
 
 bool frm_main::ShowCommonDialog(bool setFilter, const QString &filterText, const QString &title,
@@ -1047,10 +1031,8 @@ void frm_main::cmdListFont_Click()
                           CommonDialog::Kind::ShowFont, m_state.sgListFont, m_state.sgListFontsize))
         return;
     setListFontFace(m_state.sgListFont);
-    bool isNumber = false;
-    const double points = QLocale().toDouble(m_state.sgListFontsize, &isNumber);
-    if (isNumber)
-        setListFontSize(points);
+    if (const auto points = ListFontPoints(m_state.sgListFontsize, QLocale()))
+        setListFontSize(*points);
     // The button keeps its own face here; only start-up shows it in the list font.
     m_ui.cmdListFont->setText(m_state.sgListFont + QStringLiteral(", ") + m_state.sgListFontsize);
 }

@@ -31,6 +31,7 @@ class ResultListView;
 class SettingsList;
 class UserDialogs;
 class zfrm_Info;
+struct OptionRow;
 struct ProgramState;
 struct SearchSteps;
 
@@ -254,16 +255,13 @@ private:
     void placeHiddenCancel();
     void connectCheckBox(QCheckBox *box, void (frm_main::*click)(), void (frm_main::*keyUp)());
 
-    // The field a text box writes, if any, and whether it shows a swatch.
-    struct TextBinding
-    {
-        QLineEdit *edit = nullptr;
-        QString *field = nullptr;
-        bool colour = false;
-    };
-    [[nodiscard]] TextBinding binding(OptionText box) const;
-    void applyText(const TextBinding &binding, const QString &text);
-    void applyCheck(const QCheckBox *box, bool &field);
+    // Every option control shows its value of a window not yet restored.
+    void showInitialValues();
+    // What every option control's handler does: the field follows the
+    // control, and a colour box shows its colour.
+    void optionTextChanged(OptionText box);
+    void optionCheckChanged(OptionCheck box);
+    void showOptionText(const OptionRow &row, const QString &text);
 
     ProgramState &m_state;
     PreferenceStore &m_store;

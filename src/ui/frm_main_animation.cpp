@@ -2,7 +2,7 @@
 // a folder is searched, its default, its file dialog and its test play.
 #include "ui/frm_main.h"
 
-#include "app/last_options.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 #include "scan/file_system.h"
 #include "ui/animation_player.h"
@@ -14,7 +14,7 @@
 
 void frm_main::txtAnimation_Change()
 {
-    m_state.sgAnimation = m_ui.txtAnimation->text();
+    optionTextChanged(OptionText::Animation);
 }
 
 void frm_main::cmdAviDeafult_Click()

@@ -1,6 +1,7 @@
 #include "ui/progress_painter.h"
 
 #include "scan/progress_geometry.h"
+#include "ui/twips.h"
 
 #include <QColor>
 #include <QEvent>
@@ -9,8 +10,6 @@
 #include <QWidget>
 
 namespace {
-
-constexpr int kTwipsPerPixel = 15;
 
 QColor FromColourNumber(quint32 colour)
 {
@@ -63,7 +62,7 @@ private:
         if (!m_geometry.text.isEmpty()) {
             // The text position is given in twips from the top left; the
             // text's top sits there.
-            const QPoint at(m_geometry.textX / kTwipsPerPixel, m_geometry.textY / kTwipsPerPixel);
+            const QPoint at(TwipsToPixels(m_geometry.textX), TwipsToPixels(m_geometry.textY));
             const QFontMetrics metrics(m_box->font());
             painter.setPen(m_box->palette().color(QPalette::Text));
             painter.setFont(m_box->font());

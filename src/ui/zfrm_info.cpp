@@ -2,6 +2,7 @@
 
 #include "app/program_state.h"
 #include "core/text_format.h"
+#include "ui/twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kPhotoLeft = 620;
 constexpr int kPhotoWidth = 164; // pixels
 constexpr int kPhotoHeight = 122;
@@ -35,11 +35,6 @@ constexpr int kButtonTopLess = 630; // button top: outer height - 630
 constexpr int kPanelAboveButton = 60;
 constexpr int kPanelHeight = 600;
 const QColor kDarkBlue(0, 0, 128);
-
-int px(int twips)
-{
-    return (twips + (twips >= 0 ? kTwipsPerPixel / 2 : -kTwipsPerPixel / 2)) / kTwipsPerPixel;
-}
 
 QFont fontOf(const char *family, QFont::StyleHint hint)
 {
@@ -86,15 +81,15 @@ InfoWindowLayout LayOutInfoWindow(QSize outer, QMargins frame)
     const int w = outer.width() * kTwipsPerPixel;
     const int h = outer.height() * kTwipsPerPixel;
     InfoWindowLayout layout;
-    layout.textArea
-        = QRect(px(kMargin), px(kMargin), px(w - kAreaWidthLess), px(h - kAreaHeightLess));
-    layout.closeButton
-        = QRect(px(kMargin), px(h - kButtonTopLess), px(w - kAreaWidthLess), px(kButtonHeight));
-    layout.buttonPanel
-        = QRect(0, px(h - kButtonTopLess - kPanelAboveButton), outer.width(), px(kPanelHeight));
+    layout.textArea = QRect(TwipsToPixels(kMargin), TwipsToPixels(kMargin),
+                            TwipsToPixels(w - kAreaWidthLess), TwipsToPixels(h - kAreaHeightLess));
+    layout.closeButton = QRect(TwipsToPixels(kMargin), TwipsToPixels(h - kButtonTopLess),
+                               TwipsToPixels(w - kAreaWidthLess), TwipsToPixels(kButtonHeight));
+    layout.buttonPanel = QRect(0, TwipsToPixels(h - kButtonTopLess - kPanelAboveButton),
+                               outer.width(), TwipsToPixels(kPanelHeight));
 
     const QSize client = outer.shrunkBy(frame);
-    const int margin = px(kMargin);
+    const int margin = TwipsToPixels(kMargin);
     const int widest = client.width() - 2 * margin;
     if (layout.textArea.width() > widest) {
         layout.textArea.setWidth(widest);
@@ -150,7 +145,7 @@ protected:
         QPainter painter(this);
         painter.setPen(palette().color(QPalette::WindowText));
         const QFontMetrics metrics(font());
-        int x = px(kTextIndent);
+        int x = TwipsToPixels(kTextIndent);
         int y = metrics.ascent();
         for (const QString &line : InfoTextLines(m_text, metrics, width(), x)) {
             painter.drawText(x, y, line);
@@ -215,7 +210,7 @@ void zfrm_Info::Form_Load()
 {
     // The size is the outer one; fitOuterSize takes the frame off once the
     // window system has put one round the window.
-    const int side = px(kOuterTwips);
+    const int side = TwipsToPixels(kOuterTwips);
     resize(side, side);
     Form_Resize(); // a hidden window gets its resize event only when shown
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -223,7 +218,7 @@ void zfrm_Info::Form_Load()
     m_scroll = kStartScroll;
     m_typedText.clear();
     m_characterPosition = kFirstCharacter;
-    m_photo->move(px(kPhotoLeft), px(m_scroll));
+    m_photo->move(TwipsToPixels(kPhotoLeft), TwipsToPixels(m_scroll));
     setTimerRunning(true);
 }
 
@@ -245,7 +240,7 @@ void zfrm_Info::drawCloseButtonPicture()
     painter.setFont(m_closeButton->font());
     painter.setPen(kDarkBlue);
     const QString caption = QString(kCaptionBlanks, u' ') + QStringLiteral("Schließen");
-    painter.drawText(px(kCaptionIndent), metrics.ascent(), caption);
+    painter.drawText(TwipsToPixels(kCaptionIndent), metrics.ascent(), caption);
     painter.end();
     m_closeButton->setText(QString());
     m_closeButton->setIcon(QIcon(m_buttonPicture));
@@ -277,7 +272,7 @@ QMargins zfrm_Info::frameWidths() const
 
 void zfrm_Info::fitOuterSize()
 {
-    const int side = px(kOuterTwips);
+    const int side = TwipsToPixels(kOuterTwips);
     const QSize client = QSize(side, side).shrunkBy(frameWidths());
     if (size() != client)
         resize(client);
@@ -310,7 +305,7 @@ void zfrm_Info::tm_Timer()
     // The position is a 16-bit number of twips; it stops at the bottom of
     // that range instead of wrapping round.
     m_scroll = std::max(m_scroll - kScrollStep, int(std::numeric_limits<qint16>::min()));
-    m_photo->move(px(kPhotoLeft), px(m_scroll));
+    m_photo->move(TwipsToPixels(kPhotoLeft), TwipsToPixels(m_scroll));
     // Pending window events run when this step returns to the event loop,
     // ten milliseconds apart; running them inside the step could close the
     // window under it.

@@ -1,10 +1,9 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/last_options.h"
 #include "app/preference_store.h"
 #include "app/program_state.h"
-#include "support/program_options.h"
 #include "support/recording_option_controls.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -29,7 +28,7 @@ private slots:
     {
         QStandardPaths::setTestModeEnabled(true);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
-        InitialiseProgramState(m_state, m_settingsDir.filePath("bin/quorvel"));
+        InitialiseProgramState(m_state, m_settingsDir.filePath(QStringLiteral("bin/quorvel")));
     }
 
     void init() { QSettings(m_state.makerName, m_state.shortName).clear(); }
@@ -41,22 +40,33 @@ private slots:
         QCOMPARE(StartPositionTwips(m_state, m_store, kScreen, kWindow), QPoint(4000, 3000));
         // Controls after their options; the program folder as settings folder last.
         QCOMPARE(controls.fieldAfterControl, QStringList());
-        const QString folder = QString("text %1=").arg(int(OptionText::SettingsPath));
-        QCOMPARE(
-            controls.log.mid(controls.log.size() - 3),
-            (QStringList { folder + m_settingsDir.filePath("bin"), "refresh", "clearCurrent" }));
+        const QString folder = QStringLiteral("text %1=").arg(int(OptionText::SettingsPath));
+        QCOMPARE(controls.log.mid(controls.log.size() - 3),
+                 (QStringList { folder + m_settingsDir.filePath(QStringLiteral("bin")),
+                                QStringLiteral("refresh"), QStringLiteral("clearCurrent") }));
+
+        // An installed program lists the settings files of the user's data folder.
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/quorvel")));
+        ProgramState installed;
+        InitialiseProgramState(installed, prefix.filePath(QStringLiteral("bin/quorvel")));
+        RecordingOptionControls installedControls;
+        RestoreLastOptions(installed, m_store, installedControls);
+        QCOMPARE(installedControls.texts[OptionText::SettingsPath],
+                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                     + QStringLiteral("/quorvel/settings"));
     }
 
     // A yes/no word skips its one step, the hover colour follows the folder colour,
     // an empty list font size becomes "8,25" and a left edge that is no number centres.
     void storedValuesNeedingCare()
     {
-        for (const char *key : { "bgBorder", "bgLink" })
-            store(key, "maybe");
-        store("bgRecursive", "false");
-        store("sgDirColor", "123456");
-        store("sgListFontsize", QString());
-        store("DESKTOP_LEFT", "left");
+        for (const QString &key : { QStringLiteral("bgBorder"), QStringLiteral("bgLink") })
+            store(key, QStringLiteral("maybe"));
+        store(QStringLiteral("bgRecursive"), QStringLiteral("false"));
+        store(QStringLiteral("sgDirColor"), QStringLiteral("123456"));
+        store(QStringLiteral("sgListFontsize"), QString());
+        store(QStringLiteral("DESKTOP_LEFT"), QStringLiteral("left"));
         m_state.bgBorder = m_state.bgRecursive = true;
         m_state.bgLink = false;
         RecordingOptionControls controls;
@@ -65,47 +75,18 @@ private slots:
                                 m_state.bgLink, controls.checks[OptionCheck::Link],
                                 m_state.bgRecursive, controls.checks[OptionCheck::Recursive] }),
                  (QList<bool> { true, true, false, false, false, false }));
-        QCOMPARE(m_state.sgHoverColor, "123456");
-        QCOMPARE(controls.texts[OptionText::HoverColor], "123456");
-        QCOMPARE(m_state.sgListFontsize, "8,25");
-        QVERIFY(controls.log.contains("listSize 8.25"));
-        QCOMPARE(controls.listFontCaption, "Arial, 8,25");
+        QCOMPARE(m_state.sgHoverColor, QStringLiteral("123456"));
+        QCOMPARE(controls.texts[OptionText::HoverColor], QStringLiteral("123456"));
+        QCOMPARE(m_state.sgListFontsize, QStringLiteral("8,25"));
+        QVERIFY(controls.log.contains(QStringLiteral("listSize 8.25")));
+        QCOMPARE(controls.listFontCaption, QStringLiteral("Arial, 8,25"));
         QCOMPARE(StartPositionTwips(m_state, m_store, kScreen, kWindow).x(), 4000);
 
         // Not a number in this locale: the list keeps its size, the text stays.
         RecordingOptionControls english;
         RestoreLastOptions(m_state, m_store, english, QLocale(QLocale::English));
-        QCOMPARE(m_state.sgListFontsize, "8,25");
-        QVERIFY(!english.log.join(u'\n').contains("listSize"));
-    }
-
-    void saveWritesEveryKeyAndRestoreReadsThemBack()
-    {
-        // Every option away from its default and unlike every other.
-        for (qsizetype i = 0; i < kTextFields.size(); ++i)
-            m_state.*kTextFields[i] = QString("v%1").arg(i);
-        m_state.bgBorder = m_state.bgRecursive = m_state.bgHover = false;
-        m_state.bgToggle = m_state.bgSkipEmptyDir = false;
-        m_state.bgLink = true;
-        m_state.bgFileTag = { true, false, true, false, true };
-        RecordingOptionControls controls;
-        controls.texts[OptionText::EXT] = " *.txt ";
-        controls.texts[OptionText::SettingsPath] = "  /settings  ";
-        controls.position = { 1500, -30 };
-        SaveLastOptions(m_state, m_store, controls);
-
-        QSettings stored(m_state.makerName, m_state.shortName);
-        QCOMPARE(stored.allKeys().size(), 30);
-        QCOMPARE(stored.value("txtSettingsPath").toString(), "/settings");
-
-        ProgramState restored;
-        InitialiseProgramState(restored, m_settingsDir.filePath("bin/quorvel"));
-        RecordingOptionControls again;
-        RestoreLastOptions(restored, m_store, again);
-        QCOMPARE(textOptions(restored), textOptions(m_state));
-        QCOMPARE(yesNoOptions(restored), yesNoOptions(m_state));
-        QCOMPARE(again.texts[OptionText::EXT], " *.txt ");
-        QCOMPARE(StartPositionTwips(restored, m_store, kScreen, kWindow), QPoint(1500, -30));
+        QCOMPARE(m_state.sgListFontsize, QStringLiteral("8,25"));
+        QVERIFY(!english.log.join(u'\n').contains(QStringLiteral("listSize")));
     }
 };
 

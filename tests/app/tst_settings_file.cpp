@@ -1,4 +1,3 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/settings_file.h"
 
 #include "support/file_bytes.h"
@@ -21,13 +20,20 @@ void fillState(ProgramState &state, const QString &tag)
     state.bgBorder = state.bgSkipEmptyDir = state.bgLink = state.bgToggle = true;
     state.bgRecursive = state.bgHover = false;
     state.bgFileTag = { true, false, true, false, true };
-    const QStringList texts { tag + "bg",        tag + "grid",    tag + "text",
-                              tag + "dir",       tag + "dirfont", tag + "file",
-                              tag + "header",    tag + "hover",   tag + "Font Face",
-                              tag + "8,5",       tag + "9",       "  /anim/" + tag + "spin.avi ",
-                              tag + "List Face", "10,5" };
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        state.*kTextFields[i] = texts[i];
+    state.sgBackgroundColor = tag + QStringLiteral("bg");
+    state.sgGridColor = tag + QStringLiteral("grid");
+    state.sgTextColor = tag + QStringLiteral("text");
+    state.sgDirColor = tag + QStringLiteral("dir");
+    state.sgDirFontColor = tag + QStringLiteral("dirfont");
+    state.sgFileColor = tag + QStringLiteral("file");
+    state.sgHeaderColor = tag + QStringLiteral("header");
+    state.sgHoverColor = tag + QStringLiteral("hover");
+    state.sgFont = tag + QStringLiteral("Font Face");
+    state.sgFontSizeFILE = tag + QStringLiteral("8,5");
+    state.sgFontSizeDIR = tag + QStringLiteral("9");
+    state.sgAnimation = QStringLiteral("  /anim/") + tag + QStringLiteral("spin.avi ");
+    state.sgListFont = tag + QStringLiteral("List Face");
+    state.sgListFontsize = QStringLiteral("10,5");
 }
 
 // Every file of a folder with its bytes and modification time.
@@ -35,7 +41,7 @@ QStringList snapshot(const QString &folder)
 {
     QStringList files;
     for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files | QDir::System))
-        files << info.fileName() + readAll(info.filePath())
+        files << info.fileName() + QString::fromUtf8(readAll(info.filePath()))
                 + QString::number(info.lastModified().toMSecsSinceEpoch());
     return files;
 }
@@ -44,8 +50,8 @@ void applyBytes(ProgramState &state, RecordingOptionControls &window, const QByt
                 const QLocale &locale = kEnglish)
 {
     QTemporaryDir dir;
-    QVERIFY(writeAll(dir.filePath("a.kiv"), bytes));
-    ApplySettingsFile(state, window, dir.filePath("a.kiv"), locale);
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("a.kiv")), bytes));
+    ApplySettingsFile(state, window, dir.filePath(QStringLiteral("a.kiv")), locale);
 }
 
 } // namespace
@@ -58,21 +64,21 @@ private slots:
     void roundTrip()
     {
         QTemporaryDir dir;
-        const QString file = dir.filePath("my.kiv");
+        const QString file = dir.filePath(QStringLiteral("my.kiv"));
 
         ProgramState saved;
-        fillState(saved, "s-");
-        saved.sgListFontsize = "8,25";
+        fillState(saved, QStringLiteral("s-"));
+        saved.sgListFontsize = QStringLiteral("8,25");
         RecordingOptionControls savingWindow(&saved);
-        savingWindow.texts[OptionText::DBPathName] = "  /data/my folder/ ";
-        savingWindow.texts[OptionText::EXT] = " *.txt\t";
+        savingWindow.texts[OptionText::DBPathName] = QStringLiteral("  /data/my folder/ ");
+        savingWindow.texts[OptionText::EXT] = QStringLiteral(" *.txt\t");
         savingWindow.texts[OptionText::SettingsPath] = dir.path();
         savingWindow.position = { 2115, -345 };
         QVERIFY(SaveSettingsFile(saved, savingWindow, file).ok);
         QCOMPARE(savingWindow.refreshes, 1);
 
         ProgramState applied;
-        fillState(applied, "old-");
+        fillState(applied, QStringLiteral("old-"));
         applied.bgBorder = applied.bgSkipEmptyDir = applied.bgLink = applied.bgToggle = false;
         applied.bgRecursive = applied.bgHover = true;
         applied.bgFileTag = { false, true, false, true, false };
@@ -84,8 +90,8 @@ private slots:
         QCOMPARE(window.fieldAfterControl, QStringList());
         QCOMPARE(window.texts.size(), size_t(13));
         QCOMPARE(window.checks.size(), size_t(11));
-        QCOMPARE(window.texts[OptionText::DBPathName], "/data/my folder/");
-        QCOMPARE(window.texts[OptionText::EXT], "*.txt");
+        QCOMPARE(window.texts[OptionText::DBPathName], QStringLiteral("/data/my folder/"));
+        QCOMPARE(window.texts[OptionText::EXT], QStringLiteral("*.txt"));
         saved.sgAnimation = saved.sgAnimation.trimmed();
         QCOMPARE(textOptions(applied), textOptions(saved));
         QCOMPARE(yesNoOptions(applied), yesNoOptions(saved));
@@ -100,12 +106,12 @@ private slots:
     void newFileLayout()
     {
         QTemporaryDir dir;
-        const QString file = dir.filePath("fresh.kiv");
+        const QString file = dir.filePath(QStringLiteral("fresh.kiv"));
         ProgramState state;
-        fillState(state, "n-");
+        fillState(state, QStringLiteral("n-"));
         RecordingOptionControls window(&state);
-        window.texts[OptionText::DBPathName] = " /p ";
-        window.texts[OptionText::EXT] = "kiv";
+        window.texts[OptionText::DBPathName] = QStringLiteral(" /p ");
+        window.texts[OptionText::EXT] = QStringLiteral("kiv");
         window.position = { 30, 45 };
         QVERIFY(SaveSettingsFile(state, window, file).ok);
         QCOMPARE(window.refreshes, 0); // no settings folder
@@ -126,7 +132,7 @@ private slots:
     void savingOverExistingFileKeepsOtherLines()
     {
         QTemporaryDir dir;
-        const QString file = dir.filePath("old.kiv");
+        const QString file = dir.filePath(QStringLiteral("old.kiv"));
         const QByteArray before
             = "; kept comment\r\n[extra]\r\npath = not the folder\r\ncolour=red\r\n"
               "\r\n[Search]\r\nPATH = /old/folder\r\nmine=1\r\n[htm]\r\n"
@@ -134,9 +140,9 @@ private slots:
         QVERIFY(writeAll(file, before));
 
         ProgramState state;
-        fillState(state, "x-");
+        fillState(state, QStringLiteral("x-"));
         RecordingOptionControls window(&state);
-        window.texts[OptionText::DBPathName] = "/new/folder";
+        window.texts[OptionText::DBPathName] = QStringLiteral("/new/folder");
         window.position = { 600, 900 };
         QVERIFY(SaveSettingsFile(state, window, file).ok);
 
@@ -162,13 +168,13 @@ private slots:
     void savingOverLatin1FileKeepsItsBytes()
     {
         QTemporaryDir dir;
-        const QString file = dir.filePath("alt.kiv");
+        const QString file = dir.filePath(QStringLiteral("alt.kiv"));
         const QByteArray kept = "; von M\xFCller\r\n[extra]\r\nname=M\xFCller\r\n\r\n";
         QVERIFY(writeAll(file, kept + "[search]\r\npath=/alt\r\n"));
         ProgramState state;
-        fillState(state, "l-");
+        fillState(state, QStringLiteral("l-"));
         RecordingOptionControls window(&state);
-        window.texts[OptionText::DBPathName] = "/daten/M\u00FCller";
+        window.texts[OptionText::DBPathName] = QStringLiteral("/daten/M\u00FCller");
         QVERIFY(SaveSettingsFile(state, window, file).ok);
         const QByteArray after = readAll(file);
         const QByteArray start = kept + "[search]\r\npath=/daten/M\xFCller\r\next=\r\n";
@@ -191,38 +197,39 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QPoint, position);
         QTemporaryDir dir;
-        const QString file = dir.filePath("bad.kiv");
-        QVERIFY(writeAll(dir.filePath("neighbour.kiv"), "[window]\r\nleft=1\r\ntop=2\r\n"));
-        if (kind == "other sections") {
+        const QString file = dir.filePath(QStringLiteral("bad.kiv"));
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("neighbour.kiv")),
+                         "[window]\r\nleft=1\r\ntop=2\r\n"));
+        if (kind == QStringLiteral("other sections")) {
             QVERIFY(writeAll(file,
                              "[Search ]x\r\n[searching]\r\npath=/x\r\n[htm2]\r\nbgBorder=False\r\n"
                              "window]\r\nleft=5\r\n"));
-        } else if (kind == "window") {
+        } else if (kind == QStringLiteral("window")) {
             QVERIFY(writeAll(file, "[window]\r\nleft=300\r\ntop=450\r\n"));
         }
         const QStringList before = snapshot(dir.path());
 
         ProgramState state;
-        fillState(state, "old-");
+        fillState(state, QStringLiteral("old-"));
         RecordingOptionControls window(&state);
-        window.texts[OptionText::DBPathName] = "/before";
+        window.texts[OptionText::DBPathName] = QStringLiteral("/before");
         ApplySettingsFile(state, window, file, kEnglish);
 
         // The folder, the pattern and the eleven text options, each emptied.
         QCOMPARE(window.texts.size(), size_t(13));
         for (const auto &[box, text] : window.texts)
             QVERIFY2(text.isEmpty(), qPrintable(QString::number(int(box))));
-        QCOMPARE(textOptions(state), QStringList(kTextFields.size(), QString()));
+        QCOMPARE(textOptions(state), QStringList(14, QString())); // every text option
         // Yes/no options keep what they were, and the boxes show it.
         ProgramState old;
-        fillState(old, "old-");
+        fillState(old, QStringLiteral("old-"));
         QCOMPARE(yesNoOptions(state), yesNoOptions(old));
         QCOMPARE(window.checks.size(), size_t(11));
         // Empty font texts empty the captions; the faces and size on screen stay.
         QCOMPARE(window.pageFontCaption, QString());
-        QCOMPARE(window.pageFontFace, "Screen Face");
+        QCOMPARE(window.pageFontFace, QStringLiteral("Screen Face"));
         QCOMPARE(window.listFontCaption, QString());
-        QCOMPARE(window.listFontFace, "List Face");
+        QCOMPARE(window.listFontFace, QStringLiteral("List Face"));
         QCOMPARE(window.listFontPoints, 8.25);
         QCOMPARE(window.position, position);
         QCOMPARE(window.fieldAfterControl, QStringList());
@@ -243,16 +250,16 @@ private slots:
         const QPoint unmoved(1500, 3000);
         QTest::newRow("any letter case, German comma, both edges")
             << QByteArray("tRUE") << false << true << QByteArray("left=120\r\ntop=-60")
-            << QString("8,25") << kGerman << QPoint(120, -60) << 8.25;
+            << QStringLiteral("8,25") << kGerman << QPoint(120, -60) << 8.25;
         QTest::newRow("zero, English point, left only")
-            << QByteArray("0") << true << false << QByteArray("left=7") << QString("8.25")
+            << QByteArray("0") << true << false << QByteArray("left=7") << QStringLiteral("8.25")
             << kEnglish << QPoint(7, 3000) << 8.25;
         QTest::newRow("other number, words")
             << QByteArray("-1") << false << true << QByteArray("left=abc\r\ntop=12.5")
-            << QString("large") << kEnglish << unmoved << 7.0;
+            << QStringLiteral("large") << kEnglish << unmoved << 7.0;
         QTest::newRow("word kept, too large")
-            << QByteArray("yes") << true << true << QByteArray("left=99999999999") << QString("1e9")
-            << kEnglish << unmoved << 7.0;
+            << QByteArray("yes") << true << true << QByteArray("left=99999999999")
+            << QStringLiteral("1e9") << kEnglish << unmoved << 7.0;
         QTest::newRow("empty kept") << QByteArray("") << true << true << QByteArray("left=")
                                     << QString() << kEnglish << unmoved << 7.0;
     }
@@ -283,29 +290,29 @@ private slots:
         QCOMPARE(controls.position, position);
         QCOMPARE(state.sgListFontsize, size);
         QCOMPARE(controls.listFontPoints, points);
-        QCOMPARE(controls.listFontCaption, "Mono");
+        QCOMPARE(controls.listFontCaption, QStringLiteral("Mono"));
     }
 
     void saveFailureWritesNothing()
     {
         QTemporaryDir dir;
-        const QString blocker = dir.filePath("blocker");
+        const QString blocker = dir.filePath(QStringLiteral("blocker"));
         QVERIFY(writeAll(blocker, "keep"));
-        QVERIFY(QDir().mkpath(dir.filePath("folder.kiv")));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("folder.kiv"))));
         const auto entries = [&] {
             return QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         };
         ProgramState state;
-        fillState(state, "f-");
+        fillState(state, QStringLiteral("f-"));
         RecordingOptionControls window(&state);
         window.texts[OptionText::SettingsPath] = dir.path();
         // A pipe is refused as not a regular file, at once, and stays a pipe.
-        const QString pipe = dir.filePath("pipe.kiv");
+        const QString pipe = dir.filePath(QStringLiteral("pipe.kiv"));
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         const QStringList entriesBefore = entries();
-        for (const QString &target :
-             { QString(blocker + "/s.kiv"), dir.filePath("folder.kiv"), pipe }) {
+        for (const QString &target : { QString(blocker + QStringLiteral("/s.kiv")),
+                                       dir.filePath(QStringLiteral("folder.kiv")), pipe }) {
             const RegularFile::WriteResult result = SaveSettingsFile(state, window, target);
             QVERIFY(!result.ok);
             QVERIFY2(!result.reason.isEmpty(), qPrintable(target));
@@ -315,7 +322,7 @@ private slots:
         QVERIFY(!QFileInfo(pipe).isFile() && QFileInfo(pipe).exists());
         QCOMPARE(window.refreshes, 4);
         QCOMPARE(readAll(blocker), QByteArray("keep"));
-        QVERIFY(QDir(dir.filePath("folder.kiv")).isEmpty());
+        QVERIFY(QDir(dir.filePath(QStringLiteral("folder.kiv"))).isEmpty());
     }
 
     void findSettingsKey()

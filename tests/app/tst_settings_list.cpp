@@ -1,4 +1,3 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/settings_list.h"
 
 #include "app/last_options.h"
@@ -134,34 +133,42 @@ private slots:
         fs.unreadable << "/set/locked";
         ProgramState state;
         SettingsList list;
-        ListSettingsFiles(list, state, fs, "/set", ".kiv", {}, kEnglish);
+        ListSettingsFiles(list, state, fs, QStringLiteral("/set"), QStringLiteral(".kiv"), {},
+                          kEnglish);
         // Files of a folder before those of its subfolders, depth first, each in
         // the file system's order; unreadable folders skipped; nothing sorted yet.
-        QCOMPARE(entriesOf(list),
-                 QStringList({ "/set/|b.kiv", "/set/|A.KIV", "/set/|.kiv", "/set/s1/|z.kiv",
-                               "/set/s1/|y.kiv", "/set/s1/deep/|d.kiv", "/set/s2/|c.kiv" }));
+        QCOMPARE(
+            entriesOf(list),
+            QStringList({ QStringLiteral("/set/|b.kiv"), QStringLiteral("/set/|A.KIV"),
+                          QStringLiteral("/set/|.kiv"), QStringLiteral("/set/s1/|z.kiv"),
+                          QStringLiteral("/set/s1/|y.kiv"), QStringLiteral("/set/s1/deep/|d.kiv"),
+                          QStringLiteral("/set/s2/|c.kiv") }));
         QVERIFY(!list.isSorted());
         // "*" takes every file; a missing folder gives none.
         SettingsList all, none;
-        ListSettingsFiles(all, state, fs, "/set/", "*", {}, kEnglish);
+        ListSettingsFiles(all, state, fs, QStringLiteral("/set/"), QStringLiteral("*"), {},
+                          kEnglish);
         QCOMPARE(all.count(), 11);
-        ListSettingsFiles(none, state, fs, "/set/missing", ".kiv", {}, kEnglish);
+        ListSettingsFiles(none, state, fs, QStringLiteral("/set/missing"), QStringLiteral(".kiv"),
+                          {}, kEnglish);
         QCOMPARE(none.count(), 0);
     }
 
     void trailingSeparator()
     {
         for (const auto &[text, after, folder] :
-             { std::tuple { "/set", "/set/", "/set/" },
-               { "/", "/", "/" },
-               { "/set/../set//", "/set/../set//", "/set/" } }) { // steps cleaned in the list only
-            MemoryFileSystem fs { folder == QByteArray("/") ? "r.kiv" : "set/r.kiv" };
+             { std::tuple { QStringLiteral("/set"), QStringLiteral("/set/"),
+                            QStringLiteral("/set/") },
+               { QStringLiteral("/"), QStringLiteral("/"), QStringLiteral("/") },
+               { QStringLiteral("/set/../set//"), QStringLiteral("/set/../set//"),
+                 QStringLiteral("/set/") } }) { // steps cleaned in the list only
+            MemoryFileSystem fs { folder == QLatin1String("/") ? "r.kiv" : "set/r.kiv" };
             Window window(&fs);
             window.refresh(text);
             QCOMPARE(window.controls.texts[OptionText::SettingsPath], after);
             QCOMPARE(window.list.count(), 1);
             QCOMPARE(window.list.folderText(0), folder);
-            QCOMPARE(window.list.entry(0).folder, folder);
+            QCOMPARE(window.list.entry(0).folder, folder.toUtf8());
         }
     }
 
@@ -171,7 +178,7 @@ private slots:
     {
         MemoryFileSystem fs { "r.kiv" };
         Window window(&fs);
-        window.refresh("/");
+        window.refresh(QStringLiteral("/"));
         fs.listed.clear();
         SettingsPathChosen(window.controls, QString());
         QCOMPARE(window.controls.texts[OptionText::SettingsPath], QString());
@@ -180,7 +187,7 @@ private slots:
         QCOMPARE(window.list.count(), 1);
         QVERIFY(fs.listed.isEmpty());
 
-        SettingsPathChosen(window.controls, "/");
+        SettingsPathChosen(window.controls, QStringLiteral("/"));
         QCOMPARE(window.controls.refreshes, 2);
         QCOMPARE(window.list.count(), 1);
     }
@@ -192,12 +199,13 @@ private slots:
         QAbstractItemModelTester tester(&window.list,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         // Sorted by name, letter case not counting; equal names in the order found.
-        const QStringList expected { "/set/|A.KIV", "/set/s/|a.kiv", "/set/|b.kiv", "/set/t/|B.kiv",
-                                     "/set/|c.kiv" };
-        window.refresh("/set");
+        const QStringList expected { QStringLiteral("/set/|A.KIV"), QStringLiteral("/set/s/|a.kiv"),
+                                     QStringLiteral("/set/|b.kiv"), QStringLiteral("/set/t/|B.kiv"),
+                                     QStringLiteral("/set/|c.kiv") };
+        window.refresh(QStringLiteral("/set"));
         QCOMPARE(entriesOf(window.list), expected);
         window.list.setCurrentEntry(1);
-        QCOMPARE(window.list.currentFilePath(), "/set/s/a.kiv");
+        QCOMPARE(window.list.currentFilePath(), QStringLiteral("/set/s/a.kiv"));
         window.list.setCurrentEntry(5);
         QVERIFY(!window.list.currentEntry());
         // A second refresh fills the already sorted list entry by entry, none current.
@@ -205,7 +213,8 @@ private slots:
         window.controls.refreshSettingsList();
         QCOMPARE(entriesOf(window.list), expected);
         QVERIFY(!window.list.currentEntry());
-        QCOMPARE(window.list.data(window.list.index(1, 1), Qt::DisplayRole).toString(), "/set/s/");
+        QCOMPARE(window.list.data(window.list.index(1, 1), Qt::DisplayRole).toString(),
+                 QStringLiteral("/set/s/"));
     }
 
     // During a listing a second refresh is refused, and the cancel button stops it.
@@ -220,10 +229,11 @@ private slots:
             if (window.list.count() == 2)
                 window.state.bgCancel = true;
         };
-        window.refresh("/set");
+        window.refresh(QStringLiteral("/set"));
         QVERIFY(refused > 0);
         QVERIFY(!window.list.isListing());
-        QCOMPARE(entriesOf(window.list), QStringList({ "/set/|a.kiv", "/set/|b.kiv" }));
+        QCOMPARE(entriesOf(window.list),
+                 QStringList({ QStringLiteral("/set/|a.kiv"), QStringLiteral("/set/|b.kiv") }));
         QCOMPARE(fs.listed, (QList<QByteArray> { "/set" }));
         QVERIFY(window.state.bgCancel); // the listing never clears the flag
 
@@ -238,9 +248,9 @@ private slots:
         MemoryFileSystem fs;
         fs.chainDepth = 4000;
         Window window(&fs);
-        window.refresh("/");
+        window.refresh(QStringLiteral("/"));
         QCOMPARE(window.list.count(), 1);
-        QCOMPARE(window.list.fileNameText(0), "bottom.kiv");
+        QCOMPARE(window.list.fileNameText(0), QStringLiteral("bottom.kiv"));
         QCOMPARE(window.list.entry(0).folder.count('/'), qsizetype(fs.chainDepth + 1));
     }
 
@@ -270,7 +280,7 @@ private slots:
         const QByteArray pipe = dir.pathBytes("pipe.kiv");
         QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
         Window window;
-        window.state.sgGridColor = "123456";
+        window.state.sgGridColor = QStringLiteral("123456");
         PipeWatchdog watchdog(pipe);
         window.refresh(dir.root());
         QCOMPARE(window.list.count(), 1);
@@ -284,15 +294,16 @@ private slots:
     void startUpWithEmptyStoredFolder()
     {
         Window window;
-        window.state.makerName = "Morbanta";
-        window.state.shortName = "kiv";
+        window.state.makerName = QStringLiteral("Morbanta");
+        window.state.shortName = QStringLiteral("kiv");
         window.state.programFolder = m_settingsDir.path() + u'/';
         PreferenceStore store;
-        store.SaveValue(window.state.makerName, window.state.shortName, "txtSettingsPath", {});
+        store.SaveValue(window.state.makerName, window.state.shortName,
+                        QStringLiteral("txtSettingsPath"), {});
         window.list.addEntry("/old/", "stale.kiv");
         window.list.setCurrentEntry(0);
         RestoreLastOptions(window.state, store, window.controls, kEnglish);
-        QCOMPARE(entriesOf(window.list), QStringList { "/old/|stale.kiv" });
+        QCOMPARE(entriesOf(window.list), QStringList { QStringLiteral("/old/|stale.kiv") });
         QVERIFY(!window.list.currentEntry());
     }
 };

@@ -5,7 +5,6 @@
 // every file link of a tree of odd names reaches its file and shows its
 // name; and the preview keeps a page from reading other local files or
 // reaching anything beyond it.
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "output/page_generator.h"
 #include "scan/result_list.h"
@@ -57,7 +56,7 @@ QString run(QWebEnginePage *page, const QString &script)
         done = true;
     });
     if (!QTest::qWaitFor([&] { return done; }, 10000))
-        return "(no answer to " + script + ")";
+        return QStringLiteral("(no answer to ") + script + u')';
     return result;
 }
 
@@ -127,14 +126,17 @@ public:
     [[nodiscard]] bool isListening() const { return m_server.isListening(); }
     [[nodiscard]] QString url(const QString &path, const char *scheme = "http") const
     {
-        return QString("%1://127.0.0.1:%2/%3").arg(scheme).arg(m_server.serverPort()).arg(path);
+        return QStringLiteral("%1://127.0.0.1:%2/%3")
+            .arg(QLatin1String(scheme))
+            .arg(m_server.serverPort())
+            .arg(path);
     }
     // The paths asked for so far, sorted.
     [[nodiscard]] QString paths() const
     {
         QStringList sorted(m_paths.begin(), m_paths.end());
         sorted.sort();
-        return sorted.join(' ');
+        return sorted.join(u' ');
     }
 
 private:
@@ -162,7 +164,7 @@ private:
         request.counters = &m_counters;
         request.state = &m_state;
         request.folderText = folderText;
-        request.patternText = "*.*";
+        request.patternText = QStringLiteral("*.*");
         request.outputPath = m_dir.filePath(name);
         return GeneratePage(request);
     }
@@ -171,7 +173,7 @@ private:
     // in order.
     void check(bool toggle, const QString &name, const Steps &steps)
     {
-        const PageResult page = writePage(toggle, "/data/", name);
+        const PageResult page = writePage(toggle, QStringLiteral("/data/"), name);
         QVERIFY(page.ok);
 
         QWebEngineView view;
@@ -181,17 +183,18 @@ private:
         for (const auto &[script, expected] : steps) {
             const QString result = run(view.page(), script);
             QVERIFY2(result == expected,
-                     qPrintable(script + " gave \"" + result + "\", not \"" + expected + '"'));
+                     qPrintable(script + QStringLiteral(" gave \"") + result
+                                + QStringLiteral("\", not \"") + expected + u'"'));
         }
     }
 
     void setSmallList()
     {
         m_list.clear();
-        m_list.addFolderRow("/data/a", "/data/a", sized(3072), 2);
+        m_list.addFolderRow(QStringLiteral("/data/a"), "/data/a", sized(3072), 2);
         m_list.addFileRow("one.txt", "/data/a", sized(1024));
         m_list.addFileRow("two.txt", "/data/a", sized(2048));
-        m_list.addFolderRow("/data/b", "/data/b", sized(1024), 1);
+        m_list.addFolderRow(QStringLiteral("/data/b"), "/data/b", sized(1024), 1);
         m_list.addFileRow("three.txt", "/data/b", sized(1024));
     }
 
@@ -201,51 +204,57 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_state.bgBorder = m_state.bgHover = true;
         m_state.bgFileTag = { true, true, true, true, true };
-        m_state.sgBackgroundColor = m_state.sgGridColor = m_state.sgFileColor = "FFFFFF";
-        m_state.sgTextColor = m_state.sgDirFontColor = "000000";
-        m_state.sgDirColor = m_state.sgHeaderColor = "eaeaea";
-        m_state.sgHoverColor = "102030";
-        m_state.sgFont = "Arial";
-        m_state.sgFontSizeFILE = "8";
-        m_state.sgFontSizeDIR = "9";
-        m_state.versionText = "1.12.1128";
+        m_state.sgBackgroundColor = m_state.sgGridColor = m_state.sgFileColor
+            = QStringLiteral("FFFFFF");
+        m_state.sgTextColor = m_state.sgDirFontColor = QStringLiteral("000000");
+        m_state.sgDirColor = m_state.sgHeaderColor = QStringLiteral("eaeaea");
+        m_state.sgHoverColor = QStringLiteral("102030");
+        m_state.sgFont = QStringLiteral("Arial");
+        m_state.sgFontSizeFILE = QStringLiteral("8");
+        m_state.sgFontSizeDIR = QStringLiteral("9");
+        m_state.versionText = QStringLiteral("1.12.1128");
         m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     void toggleShowsAndHidesFiles()
     {
         setSmallList();
-        const QString blocks = "document.querySelectorAll('div.more')";
-        const QString display = "getComputedStyle(" + blocks + "[%1]).display";
-        const QString clickFirst = "document.querySelectorAll('li a[href=\"#\"]')[0].click(); true";
-        check(true, "toggle.html",
-              { { blocks + ".length", "2" },
-                { display.arg(0), "none" },
-                { display.arg(1), "none" },
-                { clickFirst, "true" },
-                { display.arg(0), "block" },
-                { display.arg(1), "none" },
+        const QString blocks = QStringLiteral("document.querySelectorAll('div.more')");
+        const QString display
+            = QStringLiteral("getComputedStyle(") + blocks + QStringLiteral("[%1]).display");
+        const QString clickFirst
+            = QStringLiteral("document.querySelectorAll('li a[href=\"#\"]')[0].click(); true");
+        check(true, QStringLiteral("toggle.html"),
+              { { blocks + QStringLiteral(".length"), QStringLiteral("2") },
+                { display.arg(0), QStringLiteral("none") },
+                { display.arg(1), QStringLiteral("none") },
+                { clickFirst, QStringLiteral("true") },
+                { display.arg(0), QStringLiteral("block") },
+                { display.arg(1), QStringLiteral("none") },
                 // The opened block shows the folder's files.
-                { blocks + "[0].innerText.includes('two.txt')", "true" },
+                { blocks + QStringLiteral("[0].innerText.includes('two.txt')"),
+                  QStringLiteral("true") },
                 // The link does not navigate away.
-                { "location.href.endsWith('toggle.html')", "true" },
-                { clickFirst, "true" },
-                { display.arg(0), "none" } });
+                { QStringLiteral("location.href.endsWith('toggle.html')"), QStringLiteral("true") },
+                { clickFirst, QStringLiteral("true") },
+                { display.arg(0), QStringLiteral("none") } });
     }
 
     void tableRowTakesHoverColour()
     {
         setSmallList();
-        const QString row = "document.querySelectorAll('tr[onmouseover]')";
-        const QString colour = "getComputedStyle(" + row + "[1]).backgroundColor";
-        const QString send = row + "[1].dispatchEvent(new MouseEvent('%1', {bubbles: true})); true";
-        check(false, "table.html",
-              { { row + ".length", "3" },
-                { colour, "rgb(255, 255, 255)" },
-                { send.arg("mouseover"), "true" },
-                { colour, "rgb(16, 32, 48)" },
-                { send.arg("mouseout"), "true" },
-                { colour, "rgb(255, 255, 255)" } });
+        const QString row = QStringLiteral("document.querySelectorAll('tr[onmouseover]')");
+        const QString colour
+            = QStringLiteral("getComputedStyle(") + row + QStringLiteral("[1]).backgroundColor");
+        const QString send = row
+            + QStringLiteral("[1].dispatchEvent(new MouseEvent('%1', {bubbles: true})); true");
+        check(false, QStringLiteral("table.html"),
+              { { row + QStringLiteral(".length"), QStringLiteral("3") },
+                { colour, QStringLiteral("rgb(255, 255, 255)") },
+                { send.arg(QStringLiteral("mouseover")), QStringLiteral("true") },
+                { colour, QStringLiteral("rgb(16, 32, 48)") },
+                { send.arg(QStringLiteral("mouseout")), QStringLiteral("true") },
+                { colour, QStringLiteral("rgb(255, 255, 255)") } });
     }
 
     void filterBox_data()
@@ -263,7 +272,7 @@ private slots:
         QFETCH(bool, toggle);
         QFETCH(bool, longList);
         const PageResult page = FilterBoxSteps::writePage(
-            toggle, m_dir.filePath(QTest::currentDataTag() + QString(".html")),
+            toggle, m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".html")),
             longList ? FilterBoxSteps::fillLongList : FilterBoxSteps::fillList);
         QVERIFY(page.ok);
 
@@ -277,7 +286,7 @@ private slots:
             QString evaluate(const QString &script) { return run(view.page(), script); }
             void typeKeys(const QString &text) { QTest::keyClicks(view.focusProxy(), text); }
         } browser { view };
-        QCOMPARE(browser.evaluate(FilterBoxSteps::helpers()), QString("true"));
+        QCOMPARE(browser.evaluate(FilterBoxSteps::helpers()), QStringLiteral("true"));
         FilterBoxSteps::runSteps(
             browser, longList ? FilterBoxSteps::longSteps(toggle) : FilterBoxSteps::steps(toggle));
     }
@@ -336,8 +345,10 @@ private slots:
         m_state.bgLink = true;
         int currentItem = -1;
         QString pathBox;
-        RunSearch(m_state, m_list, m_counters, currentItem, pathBox, "*.*", steps);
-        const PageResult page = writePage(toggle, pathBox, toggle ? "odd-toggle.html" : "odd.html");
+        RunSearch(m_state, m_list, m_counters, currentItem, pathBox, QStringLiteral("*.*"), steps);
+        const PageResult page
+            = writePage(toggle, pathBox,
+                        toggle ? QStringLiteral("odd-toggle.html") : QStringLiteral("odd.html"));
         m_state.bgLink = false;
         QVERIFY(page.ok);
 
@@ -347,25 +358,25 @@ private slots:
         QVERIFY(showInPreview(view, page.path));
         const QString links
             = run(view.page(),
-                  "JSON.stringify(Array.from(document.querySelectorAll('td.FILE a'),"
-                  " a => [a.href, a.textContent]))");
+                  QStringLiteral("JSON.stringify(Array.from(document.querySelectorAll('td.FILE a'),"
+                                 " a => [a.href, a.textContent]))"));
         const QJsonArray found = QJsonDocument::fromJson(links.toUtf8()).array();
         QCOMPARE(found.size(), qsizetype(expected.size()));
         for (const QJsonValue &link : found) {
             const QString href = link[0].toString();
             const QByteArray path = pathOfFileUrl(href);
             const auto file = expected.find(path);
-            QVERIFY2(file != expected.end(), qPrintable("no such file: " + href));
+            QVERIFY2(file != expected.end(), qPrintable(QStringLiteral("no such file: ") + href));
             QVERIFY2(isA(path, S_IFREG), qPrintable(href));
             QCOMPARE(link[1].toString(), file->second);
             expected.erase(file);
         }
 
         // Folder links too reach their folders, the odd one included.
-        const QString folders
-            = run(view.page(),
-                  "JSON.stringify(Array.from(document.querySelectorAll('td.DIR > a'),"
-                  " a => a.href))");
+        const QString folders = run(
+            view.page(),
+            QStringLiteral("JSON.stringify(Array.from(document.querySelectorAll('td.DIR > a'),"
+                           " a => a.href))"));
         const QJsonArray folderLinks = QJsonDocument::fromJson(folders.toUtf8()).array();
         QCOMPARE(folderLinks.size(), toggle ? 0 : 2);
         for (const QJsonValue &link : folderLinks)
@@ -398,10 +409,10 @@ private slots:
         };
         QImage picture(4, 4, QImage::Format_RGB32);
         picture.fill(Qt::red);
-        QVERIFY(picture.save(dir.filePath("picture.png")));
-        QVERIFY(write("secret.txt", "SECRET"));
-        QVERIFY(write("other.html", "<html><body>other</body></html>"));
-        const QString probe = R"(<html><body>
+        QVERIFY(picture.save(dir.filePath(QStringLiteral("picture.png"))));
+        QVERIFY(write(QStringLiteral("secret.txt"), "SECRET"));
+        QVERIFY(write(QStringLiteral("other.html"), "<html><body>other</body></html>"));
+        const QString probe = QStringLiteral(R"(<html><body>
 <a id="go" href="other.html" style="font-size:40px">go</a>
 <script>
 var results = {};
@@ -421,21 +432,22 @@ try { new WebSocket("@SOCKET@"); } catch (e) {}
 var frame = document.createElement("iframe");
 frame.src = "@FRAME@";
 document.body.appendChild(frame);
-</script></body></html>)";
-        QVERIFY(write("probe.html",
-                      QString(probe)
-                          .replace("@IMAGE@", server.url("image"))
-                          .replace("@FETCH@", server.url("fetch"))
-                          .replace("@SOCKET@", server.url("socket", "ws"))
-                          .replace("@FRAME@", server.url("frame"))
-                          .toUtf8()));
-        const QUrl probeUrl = QUrl::fromLocalFile(dir.filePath("probe.html"));
+</script></body></html>)");
+        QVERIFY(write(
+            QStringLiteral("probe.html"),
+            QString(probe)
+                .replace(QStringLiteral("@IMAGE@"), server.url(QStringLiteral("image")))
+                .replace(QStringLiteral("@FETCH@"), server.url(QStringLiteral("fetch")))
+                .replace(QStringLiteral("@SOCKET@"), server.url(QStringLiteral("socket"), "ws"))
+                .replace(QStringLiteral("@FRAME@"), server.url(QStringLiteral("frame")))
+                .toUtf8()));
+        const QUrl probeUrl = QUrl::fromLocalFile(dir.filePath(QStringLiteral("probe.html")));
 
         QWebEngineView view;
         view.resize(800, 600);
         view.show();
         if (preview) {
-            QVERIFY(showInPreview(view, dir.filePath("probe.html")));
+            QVERIFY(showInPreview(view, dir.filePath(QStringLiteral("probe.html"))));
         } else {
             QWebEngineSettings *settings = view.page()->settings();
             settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
@@ -445,18 +457,21 @@ document.body.appendChild(frame);
             QVERIFY(loaded.wait(kLoadLimitMs));
         }
         QTRY_COMPARE_WITH_TIMEOUT(
-            run(view.page(), "[results.xhr, results.image, results.remote].join()"),
-            preview ? QString("blocked,blocked,done") : QString("read,loaded,done"), 10000);
+            run(view.page(), QStringLiteral("[results.xhr, results.image, results.remote].join()")),
+            preview ? QStringLiteral("blocked,blocked,done") : QStringLiteral("read,loaded,done"),
+            10000);
         if (!preview)
-            QTRY_COMPARE_WITH_TIMEOUT(server.paths(), QString("/fetch /frame /image /socket"),
-                                      10000);
+            QTRY_COMPARE_WITH_TIMEOUT(server.paths(),
+                                      QStringLiteral("/fetch /frame /image /socket"), 10000);
 
         // A script moving the page to the web server: the permissive page
         // goes; the preview stays (given the time the other page needs).
-        run(view.page(), "location.href = '" + server.url("moved") + "'; true");
+        run(view.page(),
+            QStringLiteral("location.href = '") + server.url(QStringLiteral("moved"))
+                + QStringLiteral("'; true"));
         if (!preview) {
             QTRY_COMPARE_WITH_TIMEOUT(server.paths(),
-                                      QString("/fetch /frame /image /moved /socket"), 10000);
+                                      QStringLiteral("/fetch /frame /image /moved /socket"), 10000);
             return;
         }
         QTest::qWait(1000);
@@ -466,16 +481,17 @@ document.body.appendChild(frame);
         // A link the user clicks is followed.
         const QStringList centre
             = run(view.page(),
-                  "var r = document.getElementById('go').getBoundingClientRect();"
-                  " [Math.round(r.left + r.width / 2), Math.round(r.top + r.height / 2)].join()")
-                  .split(',');
+                  QStringLiteral("var r = document.getElementById('go').getBoundingClientRect();"
+                                 " [Math.round(r.left + r.width / 2), Math.round(r.top + r.height "
+                                 "/ 2)].join()"))
+                  .split(u',');
         QCOMPARE(centre.size(), 2);
         QWidget *surface = view.focusProxy();
         QVERIFY(surface);
         QTest::mouseClick(surface, Qt::LeftButton, {},
                           QPoint(centre[0].toInt(), centre[1].toInt()));
-        QTRY_COMPARE_WITH_TIMEOUT(view.url(), QUrl::fromLocalFile(dir.filePath("other.html")),
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            view.url(), QUrl::fromLocalFile(dir.filePath(QStringLiteral("other.html"))), 10000);
     }
 };
 

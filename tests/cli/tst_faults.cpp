@@ -3,7 +3,6 @@
 // a settings file of garbage. In each case: no crash, no hang, one clear
 // line when something failed, everything listable listed, and no file
 // touched but the page.
-#undef QT_NO_CAST_FROM_ASCII
 #include "support/file_bytes.h"
 #include "support/list_process.h"
 #include "support/tree_fixture.h"
@@ -26,7 +25,7 @@ QStringList treeState(const QString &root)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
-        state << QString("%1 %2 %3")
+        state << QStringLiteral("%1 %2 %3")
                      .arg(info.filePath())
                      .arg(info.size())
                      .arg(info.lastModified().toMSecsSinceEpoch());
@@ -52,7 +51,8 @@ class TestFaults : public QObject
     // The list with its files as text on standard output.
     ListRun listText(const QString &root)
     {
-        return run({ "-q", "--text", "--with-files", "-o", "-", root });
+        return run({ QStringLiteral("-q"), QStringLiteral("--text"), QStringLiteral("--with-files"),
+                     QStringLiteral("-o"), QStringLiteral("-"), root });
     }
 
 private slots:
@@ -72,8 +72,11 @@ private slots:
             QVERIFY(tree.createFile(name, "1"));
         const QStringList before = treeState(tree.root());
 
-        const QString page = m_out.filePath("odd.html");
-        QCOMPARE(run({ "-q", "--set", "bgLink=True", "-o", page, tree.root() }).exitCode, 0);
+        const QString page = m_out.filePath(QStringLiteral("odd.html"));
+        QCOMPARE(run({ QStringLiteral("-q"), QStringLiteral("--set"), QStringLiteral("bgLink=True"),
+                       QStringLiteral("-o"), page, tree.root() })
+                     .exitCode,
+                 0);
         const QByteArray html = readAll(page);
         QVERIFY(!html.contains('\n') && !html.contains('\t') && !html.contains('\r'));
         // The shown name of " and blanks .txt" is trimmed; its link keeps the
@@ -100,10 +103,10 @@ private slots:
     {
         TreeFixture tree;
         QVERIFY(tree.createFile("a/file.txt", "x"));
-        QVERIFY(tree.createLink("a/up", ".."));
-        QVERIFY(tree.createLink("a/self", "."));
-        QVERIFY(tree.createLink("a/ring1", "ring2"));
-        QVERIFY(tree.createLink("a/ring2", "ring1"));
+        QVERIFY(tree.createLink(QStringLiteral("a/up"), QStringLiteral("..")));
+        QVERIFY(tree.createLink(QStringLiteral("a/self"), QStringLiteral(".")));
+        QVERIFY(tree.createLink(QStringLiteral("a/ring1"), QStringLiteral("ring2")));
+        QVERIFY(tree.createLink(QStringLiteral("a/ring2"), QStringLiteral("ring1")));
         const ListRun text = listText(tree.root());
         QCOMPARE(text.exitCode, 0);
         // The links are files of "a", each listed once and never walked:
@@ -135,27 +138,30 @@ private slots:
     {
         TreeFixture tree;
         for (int i = 0; i < 2000; ++i)
-            QVERIFY(tree.createFile(QString("f%1.txt").arg(i), "x"));
-        const QString page = m_out.filePath("full/page.html");
-        QVERIFY(QDir().mkpath(m_out.filePath("full")));
+            QVERIFY(tree.createFile(QStringLiteral("f%1.txt").arg(i), "x"));
+        const QString page = m_out.filePath(QStringLiteral("full/page.html"));
+        QVERIFY(QDir().mkpath(m_out.filePath(QStringLiteral("full"))));
         QVERIFY(writeAll(page, "old page"));
 
         // A file-size limit of 64 KiB stands for a full disk.
-        const ListRun result = run({ "-q", "-o", page, tree.root() }, "ulimit -f 64");
+        const ListRun result
+            = run({ QStringLiteral("-q"), QStringLiteral("-o"), page, tree.root() },
+                  QStringLiteral("ulimit -f 64"));
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QCOMPARE(readAll(page), QByteArray("old page"));
-        QCOMPARE(QDir(m_out.filePath("full")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList { "page.html" });
+        QCOMPARE(QDir(m_out.filePath(QStringLiteral("full"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList { QStringLiteral("page.html") });
     }
 
     void outputFolderThatCannotExist()
     {
         TreeFixture tree;
         QVERIFY(tree.createFile("a.txt", "x"));
-        QVERIFY(writeAll(m_out.filePath("blocker"), {}));
+        QVERIFY(writeAll(m_out.filePath(QStringLiteral("blocker")), {}));
         const ListRun result
-            = run({ "-q", "-o", m_out.filePath("blocker/export/page.html"), tree.root() });
+            = run({ QStringLiteral("-q"), QStringLiteral("-o"),
+                    m_out.filePath(QStringLiteral("blocker/export/page.html")), tree.root() });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(result.err.contains("blocker"));
@@ -163,8 +169,9 @@ private slots:
 
     void missingFolderIsOneLine()
     {
-        const QString page = m_out.filePath("none.html");
-        const ListRun result = run({ "-q", "-o", page, m_out.filePath("no/such/folder") });
+        const QString page = m_out.filePath(QStringLiteral("none.html"));
+        const ListRun result = run({ QStringLiteral("-q"), QStringLiteral("-o"), page,
+                                     m_out.filePath(QStringLiteral("no/such/folder")) });
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY(!QFile::exists(page));
@@ -177,11 +184,14 @@ private slots:
         QByteArray garbage(64 * 1024, '\0');
         QRandomGenerator(12345).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
                                           garbage.size() / 4);
-        const QString settings = m_out.filePath("garbage.kiv");
+        const QString settings = m_out.filePath(QStringLiteral("garbage.kiv"));
         QVERIFY(writeAll(settings, garbage));
 
-        const QString page = m_out.filePath("garbage.html");
-        QCOMPARE(run({ "-q", "-s", settings, "-o", page, tree.root() }).exitCode, 0);
+        const QString page = m_out.filePath(QStringLiteral("garbage.html"));
+        QCOMPARE(run({ QStringLiteral("-q"), QStringLiteral("-s"), settings, QStringLiteral("-o"),
+                       page, tree.root() })
+                     .exitCode,
+                 0);
         QVERIFY(QFileInfo(page).size() > 0);
         QCOMPARE(readAll(settings), garbage);
     }

@@ -3,7 +3,6 @@
 // what they are; every failure is one line and exit status 1; a reader that
 // goes away ends the program quietly. Device nodes are made by the test in
 // its own folder (as root only), never the machine's own.
-#undef QT_NO_CAST_FROM_ASCII
 #include "support/file_bytes.h"
 #include "support/list_process.h"
 #include "support/pipe_watchdog.h"
@@ -87,11 +86,16 @@ class TestOutputTargets : public QObject
     }
     QStringList textArguments(const QString &output)
     {
-        return { "-q", "--text", "--with-files", "-o", output, m_tree.root() };
+        return { QStringLiteral("-q"),
+                 QStringLiteral("--text"),
+                 QStringLiteral("--with-files"),
+                 QStringLiteral("-o"),
+                 output,
+                 m_tree.root() };
     }
     QStringList pageArguments(const QString &output)
     {
-        return { "-q", "-o", output, m_tree.root() };
+        return { QStringLiteral("-q"), QStringLiteral("-o"), output, m_tree.root() };
     }
     void requireRoot()
     {
@@ -106,7 +110,7 @@ private slots:
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
         QVERIFY(m_tree.createFile("a.txt", "a"));
         QVERIFY(m_tree.createFile("sub/b.txt", "bb"));
-        const ListRun text = run(textArguments("-"));
+        const ListRun text = run(textArguments(QStringLiteral("-")));
         QCOMPARE(text.exitCode, 0);
         m_text = text.out;
         QVERIFY(m_text.contains("a.txt"));
@@ -129,7 +133,7 @@ private slots:
         QFETCH(unsigned, minor);
         requireRoot();
         QTemporaryDir dir;
-        const QString node = dir.filePath("device");
+        const QString node = dir.filePath(QStringLiteral("device"));
         QVERIFY(makeCharacterDevice(node, minor));
         const NodeKind before = nodeKind(node);
 
@@ -138,7 +142,7 @@ private slots:
         QCOMPARE(
             QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-            QStringList { "device" });
+            QStringList { QStringLiteral("device") });
         if (minor == 3) {
             QCOMPARE(result.exitCode, 0);
             QVERIFY2(result.err.isEmpty(), result.err.constData());
@@ -161,9 +165,10 @@ private slots:
         QFETCH(bool, text);
         requireRoot();
         QTemporaryDir dir;
-        const QString node = dir.filePath("full");
+        const QString node = dir.filePath(QStringLiteral("full"));
         QVERIFY(makeCharacterDevice(node, 7));
-        const ListRun result = run(text ? textArguments("-") : pageArguments("-"), node);
+        const ListRun result = run(
+            text ? textArguments(QStringLiteral("-")) : pageArguments(QStringLiteral("-")), node);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY2(result.err.contains("standard output"), result.err.constData());
@@ -175,19 +180,19 @@ private slots:
     // to, when opened so) instead of being replaced by a new file.
     void standardOutputByName()
     {
-        const ListRun piped = run(textArguments("/dev/stdout"));
+        const ListRun piped = run(textArguments(QStringLiteral("/dev/stdout")));
         QCOMPARE(piped.exitCode, 0);
         QCOMPARE(piped.out, m_text);
 
-        const ListRun page = run(pageArguments("/dev/stdout"));
+        const ListRun page = run(pageArguments(QStringLiteral("/dev/stdout")));
         QCOMPARE(page.exitCode, 0);
         QVERIFY(page.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.out.endsWith("</html>"));
 
-        const QString file = m_out.filePath("stdout.txt");
+        const QString file = m_out.filePath(QStringLiteral("stdout.txt"));
         QVERIFY(writeAll(file, "before\n"));
         const ino_t inode = inodeOf(file);
-        const ListRun appended = run(textArguments("/dev/stdout"), file, true);
+        const ListRun appended = run(textArguments(QStringLiteral("/dev/stdout")), file, true);
         QCOMPARE(appended.exitCode, 0);
         QCOMPARE(readAll(file), "before\n" + m_text);
         QCOMPARE(inodeOf(file), inode); // the same file, not a new one in its place
@@ -210,7 +215,7 @@ private slots:
     {
         QFETCH(bool, text);
         QTemporaryDir dir;
-        const QString pipe = dir.filePath("pipe");
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
         const QByteArray pipeBytes = QFile::encodeName(pipe);
         QVERIFY(::mkfifo(pipeBytes.constData(), 0600) == 0);
         QByteArray received;
@@ -257,14 +262,16 @@ private slots:
         // whichever starts first.
         TreeFixture tree;
         for (int i = 0; i < 3000; ++i)
-            QVERIFY(tree.createFile(QString("file-with-a-long-name-%1.txt").arg(i)));
-        QStringList arguments { "-q", "-o", "-", tree.root() };
+            QVERIFY(tree.createFile(QStringLiteral("file-with-a-long-name-%1.txt").arg(i)));
+        QStringList arguments { QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("-"),
+                                tree.root() };
         if (text)
-            arguments << "--text"
-                      << "--with-files";
+            arguments << QStringLiteral("--text") << QStringLiteral("--with-files");
         const ListRun result = RunProgram(
-            "bash",
-            QStringList { "-c", caller + "\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\"",
+            QStringLiteral("bash"),
+            QStringList { QStringLiteral("-c"),
+                          caller
+                              + QStringLiteral("\"$0\" \"$@\" | true; exit \"${PIPESTATUS[0]}\""),
                           m_program }
                 + arguments);
         QVERIFY(result.exitCode > 0);
@@ -276,10 +283,11 @@ private slots:
     void namedPipeAsSettingsFile()
     {
         QTemporaryDir dir;
-        const QString pipe = dir.filePath("pipe.kiv");
+        const QString pipe = dir.filePath(QStringLiteral("pipe.kiv"));
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         PipeWatchdog watchdog(QFile::encodeName(pipe));
-        const ListRun result = run({ "-q", "--text", "-s", pipe, m_tree.root() });
+        const ListRun result = run({ QStringLiteral("-q"), QStringLiteral("--text"),
+                                     QStringLiteral("-s"), pipe, m_tree.root() });
         QVERIFY(!watchdog.stop());
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());

@@ -1,4 +1,3 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "support/file_bytes.h"
 #include "support/list_process.h"
 
@@ -9,8 +8,12 @@ namespace {
 
 // Only the size and attribute columns, so the text does not depend on type
 // descriptions or dates.
-const QStringList kSizeAndAttributes { "--set", "bgFileTag1=False", "--set",    "bgFileTag2=False",
-                                       "--set", "bgFileTag3=False", "--locale", "en_US" };
+const QStringList kSizeAndAttributes {
+    QStringLiteral("--set"),    QStringLiteral("bgFileTag1=False"),
+    QStringLiteral("--set"),    QStringLiteral("bgFileTag2=False"),
+    QStringLiteral("--set"),    QStringLiteral("bgFileTag3=False"),
+    QStringLiteral("--locale"), QStringLiteral("en_US")
+};
 
 } // namespace
 
@@ -33,13 +36,14 @@ private slots:
     {
         m_program = qEnvironmentVariable("QUORVEL_LIST");
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
-        m_root = m_dir.filePath("tree");
-        QVERIFY(writeAll(m_root + "/a.txt", QByteArray(2000, 'x')));
-        QVERIFY(writeAll(m_root + "/b.log", QByteArray(512, 'x')));
-        QVERIFY(writeAll(m_root + "/sub/c.txt", QByteArray(1536, 'x')));
-        QVERIFY(writeAll(m_dir.filePath("big/big.bin"), QByteArray(1536 * 1024, 'x')));
+        m_root = m_dir.filePath(QStringLiteral("tree"));
+        QVERIFY(writeAll(m_root + QStringLiteral("/a.txt"), QByteArray(2000, 'x')));
+        QVERIFY(writeAll(m_root + QStringLiteral("/b.log"), QByteArray(512, 'x')));
+        QVERIFY(writeAll(m_root + QStringLiteral("/sub/c.txt"), QByteArray(1536, 'x')));
+        QVERIFY(
+            writeAll(m_dir.filePath(QStringLiteral("big/big.bin")), QByteArray(1536 * 1024, 'x')));
         // A settings file gives the options and, without FOLDER, the folder.
-        QVERIFY(writeAll(m_dir.filePath("logs.kiv"),
+        QVERIFY(writeAll(m_dir.filePath(QStringLiteral("logs.kiv")),
                          "[search]\r\npath=" + m_root.toUtf8()
                              + "\r\next=*.log\r\n[htm]\r\nbgFileTag0=False\r\nbgFileTag1=False\r\n"
                                "bgFileTag2=False\r\nbgFileTag3=False\r\nbgFileTag4=True\r\n"));
@@ -52,22 +56,30 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("expected");
         const QByteArray root = m_root.toUtf8();
-        const QByteArray big = m_dir.filePath("big").toUtf8();
+        const QByteArray big = m_dir.filePath(QStringLiteral("big")).toUtf8();
         QTest::newRow("files to standard output")
-            << QStringList { "--text", "--with-files", "-o", "-", m_root } + kSizeAndAttributes
+            << QStringList { QStringLiteral("--text"), QStringLiteral("--with-files"),
+                             QStringLiteral("-o"), QStringLiteral("-"), m_root }
+                + kSizeAndAttributes
             << QByteArray(root + "/\r\n\r\n" + root + "\t\t4\t\t\r\n    a.txt\t\t2\t\t"
                           + "\r\n    b.log\t\t1\t\t\r\nsub\t\t2\t\t\r\n    c.txt\t\t2\t\t");
         QTest::newRow("pattern and full paths")
-            << QStringList { "--text", "--with-files", "-p", "*.txt", "--full-paths", m_root }
+            << QStringList { QStringLiteral("--text"),       QStringLiteral("--with-files"),
+                             QStringLiteral("-p"),           QStringLiteral("*.txt"),
+                             QStringLiteral("--full-paths"), m_root }
                 + kSizeAndAttributes
             << QByteArray(root + "/\r\n\r\n" + root + "\t\t4\t\t\r\n    a.txt\t\t2\t\t\r\n" + root
                           + "/sub\t\t2\t\t\r\n    c.txt\t\t2\t\t");
         QTest::newRow("German sizes")
-            << QStringList { "--text", "--with-files", "--set", "bgFileTag4=False", big }
-                + kSizeAndAttributes + QStringList { "--locale", "de_DE" }
+            << QStringList { QStringLiteral("--text"), QStringLiteral("--with-files"),
+                             QStringLiteral("--set"), QStringLiteral("bgFileTag4=False"),
+                             QString::fromUtf8(big) }
+                + kSizeAndAttributes
+                + QStringList { QStringLiteral("--locale"), QStringLiteral("de_DE") }
             << QByteArray(big + "/\r\n\r\n" + big + "\t\t1.536\t\r\n    big.bin\t\t1.536\t");
         QTest::newRow("settings file")
-            << QStringList { "--text", "--with-files", "-s", m_dir.filePath("logs.kiv") }
+            << QStringList { QStringLiteral("--text"), QStringLiteral("--with-files"),
+                             QStringLiteral("-s"), m_dir.filePath(QStringLiteral("logs.kiv")) }
             << QByteArray(root + "/\r\n\r\n" + root + "\t\t\r\n    b.log\t\t");
     }
 
@@ -84,8 +96,8 @@ private slots:
     // The page: toggle mode by default, table mode through --set, to a file or standard output.
     void page()
     {
-        const QString output = m_dir.filePath("page.html");
-        QCOMPARE(run({ "-q", "-o", output, m_root }).exitCode, 0);
+        const QString output = m_dir.filePath(QStringLiteral("page.html"));
+        QCOMPARE(run({ QStringLiteral("-q"), QStringLiteral("-o"), output, m_root }).exitCode, 0);
         const QByteArray page = readAll(output);
         QVERIFY(page.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.endsWith(")</span></body></html>"));
@@ -94,16 +106,22 @@ private slots:
                "ThisSelection: 3 files [4kb] in 2 folder searched 3 folder, 1 skipped" })
             QVERIFY2(page.contains(piece), piece);
 
-        const ListRun result = run({ "-q", "--set", "bgToggle=False", "-o", "-", m_root });
+        const ListRun result
+            = run({ QStringLiteral("-q"), QStringLiteral("--set"), QStringLiteral("bgToggle=False"),
+                    QStringLiteral("-o"), QStringLiteral("-"), m_root });
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(!result.out.contains("toggleFaqEntry"));
 
         // Values the page cannot hold: it writes their first-run defaults,
         // and standard error names each in one line.
-        const ListRun replaced = run({ "-q", "--set", "sgHoverColor=';alert(1);'", "--set",
-                                       "sgTextColor=12\n34", "--set", "sgFontSizeDIR=9pt}", "--set",
-                                       "sgGridColor=00ff00", "-o", "-", m_root });
+        const ListRun replaced
+            = run({ QStringLiteral("-q"), QStringLiteral("--set"),
+                    QStringLiteral("sgHoverColor=';alert(1);'"), QStringLiteral("--set"),
+                    QStringLiteral("sgTextColor=12\n34"), QStringLiteral("--set"),
+                    QStringLiteral("sgFontSizeDIR=9pt}"), QStringLiteral("--set"),
+                    QStringLiteral("sgGridColor=00ff00"), QStringLiteral("-o"), QStringLiteral("-"),
+                    m_root });
         QCOMPARE(replaced.exitCode, 0);
         QCOMPARE(replaced.err,
                  "quorvel-list: sgTextColor='12?34' is not a valid value; the page uses the "
@@ -121,21 +139,41 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("help") << QStringList { "--help" } << 0;
-        QTest::newRow("relative folder") << QStringList { "--text", "tree" } << 0;
-        QTest::newRow("a file, not a folder") << QStringList { "tree/a.txt" } << 1;
+        QTest::newRow("help") << QStringList { QStringLiteral("--help") } << 0;
+        QTest::newRow("relative folder")
+            << QStringList { QStringLiteral("--text"), QStringLiteral("tree") } << 0;
+        QTest::newRow("a file, not a folder") << QStringList { QStringLiteral("tree/a.txt") } << 1;
         QTest::newRow("output folder missing")
-            << QStringList { "-o", "missing/page.html", "tree" } << 1;
+            << QStringList { QStringLiteral("-o"), QStringLiteral("missing/page.html"),
+                             QStringLiteral("tree") }
+            << 1;
         QTest::newRow("text output folder missing")
-            << QStringList { "--text", "-o", "missing/page.txt", "tree" } << 1;
-        QTest::newRow("settings file missing") << QStringList { "-s", "none.kiv", "tree" } << 1;
-        QTest::newRow("no folder") << QStringList { "--text" } << 2;
-        QTest::newRow("unknown option") << QStringList { "--fast", "tree" } << 2;
-        QTest::newRow("unknown key") << QStringList { "--set", "bgFast=True", "tree" } << 2;
-        QTest::newRow("set without value") << QStringList { "--set", "bgToggle", "tree" } << 2;
-        QTest::newRow("two folders") << QStringList { "tree", "tree" } << 2;
-        QTest::newRow("files without text") << QStringList { "--with-files", "tree" } << 2;
-        QTest::newRow("unknown locale") << QStringList { "--locale", "xx_nowhere", "tree" } << 2;
+            << QStringList { QStringLiteral("--text"), QStringLiteral("-o"),
+                             QStringLiteral("missing/page.txt"), QStringLiteral("tree") }
+            << 1;
+        QTest::newRow("settings file missing")
+            << QStringList { QStringLiteral("-s"), QStringLiteral("none.kiv"),
+                             QStringLiteral("tree") }
+            << 1;
+        QTest::newRow("no folder") << QStringList { QStringLiteral("--text") } << 2;
+        QTest::newRow("unknown option")
+            << QStringList { QStringLiteral("--fast"), QStringLiteral("tree") } << 2;
+        QTest::newRow("unknown key")
+            << QStringList { QStringLiteral("--set"), QStringLiteral("bgFast=True"),
+                             QStringLiteral("tree") }
+            << 2;
+        QTest::newRow("set without value")
+            << QStringList { QStringLiteral("--set"), QStringLiteral("bgToggle"),
+                             QStringLiteral("tree") }
+            << 2;
+        QTest::newRow("two folders")
+            << QStringList { QStringLiteral("tree"), QStringLiteral("tree") } << 2;
+        QTest::newRow("files without text")
+            << QStringList { QStringLiteral("--with-files"), QStringLiteral("tree") } << 2;
+        QTest::newRow("unknown locale")
+            << QStringList { QStringLiteral("--locale"), QStringLiteral("xx_nowhere"),
+                             QStringLiteral("tree") }
+            << 2;
     }
 
     // 0 success, 1 unreadable folder or unwritable output (one line on
@@ -149,7 +187,7 @@ private slots:
         if (exitCode == 1) {
             QCOMPARE(result.err.count('\n'), 1);
             QVERIFY(result.err.startsWith("quorvel-list: "));
-            QVERIFY(!QFileInfo::exists(m_dir.filePath("missing")));
+            QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
         }
         if (exitCode == 2)
             QVERIFY(result.err.contains("--help"));

@@ -1,4 +1,3 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "core/ini_file.h"
 
 #include "support/file_bytes.h"
@@ -96,27 +95,30 @@ private slots:
         const auto row = [](const char *name, const QByteArray &file, const QString &expected) {
             QTest::newRow(name) << file << expected;
         };
-        row("names in any case", "[t]\r\nk=1\r\n[S]\r\nK=*.txt\r\n", "*.txt");
-        row("key of another section", "[t]\r\nk=1\r\n[s]\r\nj=2\r\n", "");
-        row("LF line ends", "[s]\nj=x\nk=y\n", "y");
-        row("blanks around = and value", "[ s ]\r\n  k \t=  \t/a b  \r\n", "/a b");
-        row("comment lines are not keys", "[s]\r\n;k=commented\r\n#k=hashed\r\nk=real\r\n", "real");
-        row("first of two keys", "[s]\r\nk=1\r\nk=2\r\n", "1");
-        row("UTF-8 with byte-order mark", "\xEF\xBB\xBF[s]\r\nk=v\r\n", "v");
+        row("names in any case", "[t]\r\nk=1\r\n[S]\r\nK=*.txt\r\n", QStringLiteral("*.txt"));
+        row("key of another section", "[t]\r\nk=1\r\n[s]\r\nj=2\r\n", QStringLiteral(""));
+        row("LF line ends", "[s]\nj=x\nk=y\n", QStringLiteral("y"));
+        row("blanks around = and value", "[ s ]\r\n  k \t=  \t/a b  \r\n", QStringLiteral("/a b"));
+        row("comment lines are not keys", "[s]\r\n;k=commented\r\n#k=hashed\r\nk=real\r\n",
+            QStringLiteral("real"));
+        row("first of two keys", "[s]\r\nk=1\r\nk=2\r\n", QStringLiteral("1"));
+        row("UTF-8 with byte-order mark", "\xEF\xBB\xBF[s]\r\nk=v\r\n", QStringLiteral("v"));
         row("older file read as Latin-1", "[s]\r\nk=caf\xE9\r\n", QString::fromLatin1("caf\xE9"));
         row("characters outside the basic plane are not split",
-            "[s]\r\nk=" + QString("\U0001F600").repeated(260).toUtf8(),
-            QString("\U0001F600").repeated(249));
+            "[s]\r\nk=" + QStringLiteral("\U0001F600").repeated(260).toUtf8(),
+            QStringLiteral("\U0001F600").repeated(249));
     }
     void read()
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        const QString path = dir.filePath("a.kiv");
+        const QString path = dir.filePath(QStringLiteral("a.kiv"));
         QVERIFY(writeAll(path, file));
-        QCOMPARE(IniFile::read("s", "k", path), expected);
-        QCOMPARE(IniFile::read("s", "k", path, "def"), expected.isEmpty() ? "def" : expected);
+        QCOMPARE(IniFile::read(QStringLiteral("s"), QStringLiteral("k"), path), expected);
+        QCOMPARE(
+            IniFile::read(QStringLiteral("s"), QStringLiteral("k"), path, QStringLiteral("def")),
+            expected.isEmpty() ? QStringLiteral("def") : expected);
     }
 
     void write_data()
@@ -128,30 +130,31 @@ private slots:
             = [](const char *name, const QByteArray &before, const QString &value,
                  const QByteArray &after) { QTest::newRow(name) << before << value << after; };
         row("replace in place: the file's spelling and every other byte kept",
-            "; mine\r\n[S]\r\nother = 1 \r\n  K =  /old\r\nlast=2\r\n", "/new",
+            "; mine\r\n[S]\r\nother = 1 \r\n  K =  /old\r\nlast=2\r\n", QStringLiteral("/new"),
             "; mine\r\n[S]\r\nother = 1 \r\n  K =  /new\r\nlast=2\r\n");
-        row("replace in an LF file writes CR LF on that line only", "[s]\na=1\nk=old\nb=2\n", "new",
-            "[s]\na=1\nk=new\r\nb=2\n");
+        row("replace in an LF file writes CR LF on that line only", "[s]\na=1\nk=old\nb=2\n",
+            QStringLiteral("new"), "[s]\na=1\nk=new\r\nb=2\n");
         row("new key after the section's last line, before the blank line",
-            "[s]\r\na=1\r\n\r\n[t]\r\nb=2\r\n", "v", "[s]\r\na=1\r\nk=v\r\n\r\n[t]\r\nb=2\r\n");
-        row("new section at the end after a blank line", "[t]\r\na=1\r\n", "10",
+            "[s]\r\na=1\r\n\r\n[t]\r\nb=2\r\n", QStringLiteral("v"),
+            "[s]\r\na=1\r\nk=v\r\n\r\n[t]\r\nb=2\r\n");
+        row("new section at the end after a blank line", "[t]\r\na=1\r\n", QStringLiteral("10"),
             "[t]\r\na=1\r\n\r\n[s]\r\nk=10\r\n");
-        row("line breaks in a value become blanks", "[s]\r\nk=1\r\n", "a\r\n[window]\nleft=0",
-            "[s]\r\nk=a  [window] left=0\r\n");
+        row("line breaks in a value become blanks", "[s]\r\nk=1\r\n",
+            QStringLiteral("a\r\n[window]\nleft=0"), "[s]\r\nk=a  [window] left=0\r\n");
         // A file keeps its encoding, so untouched lines keep their bytes.
-        row("older Latin-1 file keeps its bytes", "[s]\r\nname=M\xFCller\r\nk=1\r\n", "2",
-            "[s]\r\nname=M\xFCller\r\nk=2\r\n");
+        row("older Latin-1 file keeps its bytes", "[s]\r\nname=M\xFCller\r\nk=1\r\n",
+            QStringLiteral("2"), "[s]\r\nname=M\xFCller\r\nk=2\r\n");
         row("a changed line of a Latin-1 file is written in Latin-1",
-            "[s]\r\nname=caf\xE9\r\nk=1\r\n", "M\u00FCller",
+            "[s]\r\nname=caf\xE9\r\nk=1\r\n", QStringLiteral("M\u00FCller"),
             "[s]\r\nname=caf\xE9\r\nk=M\xFCller\r\n");
         row("UTF-8 with byte-order mark stays so", "\xEF\xBB\xBF[s]\r\nname=caf\xC3\xA9\r\nk=1\r\n",
-            "\u65E5", "\xEF\xBB\xBF[s]\r\nname=caf\xC3\xA9\r\nk=\xE6\x97\xA5\r\n");
+            QStringLiteral("\u65E5"), "\xEF\xBB\xBF[s]\r\nname=caf\xC3\xA9\r\nk=\xE6\x97\xA5\r\n");
         // Where Latin-1 cannot hold the value, the whole file becomes UTF-8:
         // every line still reads back as the same text.
         row("a value beyond Latin-1 makes a Latin-1 file UTF-8", "[s]\r\nname=caf\xE9\r\nk=1\r\n",
-            "\u65E5", "[s]\r\nname=caf\xC3\xA9\r\nk=\xE6\x97\xA5\r\n");
+            QStringLiteral("\u65E5"), "[s]\r\nname=caf\xC3\xA9\r\nk=\xE6\x97\xA5\r\n");
         row("Latin-1 bytes that would read as UTF-8 make the file UTF-8", "[s]\r\nk=\xE9\r\n",
-            "\u00C3\u00A9", "[s]\r\nk=\xC3\x83\xC2\xA9\r\n");
+            QStringLiteral("\u00C3\u00A9"), "[s]\r\nk=\xC3\x83\xC2\xA9\r\n");
     }
     void write()
     {
@@ -159,17 +162,17 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
-        const QString path = dir.filePath("w.kiv");
+        const QString path = dir.filePath(QStringLiteral("w.kiv"));
         QVERIFY(writeAll(path, before));
-        QVERIFY(IniFile::write("s", "k", value, path));
+        QVERIFY(IniFile::write(QStringLiteral("s"), QStringLiteral("k"), value, path));
         compareBytes(readAll(path), after);
         if (QTest::currentTestFailed())
             return;
-        QCOMPARE(IniFile::read("s", "k", path),
+        QCOMPARE(IniFile::read(QStringLiteral("s"), QStringLiteral("k"), path),
                  QString(value).replace(u'\r', u' ').replace(u'\n', u' ').trimmed());
         // Nothing left over from the atomic save.
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList { "w.kiv" });
+                 QStringList { QStringLiteral("w.kiv") });
     }
 
     // A folder that takes no new files (no temporary file for an atomic
@@ -179,8 +182,8 @@ private slots:
     void writableFileInLockedFolder()
     {
         QTemporaryDir dir;
-        const QString locked = dir.filePath("locked");
-        const QString path = locked + "/w.kiv";
+        const QString locked = dir.filePath(QStringLiteral("locked"));
+        const QString path = locked + QStringLiteral("/w.kiv");
         QVERIFY(writeAll(path, "[s]\r\nname=M\xFCller\r\nk=1\r\n"));
         const auto everyone = QFileDevice::ReadOwner | QFileDevice::ReadGroup
             | QFileDevice::ReadOther | QFileDevice::ExeOwner | QFileDevice::ExeGroup
@@ -200,15 +203,18 @@ private slots:
             const AnotherUser user;
             if (!user.active())
                 QSKIP("running as root without a way to change the user id");
-            written = IniFile::write("s", "k", "2", path);
-            newFileWritten = IniFile::write("s", "k", "2", locked + "/new.kiv");
+            written = IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("2"),
+                                     path);
+            newFileWritten
+                = IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("2"),
+                                 locked + QStringLiteral("/new.kiv"));
         }
         QVERIFY(written);
         compareBytes(readAll(path), "[s]\r\nname=M\xFCller\r\nk=2\r\n");
         QCOMPARE(inodeOf(path), inode); // the same file, not a new one put in its place
         QVERIFY(!newFileWritten);
         QCOMPARE(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
-                 QStringList { "w.kiv" });
+                 QStringList { QStringLiteral("w.kiv") });
     }
 
     // The in-place write holds the old content until the new one reads back;
@@ -216,7 +222,7 @@ private slots:
     void inPlaceWriteRestoresOldContent()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("w.kiv");
+        const QString path = dir.filePath(QStringLiteral("w.kiv"));
         const QByteArray old = "[s]\r\nk=" + QByteArray(100, 'o') + "\r\n";
         QVERIFY(writeAll(path, old));
         const QByteArray native = QFile::encodeName(path);
@@ -236,7 +242,7 @@ private slots:
         QCOMPARE(readAll(path), old);
 
         // A pipe is not opened for long: O_RDWR never waits for a reader.
-        const QString pipe = dir.filePath("pipe.kiv");
+        const QString pipe = dir.filePath(QStringLiteral("pipe.kiv"));
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         result = RegularFile::writeInPlace(QFile::encodeName(pipe), "x");
         QVERIFY(!result.ok);
@@ -246,12 +252,14 @@ private slots:
     void writeRefusesNames()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("w.kiv");
+        const QString path = dir.filePath(QStringLiteral("w.kiv"));
         QVERIFY(writeAll(path, "[s]\r\nk=1\r\n"));
         // Names that could not be read back: empty, holding = or ], read as a comment.
-        for (const auto &[section, key] :
-             { std::pair { "", "k" }, { "s", "a=b" }, { "s", ";k" }, { "a]b", "k" } }) {
-            QVERIFY2(!IniFile::write(section, key, "v", path), key);
+        for (const auto &[section, key] : { std::pair { QStringLiteral(""), QStringLiteral("k") },
+                                            { QStringLiteral("s"), QStringLiteral("a=b") },
+                                            { QStringLiteral("s"), QStringLiteral(";k") },
+                                            { QStringLiteral("a]b"), QStringLiteral("k") } }) {
+            QVERIFY2(!IniFile::write(section, key, QStringLiteral("v"), path), qPrintable(key));
             QCOMPARE(readAll(path), QByteArray("[s]\r\nk=1\r\n"));
         }
     }
@@ -260,18 +268,20 @@ private slots:
     {
         QTemporaryDir dir;
         // A folder in the file's place is neither replaced nor written into.
-        const QString folder = dir.filePath("folder.kiv");
+        const QString folder = dir.filePath(QStringLiteral("folder.kiv"));
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(!IniFile::write("s", "k", "v", folder));
+        QVERIFY(
+            !IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"), folder));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList { "folder.kiv" });
+                 QStringList { QStringLiteral("folder.kiv") });
         QVERIFY(QDir(folder).isEmpty());
 
         if (::geteuid() != 0) {
-            const QString locked = dir.filePath("locked");
+            const QString locked = dir.filePath(QStringLiteral("locked"));
             QVERIFY(QDir().mkpath(locked));
             QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-            QVERIFY(!IniFile::write("s", "k", "v", locked + "/x.kiv"));
+            QVERIFY(!IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"),
+                                    locked + QStringLiteral("/x.kiv")));
             QVERIFY(QDir(locked).isEmpty());
             QFile::setPermissions(
                 locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -284,13 +294,13 @@ private slots:
         for (quint32 i = 0; i < 64 * 1024; ++i)
             garbage += char((i * 2654435761u) >> 24);
         QTemporaryDir dir;
-        const QString path = dir.filePath("bad.kiv");
+        const QString path = dir.filePath(QStringLiteral("bad.kiv"));
         for (const QByteArray &file :
              { garbage, QByteArray(10 * 1024 * 1024, 'k'),
                QByteArray("[htm]\r\nsgFont=" + QByteArray(IniFile::kMaxFileBytes, 'x')) }) {
             QVERIFY(writeAll(path, file));
             for (const char *key : { "sgFont", "path", "left", "bgBorder" })
-                QCOMPARE(IniFile::read("htm", key, path), QString());
+                QCOMPARE(IniFile::read(QStringLiteral("htm"), QLatin1String(key), path), QString());
             QCOMPARE(readAll(path).size(), file.size());
         }
     }
@@ -300,17 +310,20 @@ private slots:
     void unreadableFileIsNotRewritten()
     {
         QTemporaryDir dir;
-        const QString pipe = dir.filePath("pipe.kiv");
+        const QString pipe = dir.filePath(QStringLiteral("pipe.kiv"));
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
-        QCOMPARE(IniFile::read("s", "k", pipe, "d"), QString("d"));
-        QVERIFY(!IniFile::write("s", "k", "v", pipe));
+        QCOMPARE(IniFile::read(QStringLiteral("s"), QStringLiteral("k"), pipe, QStringLiteral("d")),
+                 QStringLiteral("d"));
+        QVERIFY(
+            !IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"), pipe));
         QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
-        QVERIFY(!IniFile::load(QString("/dev/zero")));
+        QVERIFY(!IniFile::load(QStringLiteral("/dev/zero")));
 
-        const QString big = dir.filePath("big.kiv");
+        const QString big = dir.filePath(QStringLiteral("big.kiv"));
         const QByteArray bytes = QByteArray("[s]\r\nk=") + QByteArray(IniFile::kMaxFileBytes, 'x');
         QVERIFY(writeAll(big, bytes));
-        QVERIFY(!IniFile::write("s", "k", "v", big));
+        QVERIFY(
+            !IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"), big));
         QCOMPARE(readAll(big), bytes);
     }
 };

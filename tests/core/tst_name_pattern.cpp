@@ -1,5 +1,4 @@
 // The scanner's file-name matching rule.
-#undef QT_NO_CAST_FROM_ASCII
 #include "core/name_pattern.h"
 
 #include <QTest>
@@ -68,10 +67,12 @@ private slots:
 
     void validity()
     {
-        QVERIFY(NamePattern("txt").isValid() && !NamePattern("txt").matchesEverything());
-        QVERIFY(NamePattern("*").matchesEverything());
-        QVERIFY(!NamePattern("[ab").isValid() && NamePattern("[ab").matchesEverything());
-        QVERIFY(NamePattern("[]x").isValid());
+        QVERIFY(NamePattern(QStringLiteral("txt")).isValid()
+                && !NamePattern(QStringLiteral("txt")).matchesEverything());
+        QVERIFY(NamePattern(QStringLiteral("*")).matchesEverything());
+        QVERIFY(!NamePattern(QStringLiteral("[ab")).isValid()
+                && NamePattern(QStringLiteral("[ab")).matchesEverything());
+        QVERIFY(NamePattern(QStringLiteral("[]x")).isValid());
     }
 
     void turkishUpperCasing()
@@ -79,9 +80,9 @@ private slots:
         // In a Turkish locale "i" upper-cases to the dotted capital I, so
         // the pattern "i" does not match the name "I".
         const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
-        if (turkish.toUpper("i") == "I")
+        if (turkish.toUpper(QStringLiteral("i")) == QStringLiteral("I"))
             QSKIP("this Qt has no locale-specific case mapping");
-        const NamePattern rule("i", turkish);
+        const NamePattern rule(QStringLiteral("i"), turkish);
         QVERIFY(!rule.matches(QByteArrayView("I")));
         QVERIFY(rule.matches(QByteArrayView("i")));
         QVERIFY(rule.matches(QString::fromUtf8("İ")));
@@ -90,7 +91,7 @@ private slots:
     // Exponential backtracking would not end within the test's time limit.
     void noBacktrackingBlowUp()
     {
-        const NamePattern rule(QString("*a").repeated(200) + u'b', QLocale::c());
+        const NamePattern rule(QStringLiteral("*a").repeated(200) + u'b', QLocale::c());
         QVERIFY(!rule.matches(QString(400, u'a')));
     }
 };

@@ -18,20 +18,23 @@ private slots:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("511 bytes round down") << kEnglish << qint64(511) << u"0"_qs;
-        QTest::newRow("512 bytes: half away from zero") << kEnglish << qint64(512) << u"1"_qs;
-        QTest::newRow("2560 bytes: 2.5 up, not to even") << kEnglish << qint64(2560) << u"3"_qs;
-        QTest::newRow("grouping en") << kEnglish << qint64(1536) * 1024 << u"1,536"_qs;
-        QTest::newRow("millions de") << kGerman << qint64(1234567) * 1024 << u"1.234.567"_qs;
+        QTest::newRow("511 bytes round down") << kEnglish << qint64(511) << QStringLiteral("0");
+        QTest::newRow("512 bytes: half away from zero")
+            << kEnglish << qint64(512) << QStringLiteral("1");
+        QTest::newRow("2560 bytes: 2.5 up, not to even")
+            << kEnglish << qint64(2560) << QStringLiteral("3");
+        QTest::newRow("grouping en") << kEnglish << qint64(1536) * 1024 << QStringLiteral("1,536");
+        QTest::newRow("millions de")
+            << kGerman << qint64(1234567) * 1024 << QStringLiteral("1.234.567");
         // en_IN groups its own numbers as 12,34,567; sizes still group by three.
         QTest::newRow("millions en_IN")
-            << kIndianEnglish << qint64(1234567) * 1024 << u"1,234,567"_qs;
+            << kIndianEnglish << qint64(1234567) * 1024 << QStringLiteral("1,234,567");
         QTest::newRow("three digits en_IN: no separator")
-            << kIndianEnglish << qint64(999) * 1024 << u"999"_qs;
+            << kIndianEnglish << qint64(999) * 1024 << QStringLiteral("999");
         QTest::newRow("C locale still groups")
-            << QLocale::c() << qint64(1536) * 1024 << u"1,536"_qs;
+            << QLocale::c() << qint64(1536) * 1024 << QStringLiteral("1,536");
         QTest::newRow("terabytes")
-            << kEnglish << qint64(5) * 1024 * 1024 * 1024 * 1024 << u"5,368,709,120"_qs;
+            << kEnglish << qint64(5) * 1024 * 1024 * 1024 * 1024 << QStringLiteral("5,368,709,120");
     }
     void sizeText()
     {
@@ -44,18 +47,19 @@ private slots:
     void groupedRoundsHalvesAwayFromZero()
     {
         const NumberFormatter numbers(kEnglish);
-        QCOMPARE(numbers.grouped(999999.5), u"1,000,000"_qs);
-        QCOMPARE(numbers.grouped(-0.5), u"-1"_qs);
-        QCOMPARE(numbers.grouped(1234.4), u"1,234"_qs);
-        QCOMPARE(numbers.read(u"1,536"_qs), std::optional<double>(1536));
-        QCOMPARE(NumberFormatter(kGerman).read(u"1.536"_qs), std::optional<double>(1536));
-        QVERIFY(!numbers.read(u"x"_qs));
+        QCOMPARE(numbers.grouped(999999.5), QStringLiteral("1,000,000"));
+        QCOMPARE(numbers.grouped(-0.5), QStringLiteral("-1"));
+        QCOMPARE(numbers.grouped(1234.4), QStringLiteral("1,234"));
+        QCOMPARE(numbers.read(QStringLiteral("1,536")), std::optional<double>(1536));
+        QCOMPARE(NumberFormatter(kGerman).read(QStringLiteral("1.536")),
+                 std::optional<double>(1536));
+        QVERIFY(!numbers.read(QStringLiteral("x")));
         // Counts, negative numbers and those beyond 64 bits group the same way.
         const NumberFormatter indian(kIndianEnglish);
-        QCOMPARE(indian.grouped(qint64(123456789012)), u"123,456,789,012"_qs);
-        QCOMPARE(indian.grouped(-1234567.0), u"-1,234,567"_qs);
-        QCOMPARE(indian.grouped(1e20), u"100,000,000,000,000,000,000"_qs);
-        QCOMPARE(NumberFormatter(kGerman).grouped(qint64(-1000)), u"-1.000"_qs);
+        QCOMPARE(indian.grouped(qint64(123456789012)), QStringLiteral("123,456,789,012"));
+        QCOMPARE(indian.grouped(-1234567.0), QStringLiteral("-1,234,567"));
+        QCOMPARE(indian.grouped(1e20), QStringLiteral("100,000,000,000,000,000,000"));
+        QCOMPARE(NumberFormatter(kGerman).grouped(qint64(-1000)), QStringLiteral("-1.000"));
     }
 
     void dateText_data()
@@ -65,13 +69,17 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QDateTime afternoon(QDate(2024, 3, 5), QTime(14, 7, 9));
         const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0, 0));
-        QTest::newRow("en afternoon") << kEnglish << afternoon << u"3/5/24 2:07:09 PM"_qs;
-        QTest::newRow("de afternoon") << kGerman << afternoon << u"05.03.24 14:07:09"_qs;
-        QTest::newRow("en midnight: date alone") << kEnglish << midnight << u"3/5/24"_qs;
-        QTest::newRow("de midnight: date alone") << kGerman << midnight << u"05.03.24"_qs;
+        QTest::newRow("en afternoon")
+            << kEnglish << afternoon << QStringLiteral("3/5/24 2:07:09 PM");
+        QTest::newRow("de afternoon")
+            << kGerman << afternoon << QStringLiteral("05.03.24 14:07:09");
+        QTest::newRow("en midnight: date alone")
+            << kEnglish << midnight << QStringLiteral("3/5/24");
+        QTest::newRow("de midnight: date alone")
+            << kGerman << midnight << QStringLiteral("05.03.24");
         QTest::newRow("en one second past midnight")
             << kEnglish << QDateTime(QDate(2024, 12, 31), QTime(0, 0, 1))
-            << u"12/31/24 12:00:01 AM"_qs;
+            << QStringLiteral("12/31/24 12:00:01 AM");
     }
     void dateText()
     {
@@ -88,9 +96,11 @@ private slots:
 
     void timeZoneFieldRemoved()
     {
-        QCOMPARE(WithoutTimeZoneField(u"h:mm:ss AP t"_qs), u"h:mm:ss AP"_qs);
-        QCOMPARE(WithoutTimeZoneField(u"t HH:mm:ss"_qs), u"HH:mm:ss"_qs);
-        QCOMPARE(WithoutTimeZoneField(u"HH 'Uhr' mm tttt"_qs), u"HH 'Uhr' mm"_qs);
+        QCOMPARE(WithoutTimeZoneField(QStringLiteral("h:mm:ss AP t")),
+                 QStringLiteral("h:mm:ss AP"));
+        QCOMPARE(WithoutTimeZoneField(QStringLiteral("t HH:mm:ss")), QStringLiteral("HH:mm:ss"));
+        QCOMPARE(WithoutTimeZoneField(QStringLiteral("HH 'Uhr' mm tttt")),
+                 QStringLiteral("HH 'Uhr' mm"));
     }
 
     void attributeLetters_data()
@@ -98,10 +108,10 @@ private slots:
         QTest::addColumn<qint64>("attributes");
         QTest::addColumn<QString>("expected");
         QTest::newRow("plain") << qint64(0) << QString();
-        QTest::newRow("archive + system: A before S") << qint64(32 | 4) << u"AS"_qs;
-        QTest::newRow("all four") << qint64(1 | 2 | 4 | 32) << u"RHAS"_qs;
+        QTest::newRow("archive + system: A before S") << qint64(32 | 4) << QStringLiteral("AS");
+        QTest::newRow("all four") << qint64(1 | 2 | 4 | 32) << QStringLiteral("RHAS");
         QTest::newRow("directory bit adds nothing") << qint64(16) << QString();
-        QTest::newRow("255 fits") << qint64(255) << u"RHAS"_qs;
+        QTest::newRow("255 fits") << qint64(255) << QStringLiteral("RHAS");
         QTest::newRow("above 255: empty") << qint64(256 | 1) << QString();
         QTest::newRow("negative: empty") << qint64(-1) << QString();
     }

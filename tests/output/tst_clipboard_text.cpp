@@ -1,4 +1,3 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "output/clipboard_text.h"
 #include "scan/result_list.h"
 
@@ -12,7 +11,7 @@ constexpr std::array<bool, 5> kAllTicked { true, true, true, true, true };
 void addTextRow(ResultList &list, const QString &text, const QString &marker,
                 const QStringList &values = {})
 {
-    const bool isFile = marker == "FILE" && text.startsWith("    ");
+    const bool isFile = marker == QStringLiteral("FILE") && text.startsWith(QStringLiteral("    "));
     const int row = isFile ? list.addFileRow(text.mid(4).toUtf8(), "/data", {}) : list.addRow(text);
     list.setSubItem(row, 2, marker);
     for (int k = 0; k < values.size(); ++k)
@@ -31,28 +30,40 @@ private slots:
     void rows()
     {
         ResultList list;
-        addTextRow(list, "/data/a", "FOLDER", { "4", "Folder", "c1", "m1", "R" });
-        addTextRow(list, "    x.txt", "FILE", { "3", "Text", "c2", "m2", "" });
-        addTextRow(list, "    y z.txt", "FILE", { "1", "Text", "c3", "m3", "H" });
-        addTextRow(list, "/data/b", "FOLDER", { "0", "Folder" });
-        QCOMPARE(ClipboardText(list, "/data/", true, kAllTicked),
-                 "/data/\r\n"
-                 "\r\n/data/a\t\t4\t\tFolder\t\tc1\t\tm1\t\tR\t"
-                 "\r\n    x.txt\t\t3\t\tText\t\tc2\t\tm2\t\t"
-                 "\r\n    y z.txt\t\t1\t\tText\t\tc3\t\tm3\t\tH\t"
-                 "\r\n/data/b\t\t0\t\tFolder\t\t\t\t");
-        QCOMPARE(ClipboardText(list, "/data/", false, { true, false, false, false, false }),
-                 "/data/\r\n\r\n/data/a\t4\t\r\n/data/b\t0\t");
-        QCOMPARE(ClipboardText(list, "/data/", false, {}), "/data/\r\n\r\n/data/a\r\n/data/b");
+        addTextRow(list, QStringLiteral("/data/a"), QStringLiteral("FOLDER"),
+                   { QStringLiteral("4"), QStringLiteral("Folder"), QStringLiteral("c1"),
+                     QStringLiteral("m1"), QStringLiteral("R") });
+        addTextRow(list, QStringLiteral("    x.txt"), QStringLiteral("FILE"),
+                   { QStringLiteral("3"), QStringLiteral("Text"), QStringLiteral("c2"),
+                     QStringLiteral("m2"), QStringLiteral("") });
+        addTextRow(list, QStringLiteral("    y z.txt"), QStringLiteral("FILE"),
+                   { QStringLiteral("1"), QStringLiteral("Text"), QStringLiteral("c3"),
+                     QStringLiteral("m3"), QStringLiteral("H") });
+        addTextRow(list, QStringLiteral("/data/b"), QStringLiteral("FOLDER"),
+                   { QStringLiteral("0"), QStringLiteral("Folder") });
+        QCOMPARE(ClipboardText(list, QStringLiteral("/data/"), true, kAllTicked),
+                 QStringLiteral("/data/\r\n"
+                                "\r\n/data/a\t\t4\t\tFolder\t\tc1\t\tm1\t\tR\t"
+                                "\r\n    x.txt\t\t3\t\tText\t\tc2\t\tm2\t\t"
+                                "\r\n    y z.txt\t\t1\t\tText\t\tc3\t\tm3\t\tH\t"
+                                "\r\n/data/b\t\t0\t\tFolder\t\t\t\t"));
+        QCOMPARE(ClipboardText(list, QStringLiteral("/data/"), false,
+                               { true, false, false, false, false }),
+                 QStringLiteral("/data/\r\n\r\n/data/a\t4\t\r\n/data/b\t0\t"));
+        QCOMPARE(ClipboardText(list, QStringLiteral("/data/"), false, {}),
+                 QStringLiteral("/data/\r\n\r\n/data/a\r\n/data/b"));
     }
 
     // An empty list, or no folder rows with files left out: the folder line alone.
     void emptyLists()
     {
         ResultList list;
-        QCOMPARE(ClipboardText(list, "/x/", true, kAllTicked), "/x/\r\n");
-        addTextRow(list, "    f.txt", "FILE", { "1" });
-        QCOMPARE(ClipboardText(list, "/x/", false, kAllTicked), "/x/\r\n");
+        QCOMPARE(ClipboardText(list, QStringLiteral("/x/"), true, kAllTicked),
+                 QStringLiteral("/x/\r\n"));
+        addTextRow(list, QStringLiteral("    f.txt"), QStringLiteral("FILE"),
+                   { QStringLiteral("1") });
+        QCOMPARE(ClipboardText(list, QStringLiteral("/x/"), false, kAllTicked),
+                 QStringLiteral("/x/\r\n"));
     }
 
     // Only the exact marker "FOLDER" makes a folder line when files are left
@@ -60,10 +71,12 @@ private slots:
     void markersAndBreaks()
     {
         ResultList list;
-        addTextRow(list, "/a\nb\tc\rd", "FOLDER", { "1\t2" });
-        addTextRow(list, "/lower", "folder");
-        QCOMPARE(ClipboardText(list, "/", false, { true, false, false, false, false }),
-                 "/\r\n\r\n/a b c d\t1 2\t");
+        addTextRow(list, QStringLiteral("/a\nb\tc\rd"), QStringLiteral("FOLDER"),
+                   { QStringLiteral("1\t2") });
+        addTextRow(list, QStringLiteral("/lower"), QStringLiteral("folder"));
+        QCOMPARE(
+            ClipboardText(list, QStringLiteral("/"), false, { true, false, false, false, false }),
+            QStringLiteral("/\r\n\r\n/a b c d\t1 2\t"));
     }
 
     // White space at a name's ends stays: a TAB or line break as a blank,
@@ -73,8 +86,8 @@ private slots:
         ResultList list;
         list.addFileRow("\tx\xE3\x80\x80", "/m", {});
         list.addFileRow("\xC2\xA0y \n", "/m", {});
-        QCOMPARE(ClipboardText(list, "/m/", true, {}),
-                 "/m/\r\n\r\n     x\u3000\t\r\n    \u00a0y  \t");
+        QCOMPARE(ClipboardText(list, QStringLiteral("/m/"), true, {}),
+                 QStringLiteral("/m/\r\n\r\n     x\u3000\t\r\n    \u00a0y  \t"));
     }
 
     // Scanner rows: names from the file system, sizes in the list's locale.
@@ -84,11 +97,12 @@ private slots:
         list.setLocale(QLocale(QLocale::German, QLocale::Germany));
         ResultList::Properties properties;
         properties.sizeBytes = 1536 * 1024;
-        list.addFolderRow("/m", "/m", properties, 1);
+        list.addFolderRow(QStringLiteral("/m"), "/m", properties, 1);
         properties.sizeBytes = 1536;
         list.addFileRow("back\\slash.txt", "/m", properties);
-        QCOMPARE(ClipboardText(list, "/m/", true, { true, false, false, false, false }),
-                 "/m/\r\n\r\n/m\t\t1.536\t\r\n    back \\\\ slash.txt\t\t2\t");
+        QCOMPARE(
+            ClipboardText(list, QStringLiteral("/m/"), true, { true, false, false, false, false }),
+            QStringLiteral("/m/\r\n\r\n/m\t\t1.536\t\r\n    back \\\\ slash.txt\t\t2\t"));
     }
 
     // Written lines over all rows, halves to even; with files left out the
@@ -97,13 +111,14 @@ private slots:
     {
         ResultList list;
         for (int k = 0; k < 8; ++k)
-            addTextRow(list, QString("/r%1").arg(k), k % 2 == 0 ? "FOLDER" : "FILE");
+            addTextRow(list, QStringLiteral("/r%1").arg(k),
+                       k % 2 == 0 ? QStringLiteral("FOLDER") : QStringLiteral("FILE"));
         std::vector<int> seen;
         const auto record = [&](int percent) { seen.push_back(percent); };
-        (void)ClipboardText(list, "/", true, {}, record);
+        (void)ClipboardText(list, QStringLiteral("/"), true, {}, record);
         QCOMPARE(seen, (std::vector<int> { 12, 25, 38, 50, 62, 75, 88, 100 }));
         seen.clear();
-        (void)ClipboardText(list, "/", false, {}, record);
+        (void)ClipboardText(list, QStringLiteral("/"), false, {}, record);
         QCOMPARE(seen, (std::vector<int> { 12, 25, 38, 50 }));
     }
 };

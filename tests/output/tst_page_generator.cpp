@@ -1,7 +1,6 @@
 // Whole pages, byte for byte. The expected text is spelled out here piece by
 // piece as the page must read; it is never taken from the program's own
 // piece constants.
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "output/page_generator.h"
 #include "scan/result_list.h"
@@ -56,18 +55,18 @@ void applyTestOptions(ProgramState &state, const Switches &sw)
     state.bgFileTag = sw.tags;
     state.bgRecursive = true;
     // Distinct values, so a colour used in the wrong place shows.
-    state.sgBackgroundColor = "b0b0b0";
-    state.sgGridColor = "a1a1a1";
-    state.sgTextColor = "111111";
-    state.sgDirColor = "d1d1d1";
-    state.sgDirFontColor = "d2d2d2";
-    state.sgFileColor = "f1f1f1";
-    state.sgHeaderColor = "c1c1c1";
-    state.sgHoverColor = "e1e1e1";
-    state.sgFont = "Tahoma";
-    state.sgFontSizeFILE = "8";
-    state.sgFontSizeDIR = "9,5";
-    state.versionText = "1.12.1128";
+    state.sgBackgroundColor = QStringLiteral("b0b0b0");
+    state.sgGridColor = QStringLiteral("a1a1a1");
+    state.sgTextColor = QStringLiteral("111111");
+    state.sgDirColor = QStringLiteral("d1d1d1");
+    state.sgDirFontColor = QStringLiteral("d2d2d2");
+    state.sgFileColor = QStringLiteral("f1f1f1");
+    state.sgHeaderColor = QStringLiteral("c1c1c1");
+    state.sgHoverColor = QStringLiteral("e1e1e1");
+    state.sgFont = QStringLiteral("Tahoma");
+    state.sgFontSizeFILE = QStringLiteral("8");
+    state.sgFontSizeDIR = QStringLiteral("9,5");
+    state.versionText = QStringLiteral("1.12.1128");
 }
 
 Bytes expectedHead(const Switches &sw, const Bytes &title)
@@ -245,13 +244,13 @@ const Bytes kCreatedText = "3/5/24 2:07:09 PM";
 const Bytes kChangedText = "3/6/24 9:00:01 AM";
 
 ResultList::Properties fileProps(qint64 bytes, qint64 attributes = 0,
-                                 const QString &type = "Text file")
+                                 const QString &type = QStringLiteral("Text file"))
 {
     return { bytes, type, kCreated, kChanged, attributes };
 }
 ResultList::Properties folderProps(qint64 bytes)
 {
-    return fileProps(bytes, 0, "Folder");
+    return fileProps(bytes, 0, QStringLiteral("Folder"));
 }
 
 RowTexts fileTexts(const Bytes &name, const Bytes &folder, const Bytes &size,
@@ -316,7 +315,7 @@ private:
         r.counters = &m_counters;
         r.state = &m_state;
         r.folderText = folderText;
-        r.patternText = "*.*";
+        r.patternText = QStringLiteral("*.*");
         return r;
     }
 
@@ -326,7 +325,7 @@ private:
     {
         PageRequest request = makeRequest(folderText);
         request.onlyThisDir = onlyThisDir;
-        request.outputPath = m_dir.filePath("page.html");
+        request.outputPath = m_dir.filePath(QStringLiteral("page.html"));
         request.yield = std::move(yield);
         const PageResult result = GeneratePage(request);
         if (resultOut)
@@ -350,11 +349,11 @@ private:
         m_list.clear();
         m_list.addFileRow("lead.txt", "/data", fileProps(1024, 1));
         m_list.addFileRow("b.txt", "/data", fileProps(2048));
-        m_list.addFolderRow("/data/a", "/data/a", folderProps(40960), 2);
+        m_list.addFolderRow(QStringLiteral("/data/a"), "/data/a", folderProps(40960), 2);
         m_list.addFileRow("x.txt", "/data/a", fileProps(10240));
         m_list.addFileRow("y.txt", "/data/a", fileProps(20480));
-        m_list.addFolderRow("/data/a/empty", "/data/a/empty", folderProps(0), 0);
-        m_list.addFolderRow("/data/b", "/data/b", folderProps(3072), 1);
+        m_list.addFolderRow(QStringLiteral("/data/a/empty"), "/data/a/empty", folderProps(0), 0);
+        m_list.addFolderRow(QStringLiteral("/data/b"), "/data/b", folderProps(3072), 1);
         m_list.addFileRow("z.txt", "/data/b", fileProps(3072));
         setCounters(5, 36, 4, 4);
     }
@@ -422,7 +421,7 @@ private slots:
                 + groupOpen(sw) + fileRow(sw, 1, z) + kGroupClose;
         }
         expected += kPageEnd;
-        QVERIFY(samePage(generate("/data/"), expected));
+        QVERIFY(samePage(generate(QStringLiteral("/data/")), expected));
     }
 
     void uncheckedRows_data() { tableAndToggle(); }
@@ -436,12 +435,12 @@ private slots:
         const Switches sw { toggle, true, false, true, { true, false, false, false, false } };
         applyTestOptions(m_state, sw);
         m_list.clear();
-        m_list.addFolderRow("/d", "/d", folderProps(0), 0);
-        m_list.addFolderRow("/d/a", "/d/a", folderProps(4096), 3);
+        m_list.addFolderRow(QStringLiteral("/d"), "/d", folderProps(0), 0);
+        m_list.addFolderRow(QStringLiteral("/d/a"), "/d/a", folderProps(4096), 3);
         m_list.addFileRow("p.txt", "/d/a", fileProps(1024));
         m_list.addFileRow("q.txt", "/d/a", fileProps(1024));
         m_list.addFileRow("r.txt", "/d/a", fileProps(2048));
-        m_list.addFolderRow("/d/c", "/d/c", folderProps(1024), 2);
+        m_list.addFolderRow(QStringLiteral("/d/c"), "/d/c", folderProps(1024), 2);
         m_list.addFileRow("s.txt", "/d/c", fileProps(1024));
         m_list.addFileRow("t.txt", "/d/c", fileProps(0));
         m_list.setChecked(1, false); // folder /d/a
@@ -468,7 +467,7 @@ private slots:
                 + groupOpen(sw) + fileRow(sw, 1, t) + kGroupClose;
         }
         expected += kPageEnd;
-        QVERIFY(samePage(generate("/d/"), expected));
+        QVERIFY(samePage(generate(QStringLiteral("/d/")), expected));
     }
 
     void onlyThisDirectory_data() { tableAndToggle(); }
@@ -481,8 +480,8 @@ private slots:
         applyTestOptions(m_state, sw);
         m_list.clear();
         m_list.addFileRow("top.txt", "/data", fileProps(1024));
-        m_list.addFolderRow("a", "/data/a", folderProps(2048), 0);
-        m_list.addFolderRow(" + a/deep", "/data/a/deep", folderProps(2048), 1);
+        m_list.addFolderRow(QStringLiteral("a"), "/data/a", folderProps(2048), 0);
+        m_list.addFolderRow(QStringLiteral(" + a/deep"), "/data/a/deep", folderProps(2048), 1);
         m_list.addFileRow("in.txt", "/data/a/deep", fileProps(2048));
         setCounters(2, 3, 3, 3);
 
@@ -507,7 +506,7 @@ private slots:
                 + groupOpen(sw) + fileRow(sw, 1, in) + kGroupClose;
         }
         expected += kPageEnd;
-        QVERIFY(samePage(generate("/data/", true), expected));
+        QVERIFY(samePage(generate(QStringLiteral("/data/"), true), expected));
     }
 
     void cancelMidWalk_data() { tableAndToggle(); }
@@ -520,7 +519,7 @@ private slots:
         const Switches sw { toggle, true, false, false, {} };
         applyTestOptions(m_state, sw);
         m_list.clear();
-        m_list.addFolderRow("/f", "/f", folderProps(3072), 3);
+        m_list.addFolderRow(QStringLiteral("/f"), "/f", folderProps(3072), 3);
         m_list.addFileRow("p.txt", "/f", fileProps(1024));
         m_list.addFileRow("q.txt", "/f", fileProps(1024));
         m_list.addFileRow("r.txt", "/f", fileProps(1024));
@@ -536,7 +535,7 @@ private slots:
                 m_state.bgCancel = true;
         };
         PageResult result;
-        const Bytes page = generate("/f", false, yield, &result);
+        const Bytes page = generate(QStringLiteral("/f"), false, yield, &result);
         m_state.bgCancel = false;
 
         const RowTexts f = folderTexts("/f", "/f", "3");
@@ -582,7 +581,7 @@ private slots:
                          "ThisSelection: 2 files [0kb] in 0 folder searched 1 folder, 1 skipped")
             + kListTable + header(sw, leading, 2, "0", true) + fileRow(sw, 1, first)
             + fileRow(sw, 2, second) + kPageEnd;
-        QVERIFY(samePage(generate("/"), expected));
+        QVERIFY(samePage(generate(QStringLiteral("/")), expected));
     }
 
     // Failures are results, never "written": an export folder that cannot be
@@ -592,18 +591,18 @@ private slots:
     {
         applyTestOptions(m_state, {});
         makeTree();
-        PageRequest request = makeRequest("/data/");
+        PageRequest request = makeRequest(QStringLiteral("/data/"));
 
-        QFile blocker(m_dir.filePath("plain-file"));
+        QFile blocker(m_dir.filePath(QStringLiteral("plain-file")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        m_state.exportFolder = blocker.fileName() + "/export/";
+        m_state.exportFolder = blocker.fileName() + QStringLiteral("/export/");
         PageResult result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!result.reason.isEmpty());
-        QCOMPARE(result.path, m_state.exportFolder + "data.html");
+        QCOMPARE(result.path, m_state.exportFolder + QStringLiteral("data.html"));
 
-        request.outputPath = m_dir.filePath("missing/page.html");
+        request.outputPath = m_dir.filePath(QStringLiteral("missing/page.html"));
         result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
@@ -618,7 +617,7 @@ private slots:
         request.device = nullptr;
 
         request.folderText.clear();
-        request.outputPath = m_dir.filePath("never.html");
+        request.outputPath = m_dir.filePath(QStringLiteral("never.html"));
         result = GeneratePage(request);
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(request.outputPath));
@@ -646,7 +645,7 @@ private slots:
                                 : QLocale(QLocale::English, QLocale::UnitedStates));
         m_list.addFileRow("a.txt", "/s", fileProps(1));
         setCounters(1, kb);
-        const Bytes actual = SummaryTable(makeRequest(), "/s");
+        const Bytes actual = SummaryTable(makeRequest(), QStringLiteral("/s"));
         m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         QVERIFY(samePage(actual,
                          summaryFor("/s",
@@ -658,10 +657,11 @@ private slots:
     void pageNames()
     {
         for (const auto &[folderText, fileName] :
-             { std::pair<QString, QString> { "/data/photos/", "photos.html" },
-               { "/data/photos", "photos.html" },
-               { "/", "root.html" },
-               { "/mnt/c:/", "c.html" } })
+             { std::pair<QString, QString> { QStringLiteral("/data/photos/"),
+                                             QStringLiteral("photos.html") },
+               { QStringLiteral("/data/photos"), QStringLiteral("photos.html") },
+               { QStringLiteral("/"), QStringLiteral("root.html") },
+               { QStringLiteral("/mnt/c:/"), QStringLiteral("c.html") } })
             QCOMPARE(PageFileName(ListFolderOf(folderText)), fileName);
     }
 };

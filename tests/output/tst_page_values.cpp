@@ -3,7 +3,6 @@
 // rules as the default options; a colour or size the page cannot hold is
 // written as the option's first-run default, and a font name in CSS's own
 // escapes.
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/program_state.h"
 #include "output/page_generator.h"
 #include "output/page_values.h"
@@ -21,55 +20,58 @@ using Field = QString ProgramState::*;
 // The first-run options, spelled out here.
 void setDefaults(ProgramState &state)
 {
-    state.sgBackgroundColor = state.sgGridColor = "FFFFFF";
-    state.sgTextColor = state.sgDirFontColor = "000000";
-    state.sgHeaderColor = state.sgDirColor = state.sgHoverColor = "eaeaea";
-    state.sgFileColor = "ffffff";
-    state.sgFont = "Arial";
-    state.sgFontSizeFILE = "8";
-    state.sgFontSizeDIR = "9";
+    state.sgBackgroundColor = state.sgGridColor = QStringLiteral("FFFFFF");
+    state.sgTextColor = state.sgDirFontColor = QStringLiteral("000000");
+    state.sgHeaderColor = state.sgDirColor = state.sgHoverColor = QStringLiteral("eaeaea");
+    state.sgFileColor = QStringLiteral("ffffff");
+    state.sgFont = QStringLiteral("Arial");
+    state.sgFontSizeFILE = QStringLiteral("8");
+    state.sgFontSizeDIR = QStringLiteral("9");
 }
 
 const QStringList kHostileColours {
-    "';alert(1);'",
-    "');alert(1);//",
-    "fff\"><script>alert(1)</script>",
-    "12;}body{background:url(x)",
-    "red",
-    "#ffffff",
-    "1234567",
-    "",
-    " ffffff",
-    "ff ff",
-    "ffffff\n",
-    "&#39;",
-    "\u00e9\u00e9",
-    "0x12",
+    QStringLiteral("';alert(1);'"),
+    QStringLiteral("');alert(1);//"),
+    QStringLiteral("fff\"><script>alert(1)</script>"),
+    QStringLiteral("12;}body{background:url(x)"),
+    QStringLiteral("red"),
+    QStringLiteral("#ffffff"),
+    QStringLiteral("1234567"),
+    QStringLiteral(""),
+    QStringLiteral(" ffffff"),
+    QStringLiteral("ff ff"),
+    QStringLiteral("ffffff\n"),
+    QStringLiteral("&#39;"),
+    QStringLiteral("\u00e9\u00e9"),
+    QStringLiteral("0x12"),
 };
 
 const QStringList kHostileFonts {
-    "Q&A Sans",
-    "a;b",
-    "x}</style><script>alert(1)</script>",
-    "x</STYLE >",
-    "a{b}",
-    "\"quoted\"",
-    "'single'",
-    "back\\slash",
-    "url(javascript:alert(1))",
-    "expression(alert(1))",
-    "line\nbreak\r",
-    "tab\tbell\a",
-    "/* comment",
-    "@import 'x';",
-    "<!--",
-    "c1\u0085\u009f",
-    "\u65e5\u672c \U0001F600",
-    "",
+    QStringLiteral("Q&A Sans"),
+    QStringLiteral("a;b"),
+    QStringLiteral("x}</style><script>alert(1)</script>"),
+    QStringLiteral("x</STYLE >"),
+    QStringLiteral("a{b}"),
+    QStringLiteral("\"quoted\""),
+    QStringLiteral("'single'"),
+    QStringLiteral("back\\slash"),
+    QStringLiteral("url(javascript:alert(1))"),
+    QStringLiteral("expression(alert(1))"),
+    QStringLiteral("line\nbreak\r"),
+    QStringLiteral("tab\tbell\a"),
+    QStringLiteral("/* comment"),
+    QStringLiteral("@import 'x';"),
+    QStringLiteral("<!--"),
+    QStringLiteral("c1\u0085\u009f"),
+    QStringLiteral("\u65e5\u672c \U0001F600"),
+    QStringLiteral(""),
 };
 
 const QStringList kHostileSizes {
-    "9pt;x", "}", "8,25,3", "-1", "1e3", "", "8 ", "12px", "expression(1)", "\u0661",
+    QStringLiteral("9pt;x"),  QStringLiteral("}"),    QStringLiteral("8,25,3"),
+    QStringLiteral("-1"),     QStringLiteral("1e3"),  QStringLiteral(""),
+    QStringLiteral("8 "),     QStringLiteral("12px"), QStringLiteral("expression(1)"),
+    QStringLiteral("\u0661"),
 };
 
 struct HostileKey
@@ -112,8 +114,8 @@ private:
         request.list = &m_list;
         request.counters = &m_counters;
         request.state = &m_state;
-        request.folderText = "/data/";
-        request.patternText = "*.*";
+        request.folderText = QStringLiteral("/data/");
+        request.patternText = QStringLiteral("*.*");
         request.device = &buffer;
         return GeneratePage(request).ok ? buffer.data() : QByteArray("FAILED");
     }
@@ -123,12 +125,12 @@ private slots:
     {
         m_state.bgBorder = m_state.bgHover = m_state.bgLink = m_state.bgRecursive = true;
         m_state.bgFileTag = { true, true, true, true, true };
-        m_state.versionText = "1.12.1128";
+        m_state.versionText = QStringLiteral("1.12.1128");
         m_list.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         ResultList::Properties size;
         size.sizeBytes = 1024;
         m_list.addFileRow("lead.txt", "/data", size);
-        m_list.addFolderRow("/data/a", "/data/a", size, 2);
+        m_list.addFolderRow(QStringLiteral("/data/a"), "/data/a", size, 2);
         m_list.addFileRow("one.txt", "/data/a", size);
         m_list.addFileRow("two.txt", "/data/a", size);
     }
@@ -138,9 +140,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         for (const char *valid : { "0", "abc", "ABCDEF", "12aB9f", "eaeaea" })
-            QTest::newRow(valid) << QString(valid) << true;
+            QTest::newRow(valid) << QString::fromLatin1(valid) << true;
         for (const QString &hostile : kHostileColours)
-            QTest::newRow(qPrintable("not: " + hostile)) << hostile << false;
+            QTest::newRow(qPrintable(QStringLiteral("not: ") + hostile)) << hostile << false;
     }
 
     void colours()
@@ -155,9 +157,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         for (const char *valid : { "8", "9,5", "8.25", "12", ",5", "7." })
-            QTest::newRow(valid) << QString(valid) << true;
+            QTest::newRow(valid) << QString::fromLatin1(valid) << true;
         for (const QString &hostile : kHostileSizes)
-            QTest::newRow(qPrintable("not: " + hostile)) << hostile << false;
+            QTest::newRow(qPrintable(QStringLiteral("not: ") + hostile)) << hostile << false;
     }
 
     void fontSizes()
@@ -215,9 +217,10 @@ private slots:
                 m_state.*key.field = value;
                 const QByteArray bytes = page();
                 const PageMarkup markup(bytes);
-                const QString where = QString("%1=%2: ").arg(key.key, value);
+                const QString where = QStringLiteral("%1=%2: ").arg(QLatin1String(key.key), value);
                 QVERIFY2(markup.problem().isEmpty(), qPrintable(where + markup.problem()));
-                QVERIFY2(markup.shape() == defaults.shape(), qPrintable(where + bytes));
+                QVERIFY2(markup.shape() == defaults.shape(),
+                         qPrintable(where + QString::fromUtf8(bytes)));
             }
         }
     }
@@ -227,21 +230,22 @@ private slots:
     void replacedOptions()
     {
         setDefaults(m_state);
-        m_state.sgGridColor = "abc";
-        m_state.sgHoverColor = "';alert(1);'";
-        m_state.sgFontSizeDIR = "9pt";
-        m_state.sgFileColor = "";
+        m_state.sgGridColor = QStringLiteral("abc");
+        m_state.sgHoverColor = QStringLiteral("';alert(1);'");
+        m_state.sgFontSizeDIR = QStringLiteral("9pt");
+        m_state.sgFileColor = QStringLiteral("");
         const PageStyle style = PageStyleOf(m_state);
-        QCOMPARE(style.gridColor, "abc");
-        QCOMPARE(style.hoverColor, "eaeaea");
-        QCOMPARE(style.fontSizeDIR, "9");
-        QCOMPARE(style.fileColor, "ffffff");
+        QCOMPARE(style.gridColor, QStringLiteral("abc"));
+        QCOMPARE(style.hoverColor, QStringLiteral("eaeaea"));
+        QCOMPARE(style.fontSizeDIR, QStringLiteral("9"));
+        QCOMPARE(style.fileColor, QStringLiteral("ffffff"));
         QStringList replaced;
         for (const ReplacedOption &option : ReplacedPageOptions(m_state))
-            replaced << option.key + "=" + option.value + ">" + option.written;
+            replaced << option.key + u'=' + option.value + u'>' + option.written;
         QCOMPARE(replaced,
-                 (QStringList { "sgFontSizeDIR=9pt>9", "sgFileColor=>ffffff",
-                                "sgHoverColor=';alert(1);'>eaeaea" }));
+                 (QStringList { QStringLiteral("sgFontSizeDIR=9pt>9"),
+                                QStringLiteral("sgFileColor=>ffffff"),
+                                QStringLiteral("sgHoverColor=';alert(1);'>eaeaea") }));
         setDefaults(m_state);
         QVERIFY(ReplacedPageOptions(m_state).empty());
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/option_controls.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 
 #include <QPoint>
@@ -108,55 +109,11 @@ public:
 private:
     [[nodiscard]] const QString *textField(OptionText box) const
     {
-        if (!m_state)
-            return nullptr;
-        switch (box) {
-        case OptionText::BackgroundColor:
-            return &m_state->sgBackgroundColor;
-        case OptionText::GridColor:
-            return &m_state->sgGridColor;
-        case OptionText::TextColor:
-            return &m_state->sgTextColor;
-        case OptionText::FontSizeFILE:
-            return &m_state->sgFontSizeFILE;
-        case OptionText::FontSizeDIR:
-            return &m_state->sgFontSizeDIR;
-        case OptionText::HeaderColor:
-            return &m_state->sgHeaderColor;
-        case OptionText::DirColor:
-            return &m_state->sgDirColor;
-        case OptionText::DirFontColor:
-            return &m_state->sgDirFontColor;
-        case OptionText::FileColor:
-            return &m_state->sgFileColor;
-        case OptionText::HoverColor:
-            return &m_state->sgHoverColor;
-        case OptionText::Animation:
-            return &m_state->sgAnimation;
-        default:
-            return nullptr;
-        }
+        return m_state ? TextField(*m_state, OptionOf(box)) : nullptr;
     }
     [[nodiscard]] const bool *checkField(OptionCheck box) const
     {
-        if (!m_state)
-            return nullptr;
-        switch (box) {
-        case OptionCheck::Border:
-            return &m_state->bgBorder;
-        case OptionCheck::Recursive:
-            return &m_state->bgRecursive;
-        case OptionCheck::Link:
-            return &m_state->bgLink;
-        case OptionCheck::Hover:
-            return &m_state->bgHover;
-        case OptionCheck::Toggle:
-            return &m_state->bgToggle;
-        case OptionCheck::SkipEmptyDir:
-            return &m_state->bgSkipEmptyDir;
-        default:
-            return &m_state->bgFileTag[size_t(int(box) - int(OptionCheck::FileTag0))];
-        }
+        return m_state ? YesNoField(*m_state, OptionOf(box)) : nullptr;
     }
 
     const ProgramState *m_state;

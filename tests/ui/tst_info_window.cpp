@@ -79,7 +79,7 @@ void TestInfoWindow::pictureScrollsAndFirstCharacterComesInStep221()
     }
     QCOMPARE(window.typedText(), QString());
     QCOMPARE(window.photo()->pos(), QPoint(41, -133)); // -2000 twips: not yet below
-    window.tm_Timer(); // step 221
+    window.tm_Timer(); // the 221st tick passes -2000 twips: typing starts
     QCOMPARE(window.typedText(), window.creditText().left(1));
     QCOMPARE(window.characterPosition(), 3);
     window.tm_Timer();

@@ -1,56 +1,22 @@
-// The main window's option controls, driven through their widgets: each box writes its own
-// field of ProgramState and no other; the font buttons and their dialogs.
+// The font buttons of the main window and their dialogs (what every option
+// control writes into ProgramState: tst_option_table).
 
+#include "support/program_options.h"
 #include "ui/window_fixture.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
 namespace {
 
-// Which field a box writes, written out here from the window's documentation of its controls.
-bool &CheckField(ProgramState &state, const QString &box)
+// Every option field as text, to see that nothing changed.
+QStringList Snapshot(const ProgramState &state)
 {
-    if (box.startsWith(u"chkFileTag_"))
-        return state.bgFileTag[size_t(box.back().digitValue())];
-    return state.bgRecursive;
-}
-
-const std::tuple<const char *, OptionText, QString ProgramState::*> kTextBoxes[] {
-    { "txtHoverColor", OptionText::HoverColor, &ProgramState::sgHoverColor },
-    { "txtFontSizeFILE", OptionText::FontSizeFILE, &ProgramState::sgFontSizeFILE },
-};
-
-// Every option field as text, to see that a control changed only its own.
-QStringList Snapshot(const ProgramState &s)
-{
-    QStringList values { s.sgBackgroundColor, s.sgGridColor,    s.sgTextColor, s.sgHeaderColor,
-                         s.sgDirColor,        s.sgDirFontColor, s.sgFileColor, s.sgHoverColor,
-                         s.sgFontSizeDIR,     s.sgFontSizeFILE, s.sgFont,      s.sgListFont,
-                         s.sgListFontsize,    s.sgAnimation };
-    for (bool ticked :
-         { s.bgRecursive, s.bgSkipEmptyDir, s.bgToggle, s.bgBorder, s.bgHover, s.bgLink })
-        values << QString::number(ticked);
-    for (bool ticked : s.bgFileTag)
+    QStringList values = textOptions(state);
+    for (bool ticked : yesNoOptions(state))
         values << QString::number(ticked);
     return values;
-}
-
-// Clicks the box's tick square, which is always a hit whatever its caption's length.
-void ClickBox(QCheckBox *box)
-{
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
-void Retype(QLineEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
 }
 
 } // namespace
@@ -79,65 +45,6 @@ private slots:
         UseTemporaryPreferenceStore(*m_dir);
         m_run = std::make_unique<ProgramRun>(m_dir->path());
         QVERIFY(m_run->showAndActivate());
-    }
-
-    void checkBox_data()
-    {
-        QTest::addColumn<QString>("box");
-        for (const char *box : { "chkRecursive", "chkFileTag_0", "chkFileTag_4" })
-            QTest::newRow(box) << QString::fromUtf8(box);
-    }
-
-    void checkBox()
-    {
-        QFETCH(QString, box);
-        auto *check = control<QCheckBox>(qPrintable(box));
-        ProgramState &state = m_run->state;
-        const bool before = check->isChecked();
-        const QStringList snapshot = Snapshot(state);
-        ClickBox(check);
-        QCOMPARE(CheckField(state, box), !before);
-        CheckField(state, box) = before;
-        QCOMPARE(Snapshot(state), snapshot); // no other field changed
-
-        // Changed from code without a click: any key's release tells the field.
-        check->setCheckState(Qt::Unchecked);
-        CheckField(state, box) = true;
-        QTest::keyRelease(check, Qt::Key_A);
-        QCOMPARE(CheckField(state, box), false);
-        // A grey box counts as ticked.
-        check->setCheckState(Qt::PartiallyChecked);
-        QTest::keyRelease(check, Qt::Key_Shift);
-        QCOMPARE(CheckField(state, box), true);
-    }
-
-    void linkBoxFromCode()
-    {
-        auto *check = control<QCheckBox>("chkLink"); // disabled: only a settings file ticks it
-        m_run->window->setOptionCheck(OptionCheck::Link, true);
-        QCOMPARE(check->isChecked(), true);
-        QCOMPARE(m_run->state.bgLink, true);
-    }
-
-    void optionBoxes()
-    {
-        ProgramState &state = m_run->state;
-        for (const auto &[name, option, field] : kTextBoxes) {
-            auto *edit = control<QLineEdit>(name);
-            const QString old = state.*field;
-            const QStringList snapshot = Snapshot(state);
-            Retype(edit, QStringLiteral("1234567")); // the seventh character is refused
-            QCOMPARE(edit->text(), QStringLiteral("123456"));
-            QCOMPARE(state.*field, QStringLiteral("123456"));
-            state.*field = old;
-            QCOMPARE(Snapshot(state), snapshot); // no other field changed
-            Retype(edit, QStringLiteral("x,5")); // kept as typed: no number or colour check
-            QCOMPARE(state.*field, QStringLiteral("x,5"));
-            // Loaded from a settings file: a longer text reaches the field whole.
-            m_run->window->setOptionText(option, QStringLiteral("0000ff1"));
-            QCOMPARE(edit->text(), QStringLiteral("0000ff"));
-            QCOMPARE(state.*field, QStringLiteral("0000ff1"));
-        }
     }
 
     void cancelledDialogsChangeNothing()

@@ -1,6 +1,5 @@
 // The result list as the window shows it: each row in its own colour and
 // weight, check boxes in the first column, a user's tick reported by the list.
-#undef QT_NO_CAST_FROM_ASCII
 #include "scan/result_list.h"
 #include "ui/result_list_delegate.h"
 #include "ui/result_list_view.h"
@@ -33,7 +32,10 @@ class TestResultListView : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ProgramRun> m_run;
 
-    ResultListView *view() { return m_run->window->findChild<ResultListView *>("lstItems"); }
+    ResultListView *view()
+    {
+        return m_run->window->findChild<ResultListView *>(QStringLiteral("lstItems"));
+    }
 
 private slots:
     void init()
@@ -44,11 +46,11 @@ private slots:
         m_run = std::make_unique<ProgramRun>(m_dir->path());
         QVERIFY(view());
         ResultList &list = m_run->window->resultList();
-        list.addRow("plain");
-        list.setRowStyle(list.addRow("folder"), 0x123456, true);
-        const int file = list.addRow("file");
+        list.addRow(QStringLiteral("plain"));
+        list.setRowStyle(list.addRow(QStringLiteral("folder")), 0x123456, true);
+        const int file = list.addRow(QStringLiteral("file"));
         list.setRowStyle(file, 0x666666, false);
-        list.setSubItem(file, 3, "12");
+        list.setSubItem(file, 3, QStringLiteral("12"));
         list.setSubItemStyle(file, 3, 0xff0000, true);
         list.publishRows();
     }
@@ -117,7 +119,8 @@ private slots:
             option.font = view()->font();
             const int wanted
                 = view()->itemDelegate()->sizeHint(option, view()->model()->index(1, 0)).height();
-            QVERIFY2(wanted <= height, qPrintable(QString("%1 > %2").arg(wanted).arg(height)));
+            QVERIFY2(wanted <= height,
+                     qPrintable(QStringLiteral("%1 > %2").arg(wanted).arg(height)));
             previousHeight = height;
         }
     }

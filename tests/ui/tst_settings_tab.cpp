@@ -1,5 +1,4 @@
 // The settings tab: listing settings files, choosing, applying and saving one.
-#undef QT_NO_CAST_FROM_ASCII
 #include "app/settings_list.h"
 #include "support/file_bytes.h"
 #include "ui/window_fixture.h"
@@ -18,7 +17,7 @@ class TestSettingsTab : public QObject
 
     template<typename T = QAbstractButton> T *control(const char *name)
     {
-        return m_run->window->findChild<T *>(name);
+        return m_run->window->findChild<T *>(QLatin1String(name));
     }
     QString path(const QString &relative) const { return m_dir->path() + u'/' + relative; }
     // "name|folder" of every listed entry.
@@ -37,9 +36,10 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         UseTemporaryPreferenceStore(*m_dir);
-        QVERIFY(writeAll(path("b.kiv"), "[htm]\r\nsgGridColor=0000ff\r\nbgBorder=False\r\n"));
-        QVERIFY(writeAll(path("sub/A.KIV"), "[htm]\r\nsgGridColor=00ff00\r\n"));
-        QVERIFY(m_dir->isValid() && writeAll(path("notes.txt"), ""));
+        QVERIFY(writeAll(path(QStringLiteral("b.kiv")),
+                         "[htm]\r\nsgGridColor=0000ff\r\nbgBorder=False\r\n"));
+        QVERIFY(writeAll(path(QStringLiteral("sub/A.KIV")), "[htm]\r\nsgGridColor=00ff00\r\n"));
+        QVERIFY(m_dir->isValid() && writeAll(path(QStringLiteral("notes.txt")), ""));
         m_run = std::make_unique<ProgramRun>(m_dir->path());
         QVERIFY(m_run->showAndActivate());
     }
@@ -50,7 +50,9 @@ private slots:
     // a chosen entry neither "use setting" nor a double-click applies one.
     void firstRunListsProgramFolder()
     {
-        QCOMPARE(listed(), QStringList({ "A.KIV|" + path("sub/"), "b.kiv|" + path("") }));
+        QCOMPARE(listed(),
+                 QStringList({ QStringLiteral("A.KIV|") + path(QStringLiteral("sub/")),
+                               QStringLiteral("b.kiv|") + path(QStringLiteral("")) }));
         QVERIFY(!m_run->window->settingsList().currentEntry());
         const QString before = m_run->state.sgGridColor;
         m_run->window->lstsettings_DblClick();
@@ -68,7 +70,7 @@ private slots:
     void chosenEntryApplies()
     {
         QFETCH(int, row);
-        const QString colour = row == 0 ? "00ff00" : "0000ff";
+        const QString colour = row == 0 ? QStringLiteral("00ff00") : QStringLiteral("0000ff");
         control<QTabWidget>("tabData")->setCurrentIndex(frm_main::kTabSettings);
         QApplication::processEvents();
         auto *list = control<QTreeView>("lstsettings");
@@ -100,26 +102,28 @@ private slots:
         QFETCH(int, index);
         auto *tabs = control<QTabWidget>("tabData");
         tabs->setCurrentIndex(frm_main::kTabSearchResult);
-        m_run->window->setOptionText(OptionText::GridColor, "abcdef");
-        m_run->dialogs.fileAnswers = { path("saved.kiv") };
+        m_run->window->setOptionText(OptionText::GridColor, QStringLiteral("abcdef"));
+        m_run->dialogs.fileAnswers = { path(QStringLiteral("saved.kiv")) };
         control(QByteArray("cmdsave_" + QByteArray::number(index)).constData())->click();
 
         QCOMPARE(tabs->currentIndex(),
                  index == 0 ? frm_main::kTabSearchResult : frm_main::kTabSettings);
         QCOMPARE(m_run->dialogs.calls.size(), 1);
         const auto &call = m_run->dialogs.calls[0];
-        QVERIFY(call.kind == "save" && call.confirmOverwrite);
-        QCOMPARE(call.title + u'|' + call.filter, "KIV Save Settings|kiv-Settings (*.kiv)");
-        QVERIFY(readAll(path("saved.kiv")).contains("sgGridColor=abcdef"));
+        QVERIFY(call.kind == QStringLiteral("save") && call.confirmOverwrite);
+        QCOMPARE(call.title + u'|' + call.filter,
+                 QStringLiteral("KIV Save Settings|kiv-Settings (*.kiv)"));
+        QVERIFY(readAll(path(QStringLiteral("saved.kiv"))).contains("sgGridColor=abcdef"));
         // The list is refreshed and shows the new file.
-        QVERIFY(listed().contains("saved.kiv|" + path("")));
+        QVERIFY(listed().contains(QStringLiteral("saved.kiv|") + path(QStringLiteral(""))));
     }
 
     void cancelledSaveWritesNothing()
     {
         control("cmdsave_3")->click();
         QCOMPARE(m_run->dialogs.calls.size(), 1);
-        QCOMPARE(QDir(m_dir->path()).entryList({ "*.kiv" }, QDir::Files), QStringList { "b.kiv" });
+        QCOMPARE(QDir(m_dir->path()).entryList({ QStringLiteral("*.kiv") }, QDir::Files),
+                 QStringList { QStringLiteral("b.kiv") });
     }
 
     // A save that cannot write says so in the status line, with the path and why.
@@ -136,15 +140,17 @@ private slots:
     {
         QFETCH(QString, target);
         QFETCH(QString, reason);
-        QVERIFY(::mkfifo(QFile::encodeName(path("pipe.kiv")).constData(), 0600) == 0);
+        QVERIFY(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe.kiv"))).constData(), 0600)
+                == 0);
         m_run->dialogs.fileAnswers = { path(target) };
         control("cmdsave_3")->click();
         const QString status = control<QLabel>("lblNewFile")->text();
-        const QString start = "Settings not saved: " + path(target) + " (";
+        const QString start
+            = QStringLiteral("Settings not saved: ") + path(target) + QStringLiteral(" (");
         QVERIFY2(status.startsWith(start) && status.endsWith(u')'), qPrintable(status));
         if (!reason.isEmpty())
             QCOMPARE(status, start + reason + u')');
-        QVERIFY(!QFileInfo(path("pipe.kiv")).isFile());
+        QVERIFY(!QFileInfo(path(QStringLiteral("pipe.kiv"))).isFile());
     }
 
     // A cancel with nothing running changes nothing, and a flag left set by
@@ -166,16 +172,18 @@ private slots:
         QCOMPARE(m_run->state.bgCancel.load(), leftSet);
         m_run->dialogs.folderAnswers = { m_dir->path() };
         control("cmdBrowseSettingsPath")->click();
-        QCOMPARE(listed(), QStringList({ "A.KIV|" + path("sub/"), "b.kiv|" + path("") }));
+        QCOMPARE(listed(),
+                 QStringList({ QStringLiteral("A.KIV|") + path(QStringLiteral("sub/")),
+                               QStringLiteral("b.kiv|") + path(QStringLiteral("")) }));
         QVERIFY(!m_run->state.bgCancel);
     }
 
     void chosenFolderRefreshesList()
     {
-        m_run->dialogs.folderAnswers = { path("sub") };
+        m_run->dialogs.folderAnswers = { path(QStringLiteral("sub")) };
         QTest::mouseClick(control("cmdBrowseSettingsPath"), Qt::LeftButton);
-        QCOMPARE(listed(), QStringList { "A.KIV|" + path("sub/") });
-        QCOMPARE(control<QLineEdit>("txtSettingsPath")->text(), path("sub/"));
+        QCOMPARE(listed(), QStringList { QStringLiteral("A.KIV|") + path(QStringLiteral("sub/")) });
+        QCOMPARE(control<QLineEdit>("txtSettingsPath")->text(), path(QStringLiteral("sub/")));
 
         // Cancelling the picker empties the folder text and keeps the list.
         QTest::mouseClick(control("cmdBrowseSettingsPath"), Qt::LeftButton);

@@ -1,7 +1,6 @@
 // The main window's commands driven as a user would: search a folder,
 // generate the page, answer the questions, copy to the clipboard, cancel a
 // long scan, and start commands while one runs.
-#undef QT_NO_CAST_FROM_ASCII
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/search_command.h"
@@ -72,11 +71,14 @@ private:
     }
     QAbstractButton *button(const QString &name) { return control<QAbstractButton>(name); }
     QString text(const QString &label) { return control<QLabel>(label)->text(); }
-    QTableView *view() { return control<QTableView>("lstItems"); }
-    bool animationShown() { return control<QFrame>("fraAniBack")->isVisible(); }
+    QTableView *view() { return control<QTableView>(QStringLiteral("lstItems")); }
+    bool animationShown() { return control<QFrame>(QStringLiteral("fraAniBack"))->isVisible(); }
     ResultList &list() { return m_run->window->resultList(); }
-    int tab() { return control<QTabWidget>("tabData")->currentIndex(); }
-    QStringList exported() { return QDir(m_dir->path() + "/export").entryList(QDir::Files); }
+    int tab() { return control<QTabWidget>(QStringLiteral("tabData"))->currentIndex(); }
+    QStringList exported()
+    {
+        return QDir(m_dir->path() + QStringLiteral("/export")).entryList(QDir::Files);
+    }
 
     // The small tree most tests list: two files at the top, two in "sub".
     void makeSmallTree()
@@ -92,14 +94,15 @@ private:
     {
         for (int folder = 0; folder < 40; ++folder)
             for (int file = 0; file < 5; ++file)
-                QVERIFY(m_tree->createFile(QString("f%1/file%2.txt").arg(folder).arg(file), "x"));
+                QVERIFY(m_tree->createFile(QStringLiteral("f%1/file%2.txt").arg(folder).arg(file),
+                                           "x"));
         m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
     }
 
     void search(const QString &folder)
     {
         m_run->dialogs.folderAnswers.push_back(folder);
-        button("cmdsearch")->click();
+        button(QStringLiteral("cmdsearch"))->click();
     }
 
     bool noCommandLeftBehind()
@@ -125,10 +128,10 @@ private slots:
         window.setOptionCheck(OptionCheck::Recursive, true);
         window.setOptionCheck(OptionCheck::SkipEmptyDir, true);
         window.setOptionCheck(OptionCheck::Toggle, false);
-        window.setOptionText(OptionText::EXT, "*.*");
+        window.setOptionText(OptionText::EXT, QStringLiteral("*.*"));
         for (int i = 0; i < 5; ++i)
-            control<QCheckBox>(QString("chkFileTag_%1").arg(i))->setChecked(false);
-        m_run->state.exportFolder = m_dir->path() + "/export/";
+            control<QCheckBox>(QStringLiteral("chkFileTag_%1").arg(i))->setChecked(false);
+        m_run->state.exportFolder = m_dir->path() + QStringLiteral("/export/");
     }
 
     void cleanup()
@@ -143,18 +146,21 @@ private slots:
         makeSmallTree();
         search(m_tree->root());
         QCOMPARE(m_run->dialogs.calls.size(), 1);
-        QCOMPARE(m_run->dialogs.calls[0].title, "gus.sdg");
+        QCOMPARE(m_run->dialogs.calls[0].title, QStringLiteral("gus.sdg"));
         const QString folder = m_tree->root() + u'/';
-        QCOMPARE(control<QLineEdit>("txt_DBPathName")->text(), folder);
-        QCOMPARE(text("lblNewFile"), "Searching for '*' in '" + folder + "' (recursive)");
+        QCOMPARE(control<QLineEdit>(QStringLiteral("txt_DBPathName"))->text(), folder);
+        QCOMPARE(text(QStringLiteral("lblNewFile")),
+                 QStringLiteral("Searching for '*' in '") + folder
+                     + QStringLiteral("' (recursive)"));
 
         QStringList texts;
         for (int row = 0; row < list().count(); ++row)
-            texts << (list().isFolderRow(row) ? "<folder>" : list().text(row));
+            texts << (list().isFolderRow(row) ? QStringLiteral("<folder>") : list().text(row));
         QCOMPARE(texts,
-                 QStringList({ "<folder>", "    a.txt", "    b.dat", "<folder>", "    c.txt",
-                               "    d.txt" }));
-        QCOMPARE(text("lbl_Status"), "6 items");
+                 QStringList({ QStringLiteral("<folder>"), QStringLiteral("    a.txt"),
+                               QStringLiteral("    b.dat"), QStringLiteral("<folder>"),
+                               QStringLiteral("    c.txt"), QStringLiteral("    d.txt") }));
+        QCOMPARE(text(QStringLiteral("lbl_Status")), QStringLiteral("6 items"));
         // The rows reached the view, which is shown again; the animation is gone.
         QCOMPARE(view()->model()->rowCount(), 6);
         QVERIFY(view()->isVisible() && !animationShown());
@@ -165,13 +171,13 @@ private slots:
     {
         makeSmallTree();
         search(m_tree->root());
-        button("cmdMach_0")->click();
+        button(QStringLiteral("cmdMach_0"))->click();
 
-        const QString page
-            = m_dir->path() + "/export/" + QFileInfo(m_tree->root()).fileName() + ".html";
+        const QString page = m_dir->path() + QStringLiteral("/export/")
+            + QFileInfo(m_tree->root()).fileName() + QStringLiteral(".html");
         QVERIFY(QFileInfo::exists(page));
         QCOMPARE(m_run->window->outputFile(), page);
-        QCOMPARE(text("lblNewFile"), "List ready.");
+        QCOMPARE(text(QStringLiteral("lblNewFile")), QStringLiteral("List ready."));
         QCOMPARE(tab(), frm_main::kTabPreview);
         QVERIFY(noCommandLeftBehind());
 
@@ -179,7 +185,7 @@ private slots:
         QVERIFY(browser->isVisible());
         QCOMPARE(browser->url(), QUrl::fromLocalFile(page));
         // The generator's bar ends full, in its own colour.
-        const QImage bar = control("picProgress")->grab().toImage();
+        const QImage bar = control(QStringLiteral("picProgress"))->grab().toImage();
         QCOMPARE(bar.pixelColor(bar.width() - 3, bar.height() / 2), QColor(207, 207, 255));
     }
 
@@ -198,19 +204,21 @@ private slots:
         m_run->window->setOptionText(OptionText::DBPathName, m_tree->root() + u'/');
         QWebEngineView *browser = m_run->window->iebrowser();
         m_run->dialogs.yesNoAnswers.push_back(answer);
-        button("cmdMach_1")->click();
+        button(QStringLiteral("cmdMach_1"))->click();
 
         QCOMPARE(m_run->dialogs.calls.size(), 1);
-        QCOMPARE(m_run->dialogs.calls[0].kind, "yesno");
-        QCOMPARE(m_run->dialogs.calls[0].filter, "Array not generated. Read folder again?");
+        QCOMPARE(m_run->dialogs.calls[0].kind, QStringLiteral("yesno"));
+        QCOMPARE(m_run->dialogs.calls[0].filter,
+                 QStringLiteral("Array not generated. Read folder again?"));
         QVERIFY(noCommandLeftBehind());
         QCOMPARE(list().count(), answer ? 6 : 0);
         QCOMPARE(exported().size(), answer ? 1 : 0);
         QCOMPARE(m_run->window->outputFile().isEmpty(), !answer);
         QCOMPARE(browser->isVisible(), answer);
-        QCOMPARE(text("lblNewFile"), answer ? "List ready." : "");
+        QCOMPARE(text(QStringLiteral("lblNewFile")),
+                 answer ? QStringLiteral("List ready.") : QString());
         if (answer)
-            QCOMPARE(text("lbl_Status"), "6 items");
+            QCOMPARE(text(QStringLiteral("lbl_Status")), QStringLiteral("6 items"));
     }
 
     void unwritableExportFolderSaysSo()
@@ -218,12 +226,12 @@ private slots:
         makeSmallTree();
         // Under a regular file no folder can be made, whoever runs the test.
         QVERIFY(m_tree->createFile("blocker"));
-        m_run->state.exportFolder = m_tree->path("blocker") + "/export/";
+        m_run->state.exportFolder = m_tree->path("blocker") + QStringLiteral("/export/");
         search(m_tree->root());
-        button("cmdMach_0")->click();
+        button(QStringLiteral("cmdMach_0"))->click();
 
-        const QString status = text("lblNewFile");
-        QVERIFY2(status.startsWith("List not written: "), qPrintable(status));
+        const QString status = text(QStringLiteral("lblNewFile"));
+        QVERIFY2(status.startsWith(QStringLiteral("List not written: ")), qPrintable(status));
         QVERIFY2(status.contains(m_run->state.exportFolder), qPrintable(status));
         QVERIFY(!status.contains(u'\n'));
         QVERIFY(m_run->window->outputFile().isEmpty());
@@ -236,16 +244,18 @@ private slots:
     void pageInPlaceOfPipeIsRefused()
     {
         makeSmallTree();
-        QVERIFY(QDir().mkpath(m_dir->path() + "/export"));
-        const QString page
-            = m_dir->path() + "/export/" + QFileInfo(m_tree->root()).fileName() + ".html";
+        QVERIFY(QDir().mkpath(m_dir->path() + QStringLiteral("/export")));
+        const QString page = m_dir->path() + QStringLiteral("/export/")
+            + QFileInfo(m_tree->root()).fileName() + QStringLiteral(".html");
         QVERIFY(::mkfifo(QFile::encodeName(page).constData(), 0600) == 0);
         search(m_tree->root());
         PipeWatchdog watchdog(QFile::encodeName(page));
-        button("cmdMach_0")->click();
+        button(QStringLiteral("cmdMach_0"))->click();
         QVERIFY(!watchdog.stop());
 
-        QCOMPARE(text("lblNewFile"), "List not written: " + page + " (not a regular file)");
+        QCOMPARE(text(QStringLiteral("lblNewFile")),
+                 QStringLiteral("List not written: ") + page
+                     + QStringLiteral(" (not a regular file)"));
         QVERIFY(!QFileInfo(page).isFile() && QFileInfo::exists(page));
         QVERIFY(m_run->window->outputFile().isEmpty());
         QVERIFY(tab() != frm_main::kTabPreview);
@@ -269,38 +279,40 @@ private slots:
         makeSmallTree();
         search(m_tree->root());
         QCOMPARE(list().count(), 6);
-        control<QCheckBox>("chkFileTag_0")->setChecked(sizeTicked);
-        QGuiApplication::clipboard()->setText("old text");
+        control<QCheckBox>(QStringLiteral("chkFileTag_0"))->setChecked(sizeTicked);
+        QGuiApplication::clipboard()->setText(QStringLiteral("old text"));
         m_run->dialogs.yesNoAnswers.push_back(withFiles);
-        button("cmdcopy")->click();
+        button(QStringLiteral("cmdcopy"))->click();
 
         QCOMPARE(m_run->dialogs.calls.size(), 2);
-        QCOMPARE(m_run->dialogs.calls[1].kind, "yesno");
-        QCOMPARE(m_run->dialogs.calls[1].title, " K I V ");
-        QCOMPARE(m_run->dialogs.calls[1].filter, "print files in output?");
+        QCOMPARE(m_run->dialogs.calls[1].kind, QStringLiteral("yesno"));
+        QCOMPARE(m_run->dialogs.calls[1].title, QStringLiteral(" K I V "));
+        QCOMPARE(m_run->dialogs.calls[1].filter, QStringLiteral("print files in output?"));
 
         // Sizes in KiB: the files 1, 2, 3 and 4; "sub" holds 7, the top folder 10.
         const auto line = [&](const QString &text, const char *size) -> QString {
-            return "\r\n" + text + (withFiles ? "\t" : "")
-                + (sizeTicked ? QString("\t%1\t").arg(size) : QString());
+            return QStringLiteral("\r\n") + text + (withFiles ? QStringLiteral("\t") : QString())
+                + (sizeTicked ? QStringLiteral("\t%1\t").arg(QLatin1String(size)) : QString());
         };
-        QString expected = m_tree->root() + "/\r\n" + line(list().text(0), "10");
+        QString expected = m_tree->root() + QStringLiteral("/\r\n") + line(list().text(0), "10");
         if (withFiles)
-            expected += line("    a.txt", "1") + line("    b.dat", "2");
+            expected
+                += line(QStringLiteral("    a.txt"), "1") + line(QStringLiteral("    b.dat"), "2");
         expected += line(list().text(3), "7");
         if (withFiles)
-            expected += line("    c.txt", "3") + line("    d.txt", "4");
+            expected
+                += line(QStringLiteral("    c.txt"), "3") + line(QStringLiteral("    d.txt"), "4");
         const QString actual = QGuiApplication::clipboard()->text();
         qsizetype at = 0;
         while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
             ++at;
         QVERIFY2(actual == expected,
-                 qPrintable(QString("first difference at %1: got \"%2\", expected \"%3\"")
+                 qPrintable(QStringLiteral("first difference at %1: got \"%2\", expected \"%3\"")
                                 .arg(at)
                                 .arg(actual.mid(qMax(0, at - 10), 30),
                                      expected.mid(qMax(0, at - 10), 30))));
         // The bar is reset at the end: nothing in the clipboard colour is left.
-        const QImage bar = control("picProgress")->grab().toImage();
+        const QImage bar = control(QStringLiteral("picProgress"))->grab().toImage();
         QVERIFY(bar.pixelColor(bar.width() / 2, bar.height() / 2) != QColor(192, 160, 192));
         QVERIFY(noCommandLeftBehind());
     }
@@ -326,14 +338,14 @@ private slots:
         search(m_tree->root());
         QVERIFY2(list().count() < kWideTreeRows, qPrintable(QString::number(list().count())));
         QVERIFY(noCommandLeftBehind());
-        if (button != "cmdCancel_3") {
+        if (button != QStringLiteral("cmdCancel_3")) {
             // The window is closed and the scan ended early instead of running on for it.
             QVERIFY(!m_run->window->isVisible());
-            QCOMPARE(StoredValue("txt_DBPathName"), m_tree->root() + u'/');
+            QCOMPARE(StoredValue(QStringLiteral("txt_DBPathName")), m_tree->root() + u'/');
             return;
         }
         QVERIFY(m_run->state.bgCancel);
-        QCOMPARE(text("lbl_Status"), ItemCountText(list().count()));
+        QCOMPARE(text(QStringLiteral("lbl_Status")), ItemCountText(list().count()));
         QVERIFY(view()->isVisible() && !animationShown());
         // The next search clears the flag and lists everything.
         m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
@@ -352,37 +364,43 @@ private slots:
         QVERIFY(other.createFile("only.txt", "x"));
         m_run->window->setOptionText(OptionText::SettingsPath, m_dir->path());
         m_run->dialogs.yesNoAnswers = { true, true };
-        m_run->dialogs.fileAnswers = { m_dir->path() + "/saved.kiv" };
+        m_run->dialogs.fileAnswers = { m_dir->path() + QStringLiteral("/saved.kiv") };
         bool busy = false;
         QStringList refusals;
         QTimer::singleShot(kDuringScanMs, [&] {
             busy = m_run->window->longCommandRunning();
             search(other.root()); // a second search
-            refusals << text("lblNewFile");
+            refusals << text(QStringLiteral("lblNewFile"));
             for (const char *name : { "cmdRefresh", "cmdReadFolderAgain", "cmdMach_0", "cmdMach_1",
                                       "cmdcopy", "cmdBrowseSettingsPath", "cmdsave_0" }) {
-                button(name)->click();
-                refusals << text("lblNewFile");
+                button(QLatin1String(name))->click();
+                refusals << text(QStringLiteral("lblNewFile"));
             }
         });
         search(m_tree->root());
 
         QVERIFY(busy);
-        const QString running = ": a search is running.";
+        const QString running = QStringLiteral(": a search is running.");
         QCOMPARE(refusals,
-                 QStringList({ "Search not started" + running, "Re-read not started" + running,
-                               "Re-read not started" + running, "Generation not started" + running,
-                               "Generation not started" + running, "Copy not started" + running,
-                               "Settings folder not chosen" + running,
-                               "Settings list not refreshed" + running }));
-        QCOMPARE(text("lblNewFile"), "Searching for '*' in '" + m_tree->root() + "/' (recursive)");
+                 QStringList({ QStringLiteral("Search not started") + running,
+                               QStringLiteral("Re-read not started") + running,
+                               QStringLiteral("Re-read not started") + running,
+                               QStringLiteral("Generation not started") + running,
+                               QStringLiteral("Generation not started") + running,
+                               QStringLiteral("Copy not started") + running,
+                               QStringLiteral("Settings folder not chosen") + running,
+                               QStringLiteral("Settings list not refreshed") + running }));
+        QCOMPARE(text(QStringLiteral("lblNewFile")),
+                 QStringLiteral("Searching for '*' in '") + m_tree->root()
+                     + QStringLiteral("/' (recursive)"));
         // Only the first search and the save asked anything; the others did not start.
         QCOMPARE(m_run->dialogs.calls.size(), 2);
-        QCOMPARE(m_run->dialogs.calls[1].kind, "save");
-        QVERIFY(QFileInfo::exists(m_dir->path() + "/saved.kiv"));
-        QCOMPARE(control<QLineEdit>("txt_DBPathName")->text(), m_tree->root() + u'/');
+        QCOMPARE(m_run->dialogs.calls[1].kind, QStringLiteral("save"));
+        QVERIFY(QFileInfo::exists(m_dir->path() + QStringLiteral("/saved.kiv")));
+        QCOMPARE(control<QLineEdit>(QStringLiteral("txt_DBPathName"))->text(),
+                 m_tree->root() + u'/');
         QCOMPARE(list().count(), kWideTreeRows);
-        QCOMPARE(text("lbl_Status"), ItemCountText(kWideTreeRows));
+        QCOMPARE(text(QStringLiteral("lbl_Status")), ItemCountText(kWideTreeRows));
         QVERIFY(exported().isEmpty());
         QVERIFY(noCommandLeftBehind());
 
@@ -397,15 +415,17 @@ private slots:
     // its whole text, and never widens the window.
     void longStatusLineIsShortenedInTheMiddle()
     {
-        auto *line = control<StatusLine>("lblNewFile");
+        auto *line = control<StatusLine>(QStringLiteral("lblNewFile"));
         const QSize windowMinimum = m_run->window->minimumSizeHint();
-        line->setText("List ready.");
-        QCOMPARE(line->shownText(), "List ready.");
-        const QString longLine = "Searching for '*' in '/"
-            + QString("a very long folder name/").repeated(40) + "' (recursive)";
+        line->setText(QStringLiteral("List ready."));
+        QCOMPARE(line->shownText(), QStringLiteral("List ready."));
+        const QString longLine = QStringLiteral("Searching for '*' in '/")
+            + QStringLiteral("a very long folder name/").repeated(40)
+            + QStringLiteral("' (recursive)");
         line->setText(longLine);
         const QString shown = line->shownText();
-        QVERIFY2(shown.startsWith("Searching for") && shown.endsWith("(recursive)")
+        QVERIFY2(shown.startsWith(QStringLiteral("Searching for"))
+                     && shown.endsWith(QStringLiteral("(recursive)"))
                      && shown.contains(QChar(0x2026)),
                  qPrintable(shown));
         QCOMPARE(line->text(), longLine);

@@ -1,4 +1,3 @@
-#undef QT_NO_CAST_FROM_ASCII
 #include "core/html_text.h"
 
 #include <QRegularExpression>
@@ -26,15 +25,15 @@ private slots:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QByteArray>("page");
-        addRow("markup characters", "<b>&\"'.txt", "&lt;b&gt;&amp;&quot;&#39;.txt");
-        addRow("Latin-1 stays one byte", "caf\u00e9 \u00ff", "caf\xE9 \xFF");
-        addRow("CJK as reference", "\u65e5.txt", "&#26085;.txt");
-        addRow("beyond the BMP", "\xF0\x9F\x98\x80", "&#128512;");
-        addRow("line breaks and TAB", "a\nb\tc\rd", "a&#10;b&#9;c&#13;d");
+        addRow("markup characters", QStringLiteral("<b>&\"'.txt"), "&lt;b&gt;&amp;&quot;&#39;.txt");
+        addRow("Latin-1 stays one byte", QStringLiteral("caf\u00e9 \u00ff"), "caf\xE9 \xFF");
+        addRow("CJK as reference", QStringLiteral("\u65e5.txt"), "&#26085;.txt");
+        addRow("beyond the BMP", QStringLiteral("\U0001F600"), "&#128512;");
+        addRow("line breaks and TAB", QStringLiteral("a\nb\tc\rd"), "a&#10;b&#9;c&#13;d");
         addRow("lone surrogate", QString(QChar(0xD800)), "&#65533;");
         // A browser reads the page as windows-1252: byte 85 would show as "…".
-        addRow("C1 controls", "a\u0085b\u009f\u00a0", "a&#65533;b&#65533;\xA0");
-        addRow("plain", "Plain 123 (x) = ok;", "Plain 123 (x) = ok;");
+        addRow("C1 controls", QStringLiteral("a\u0085b\u009f\u00a0"), "a&#65533;b&#65533;\xA0");
+        addRow("plain", QStringLiteral("Plain 123 (x) = ok;"), "Plain 123 (x) = ok;");
         addRow("empty", QString(), QByteArray());
     }
 
@@ -94,14 +93,14 @@ private slots:
     {
         const QByteArray path("/d/50% #1?caf\xC3\xA9 \xE6\x97\xA5&x\\y\xC2\x85 z ");
         QString attribute = QString::fromLatin1(HtmlText::fileUrl(path));
-        static const QRegularExpression reference("&#(\\d+);");
+        static const QRegularExpression reference(QStringLiteral("&#(\\d+);"));
         for (auto match = reference.match(attribute); match.hasMatch();
              match = reference.match(attribute)) {
             const char32_t c = match.captured(1).toUInt();
             attribute.replace(match.capturedStart(), match.capturedLength(),
                               QString::fromUcs4(&c, 1));
         }
-        const QUrl url(attribute.replace("&amp;", "&"));
+        const QUrl url(attribute.replace(QStringLiteral("&amp;"), QStringLiteral("&")));
         QVERIFY(url.isValid());
         QCOMPARE(url.toLocalFile().toUtf8(), path);
     }
