@@ -64,6 +64,10 @@ struct OptionRow
     // The position of the option in the start-up restore, from 1; 0 for
     // the window's edges, which the window reads when it is loaded.
     int restoreOrder = 0;
+    // An option beyond the first settings files: a file holds it only once
+    // it is not its first-run value, and a file without it means that
+    // value, so files made without it keep their bytes.
+    bool writtenOnceSet = false;
 
     [[nodiscard]] constexpr QLatin1StringView preferenceKey() const
     {

@@ -84,9 +84,16 @@ RegularFile::WriteResult SaveSettingsFile(const ProgramState &state, OptionContr
         result
             = IniFile::update(QFileInfo(chosenPath).absoluteFilePath(), [&](IniDocument &document) {
                   const auto rows = SettingsFileOptions();
-                  for (size_t i = 0; i < rows.size(); ++i)
-                      document.setValue(rows[i].section, rows[i].key,
-                                        SettingsValueText(state, controls, int(i)));
+                  for (size_t i = 0; i < rows.size(); ++i) {
+                      const OptionRow &row = rows[i];
+                      const QString text = SettingsValueText(state, controls, int(i));
+                      // A file that already holds the key gets its value,
+                      // whatever it is.
+                      if (row.writtenOnceSet && text == FixedFirstRunText(row)
+                          && !document.value(row.section, row.key))
+                          continue;
+                      document.setValue(row.section, row.key, text);
+                  }
                   return true;
               });
     }
@@ -108,7 +115,9 @@ void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QByt
 {
     const IniDocument document = IniFile::load(nativePath).value_or(IniDocument());
     const auto rows = SettingsFileOptions();
-    for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString missing = rows[i].writtenOnceSet ? FixedFirstRunText(rows[i]) : QString();
         ApplySettingsValue(state, controls, int(i),
-                           IniFile::read(document, rows[i].section, rows[i].key), locale);
+                           IniFile::read(document, rows[i].section, rows[i].key, missing), locale);
+    }
 }

@@ -272,7 +272,8 @@ private slots:
         QFETCH(bool, toggle);
         QFETCH(bool, longList);
         const PageResult page = FilterBoxSteps::writePage(
-            toggle, m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".html")),
+            toggle,
+            m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".html")),
             longList ? FilterBoxSteps::fillLongList : FilterBoxSteps::fillList);
         QVERIFY(page.ok);
 

@@ -58,6 +58,7 @@ const FirstRun kFirstRun[] = {
     { "chkFileTag2", "True", "False" },
     { "chkFileTag3", "True", "False" },
     { "chkFileTag4", "True", "False" },
+    { "bgFilterBox", "False", "False" },
     { "txtSettingsPath", "<program>", "" },
 };
 
