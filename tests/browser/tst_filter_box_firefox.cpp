@@ -198,31 +198,17 @@ private slots:
 
     void cleanupTestCase() { m_firefox.stop(); }
 
-    void filterBox_data()
-    {
-        QTest::addColumn<bool>("toggle");
-        QTest::addColumn<bool>("longList");
-        QTest::newRow("table") << false << false;
-        QTest::newRow("toggle") << true << false;
-        QTest::newRow("table, long list") << false << true;
-        QTest::newRow("toggle, long list") << true << true;
-    }
+    void filterBox_data() { FilterBoxSteps::addWalks(); }
 
     void filterBox()
     {
-        QFETCH(bool, toggle);
-        QFETCH(bool, longList);
-        const PageResult page = FilterBoxSteps::writePage(
-            toggle, m_dir.filePath(QTest::currentDataTag() + QString(".html")),
-            longList ? FilterBoxSteps::fillLongList : FilterBoxSteps::fillList);
-        QVERIFY(page.ok);
+        const FilterBoxSteps::Walk walk = FilterBoxSteps::currentWalk(m_dir.path());
+        QVERIFY(walk.page.ok);
         m_firefox.command("WebDriver:Navigate",
-                          { { "url", QUrl::fromLocalFile(page.path).toString() } });
+                          { { "url", QUrl::fromLocalFile(walk.page.path).toString() } });
         QVERIFY2(m_firefox.error().isEmpty(), qPrintable(m_firefox.error()));
         QCOMPARE(m_firefox.evaluate(FilterBoxSteps::helpers()), QString("true"));
-        FilterBoxSteps::runSteps(m_firefox,
-                                 longList ? FilterBoxSteps::longSteps(toggle)
-                                          : FilterBoxSteps::steps(toggle));
+        FilterBoxSteps::runSteps(m_firefox, walk.steps);
     }
 };
 

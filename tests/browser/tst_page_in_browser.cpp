@@ -257,30 +257,17 @@ private slots:
                 { colour, QStringLiteral("rgb(255, 255, 255)") } });
     }
 
-    void filterBox_data()
-    {
-        QTest::addColumn<bool>("toggle");
-        QTest::addColumn<bool>("longList");
-        QTest::newRow("table") << false << false;
-        QTest::newRow("toggle") << true << false;
-        QTest::newRow("table, long list") << false << true;
-        QTest::newRow("toggle, long list") << true << true;
-    }
+    void filterBox_data() { FilterBoxSteps::addWalks(); }
 
     void filterBox()
     {
-        QFETCH(bool, toggle);
-        QFETCH(bool, longList);
-        const PageResult page = FilterBoxSteps::writePage(
-            toggle,
-            m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".html")),
-            longList ? FilterBoxSteps::fillLongList : FilterBoxSteps::fillList);
-        QVERIFY(page.ok);
+        const FilterBoxSteps::Walk walk = FilterBoxSteps::currentWalk(m_dir.path());
+        QVERIFY(walk.page.ok);
 
         QWebEngineView view;
         view.resize(800, 600);
         view.show();
-        QVERIFY(showInPreview(view, page.path));
+        QVERIFY(showInPreview(view, walk.page.path));
         struct
         {
             QWebEngineView &view;
@@ -288,8 +275,7 @@ private slots:
             void typeKeys(const QString &text) { QTest::keyClicks(view.focusProxy(), text); }
         } browser { view };
         QCOMPARE(browser.evaluate(FilterBoxSteps::helpers()), QStringLiteral("true"));
-        FilterBoxSteps::runSteps(
-            browser, longList ? FilterBoxSteps::longSteps(toggle) : FilterBoxSteps::steps(toggle));
+        FilterBoxSteps::runSteps(browser, walk.steps);
     }
 
     void oddNamesReachTheirFiles_data()

@@ -259,4 +259,33 @@ template<typename Browser> void runSteps(Browser &browser, const QList<Step> &st
     }
 }
 
+// The walks every browser takes: table and toggle mode, each with the
+// short and the long list.
+inline void addWalks()
+{
+    QTest::addColumn<bool>("toggle");
+    QTest::addColumn<bool>("longList");
+    QTest::newRow("table") << false << false;
+    QTest::newRow("toggle") << true << false;
+    QTest::newRow("table, long list") << false << true;
+    QTest::newRow("toggle, long list") << true << true;
+}
+
+struct Walk
+{
+    PageResult page;
+    QList<Step> steps;
+};
+
+// The current walk's page, written to folder, and its steps.
+inline Walk currentWalk(const QString &folder)
+{
+    QFETCH(bool, toggle);
+    QFETCH(bool, longList);
+    const QString path
+        = folder + u'/' + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".html");
+    return { writePage(toggle, path, longList ? fillLongList : fillList),
+             longList ? longSteps(toggle) : steps(toggle) };
+}
+
 } // namespace FilterBoxSteps
