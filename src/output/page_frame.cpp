@@ -95,7 +95,7 @@ QByteArray WritePageHead(const PageFrameInput &input)
             page << piece;
     }
     if (s.bgFilterBox) {
-        for (const std::string_view piece : kFilterScript)
+        for (const std::string_view piece : kFilterHead)
             page << piece;
     }
     page << kHeadClose;
@@ -106,8 +106,11 @@ QByteArray PageEnd(const ProgramState &state)
 {
     using namespace PagePieces;
     PageText page;
-    page << kTableClose << kCreditOpen << QString::fromLatin1(ProgramIdentity::kMakerSite)
-         << kCreditMakerClose << QString::fromLatin1(ProgramIdentity::kUpdatePage)
-         << kCreditUpdateClose << state.versionText << kPageClose;
+    page << kTableClose;
+    if (state.bgFilterBox)
+        page << kFilterListClose;
+    page << kCreditOpen << QString::fromLatin1(ProgramIdentity::kMakerSite) << kCreditMakerClose
+         << QString::fromLatin1(ProgramIdentity::kUpdatePage) << kCreditUpdateClose
+         << state.versionText << kPageClose;
     return page.take();
 }

@@ -118,13 +118,16 @@ inline constexpr std::string_view kScript[] = {
     "}",
     "</script>",
 };
-// The filter box, only on a page that asks for one: the script after the
-// toggle script, the box between the summary and the list. The script reads
+// The filter box, only on a page that asks for one: its style rule and
+// script after the toggle script, the box between the summary and the list. The script reads
 // names as the browser shows them (textContent) and copies the page's own
 // rows, so a name written as character references is compared and shown as
 // the characters it stands for; it never builds markup from text, and
 // nothing of the page's options or names is part of it.
-inline constexpr std::string_view kFilterScript[] = {
+inline constexpr std::string_view kFilterHead[] = {
+    // The list gets a layer of its own: the results drawn over it then
+    // leave its drawing as it was, which on a long list costs seconds.
+    R"(<style type="text/css">#filterList { will-change: transform; }</style>)",
     R"(<script type="text/javascript">)",
     "var filterIndex = null, filterView = null;",
     // The file rows in page order, their names as the browser shows them in
@@ -198,7 +201,7 @@ inline constexpr std::string_view kFilterScript[] = {
     // which folders are open and where it was scrolled to. Table mode keeps
     // the list's column widths.
     "function filterOpenView() {",
-    R"( var index = filterIndex, list = document.getElementById("filterBox").nextElementSibling, end = document.querySelector("span.text7nN");)",
+    R"( var index = filterIndex, list = document.getElementById("filterList"), end = document.querySelector("span.text7nN");)",
     " var from = list.getBoundingClientRect(), root = document.scrollingElement || "
     "document.documentElement, first = index.rows.length ? index.rows[0] : null;",
     " var top = from.top + window.scrollY, bottom = end ? end.getBoundingClientRect().top + "
@@ -313,7 +316,10 @@ inline constexpr std::string_view kSearched = " searched ";
 inline constexpr std::string_view kFolderComma = " folder, ";
 inline constexpr std::string_view kSkipped = " skipped";
 inline constexpr std::string_view kTableClose = "</table>";
-// The filter box, after the summary (only with its script).
+// The filter box, after the summary (only with its script), and the block
+// that holds the list below it, closed after the list.
+inline constexpr std::string_view kFilterListOpen = R"(<div id="filterList">)";
+inline constexpr std::string_view kFilterListClose = "</div>";
 inline constexpr std::string_view kFilterBox
     = R"(<div id="filterBox" style="margin-top: 0.4em;"><input type="text" id="filterText" class="text" size="40" autocomplete="off" placeholder="filter names: * any text, ? one character" oninput="filterList(this.value);"><span class="text7n" id="filterCount"></span></div>)";
 

@@ -424,8 +424,9 @@ private slots:
         QVERIFY(samePage(generate(QStringLiteral("/data/")), expected));
     }
 
-    // The filter box adds its script as the head's last part and the box
-    // between the summary and the list; the rest of the page keeps its bytes.
+    // The filter box adds its style rule and script as the head's last
+    // part, the box between the summary and the list, and a block round the
+    // list; the rest of the page keeps its bytes.
     // What the script does is tried in the browser tests.
     void filterBox_data() { tableAndToggle(); }
 
@@ -443,12 +444,14 @@ private slots:
                           R"(id="filterText" class="text" size="40" autocomplete="off" )"
                           R"(placeholder="filter names: * any text, ? one character" )"
                           R"(oninput="filterList(this.value);"><span class="text7n" )"
-                          R"(id="filterCount"></span></div>)";
+                          R"(id="filterCount"></span></div><div id="filterList">)";
         const qsizetype scriptEnd = filtered.indexOf("</head><body>");
         QVERIFY(filtered.left(scriptEnd).endsWith("</script>"));
-        const qsizetype scriptStart = filtered.lastIndexOf("<script", scriptEnd);
+        const Bytes style
+            = R"(<style type="text/css">#filterList { will-change: transform; }</style>)"
+              R"(<script type="text/javascript">)";
+        const qsizetype scriptStart = filtered.lastIndexOf(style, scriptEnd);
         QVERIFY(scriptStart > 0);
-        QVERIFY(filtered.mid(scriptStart).startsWith(R"(<script type="text/javascript">)"));
         const Bytes script = filtered.mid(scriptStart, scriptEnd - scriptStart);
         QVERIFY(script.contains("function filterList(text)"));
         QCOMPARE(script.count("<script"), 1);
@@ -458,7 +461,10 @@ private slots:
             "/data", "ThisSelection: 5 files [36kb] in 4 folder searched 4 folder, 0 skipped");
         const qsizetype listAt = plain.indexOf(summary) + summary.size();
         QVERIFY(listAt > summary.size());
+        // The list's block closes after it, before the credit line.
         Bytes expected = plain;
+        QVERIFY(expected.endsWith(kPageEnd));
+        expected.insert(expected.size() - kPageEnd.size() + Bytes("</table>").size(), "</div>");
         expected.insert(listAt, box);
         expected.insert(plain.indexOf("</head><body>"), script);
         QVERIFY(samePage(filtered, expected));
