@@ -53,17 +53,20 @@ measure() { # one tree, by make_tree.py's option for it
     local du_cmd="du -s '$tree' >/dev/null"
     local page_cmd="'$program' -q -o '$out/page.html' '$tree'"
     local text_cmd="'$program' -q --text --with-files -o '$out/list.txt' '$tree'"
+    local csv_cmd="'$program' -q --format csv -o '$out/list.csv' '$tree'"
     local tree_cmd="tree -H . --du -s -D -o '$out/tree.html' '$tree'"
 
     echo "tree: $tree ($files files, $folders folders, $1); $runs runs each; $(nproc) cores"
     hyperfine --style basic --warmup 1 --runs "$runs" --export-json "$out/times.json" \
         -n find "$find_cmd" -n "du -s" "$du_cmd" -n "quorvel-list page" "$page_cmd" \
-        -n "quorvel-list --text" "$text_cmd" -n "tree -H" "$tree_cmd" >"$out/hyperfine.log"
+        -n "quorvel-list --text" "$text_cmd" -n "quorvel-list --format csv" "$csv_cmd" \
+        -n "tree -H" "$tree_cmd" >"$out/hyperfine.log"
     {
         echo "find $(peak "$find_cmd")"
         echo "du -s $(peak "$du_cmd")"
         echo "quorvel-list page $(peak "$page_cmd")"
         echo "quorvel-list --text $(peak "$text_cmd")"
+        echo "quorvel-list --format csv $(peak "$csv_cmd")"
         echo "tree -H $(peak "$tree_cmd")"
         echo "baseline $(peak "'$program' -q -o '$out/empty.html' '$out/empty'")"
     } >"$out/peaks.txt"

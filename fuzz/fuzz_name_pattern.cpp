@@ -1,6 +1,7 @@
 // The file-name matcher on arbitrary patterns and names. Input: the pattern,
 // a newline, the name. Besides not crashing, the byte path (used for names
-// from the disk) must agree with the text path for every valid UTF-8 name.
+// from the disk) must agree with the text path for every valid UTF-8 name,
+// for the file pattern's tail and for an exclude pattern's whole name.
 #include "core/name_pattern.h"
 
 #include <QLocale>
@@ -20,10 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     const QLocale &locale = (!name.isEmpty() && name.front() == 'T') ? turkish : QLocale::c();
 
-    const NamePattern pattern(QString::fromUtf8(patternBytes), locale);
-    const bool byBytes = pattern.matches(QByteArrayView(name));
     const QString text = QString::fromUtf8(name);
-    if (text.toUtf8() == name && pattern.matches(text) != byBytes)
-        std::abort();
+    for (const auto extent : { NamePattern::Extent::Tail, NamePattern::Extent::WholeName }) {
+        const NamePattern pattern(QString::fromUtf8(patternBytes), locale, extent);
+        const bool byBytes = pattern.matches(QByteArrayView(name));
+        if (text.toUtf8() == name && pattern.matches(text) != byBytes)
+            std::abort();
+    }
     return 0;
 }

@@ -72,6 +72,9 @@ void SaveLastOptions(const ProgramState &state, PreferenceStore &store,
         QString text = OptionValueText(state, controls, row);
         if (row.kind == OptionKind::SettingsFolder)
             text = text.trimmed();
+        if (row.optIn && text == FixedFirstRunText(row)
+            && !store.HasValue(state.makerName, state.shortName, row.preferenceKey()))
+            continue;
         store.SaveValue(state.makerName, state.shortName, row.preferenceKey(), text);
     }
 }

@@ -24,6 +24,7 @@ enum class OptionText {
     HoverColor,
     Animation, // txtAnimation
     SettingsPath, // txtSettingsPath
+    Exclude, // txtExclude
 };
 
 enum class OptionCheck {

@@ -116,14 +116,17 @@ constexpr OptionRow kOptions[] {
     // [window]
     { .key = "left"_L1, .storeKey = "DESKTOP_LEFT"_L1, .section = kWindow, .kind = WindowLeft },
     { .key = "top"_L1, .storeKey = "DESKTOP_TOP"_L1, .section = kWindow, .kind = WindowTop },
-    // Added later; a new key goes to the end of its section all the same.
+    // Added to the end of [search] when it is written.
+    { .key = "sgExclude"_L1, .section = kSearch, .kind = ExcludePatterns, .text = &PS::sgExclude,
+      .box = OptionText::Exclude, .control = "txtExclude"_L1, .restoreOrder = 28, .optIn = true },
+    // Added to the end of [htm] when it is written.
     { .key = "bgFilterBox"_L1, .section = kHtm, .kind = YesNo,
       .firstRun = "False"_L1, .initial = "False"_L1, .flag = &PS::bgFilterBox,
-      .check = OptionCheck::FilterBox, .control = "chkFilterBox"_L1, .restoreOrder = 28,
-      .writtenOnceSet = true },
+      .check = OptionCheck::FilterBox, .control = "chkFilterBox"_L1, .restoreOrder = 29,
+      .optIn = true },
     // Kept in the preference store only.
     { .storeKey = "txtSettingsPath"_L1, .kind = SettingsFolder,
-      .box = OptionText::SettingsPath, .control = "txtSettingsPath"_L1, .restoreOrder = 29 },
+      .box = OptionText::SettingsPath, .control = "txtSettingsPath"_L1, .restoreOrder = 30 },
 };
 // clang-format on
 

@@ -32,6 +32,7 @@ enum class OptionKind {
     ListFontSize, // the result list's font size
     WindowLeft, // the window's edges, in twips
     WindowTop,
+    ExcludePatterns, // names the search leaves out, as one text (core/exclude_list.h)
 };
 
 struct OptionRow
@@ -64,10 +65,12 @@ struct OptionRow
     // The position of the option in the start-up restore, from 1; 0 for
     // the window's edges, which the window reads when it is loaded.
     int restoreOrder = 0;
-    // An option beyond the first settings files: a file holds it only once
-    // it is not its first-run value, and a file without it means that
-    // value, so files made without it keep their bytes.
-    bool writtenOnceSet = false;
+    // An option the first design did not have. While it keeps its
+    // first-run value it is written into no settings file and no
+    // preference store that lacks its key, so a file made without it keeps
+    // its bytes through a load and a save. A settings file's value of it is
+    // read whole, without the cut of the first design's keys.
+    bool optIn = false;
 
     [[nodiscard]] constexpr QLatin1StringView preferenceKey() const
     {

@@ -11,6 +11,12 @@ QString PreferenceStore::GetValue(const QString &application, const QString &sec
     return settings.value(key).toString();
 }
 
+bool PreferenceStore::HasValue(const QString &application, const QString &section,
+                               const QString &key) const
+{
+    return QSettings(application, section).contains(key);
+}
+
 void PreferenceStore::SaveValue(const QString &application, const QString &section,
                                 const QString &key, const QString &text)
 {

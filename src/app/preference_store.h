@@ -11,6 +11,8 @@ class PreferenceStore
 public:
     [[nodiscard]] QString GetValue(const QString &application, const QString &section,
                                    const QString &key, const QString &defaultText) const;
+    [[nodiscard]] bool HasValue(const QString &application, const QString &section,
+                                const QString &key) const;
     void SaveValue(const QString &application, const QString &section, const QString &key,
                    const QString &text);
 };

@@ -54,6 +54,7 @@ struct ProgramState
     QString sgAnimation;
     QString sgListFont;
     QString sgListFontsize;
+    QString sgExclude; // names the search leaves out, patterns separated by ";"
 
     // Run time. The cancel flag is atomic because disk reading may run ahead
     // on worker threads that poll it.

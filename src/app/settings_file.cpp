@@ -16,6 +16,17 @@ const OptionRow *settingsRow(int index)
     return index >= 0 && size_t(index) < rows.size() ? &rows[size_t(index)] : nullptr;
 }
 
+// A key's value as the apply reads it: the first design's keys cut to the
+// length its profile functions read, an opt-in key whole, so a long
+// exclude list does not end in the middle of a pattern; a file without an
+// opt-in key means its first-run value.
+QString settingsValue(const IniDocument &document, const OptionRow &row)
+{
+    if (row.optIn)
+        return document.value(row.section, row.key).value_or(QString(FixedFirstRunText(row)));
+    return IniFile::read(document, row.section, row.key);
+}
+
 } // namespace
 
 std::optional<int> FindSettingsKey(QStringView key)
@@ -38,6 +49,7 @@ QString SettingsValueText(const ProgramState &state, const OptionControls &contr
     case OptionKind::Folder:
     case OptionKind::Pattern:
     case OptionKind::Clip:
+    case OptionKind::ExcludePatterns:
         return text.trimmed();
     default:
         return text;
@@ -87,9 +99,8 @@ RegularFile::WriteResult SaveSettingsFile(const ProgramState &state, OptionContr
                   for (size_t i = 0; i < rows.size(); ++i) {
                       const OptionRow &row = rows[i];
                       const QString text = SettingsValueText(state, controls, int(i));
-                      // A file that already holds the key gets its value,
-                      // whatever it is.
-                      if (row.writtenOnceSet && text == FixedFirstRunText(row)
+                      // A file made without the option keeps its bytes.
+                      if (row.optIn && text == FixedFirstRunText(row)
                           && !document.value(row.section, row.key))
                           continue;
                       document.setValue(row.section, row.key, text);
@@ -115,9 +126,6 @@ void ApplySettingsFile(ProgramState &state, OptionControls &controls, const QByt
 {
     const IniDocument document = IniFile::load(nativePath).value_or(IniDocument());
     const auto rows = SettingsFileOptions();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const QString missing = rows[i].writtenOnceSet ? FixedFirstRunText(rows[i]) : QString();
-        ApplySettingsValue(state, controls, int(i),
-                           IniFile::read(document, rows[i].section, rows[i].key, missing), locale);
-    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        ApplySettingsValue(state, controls, int(i), settingsValue(document, rows[i]), locale);
 }

@@ -1,10 +1,13 @@
 #include "cli/list_command.h"
 
 #include "app/last_options.h"
+#include "app/option_table.h"
 #include "app/program_state.h"
 #include "app/settings_file.h"
 #include "cli/headless_controls.h"
+#include "core/exclude_list.h"
 #include "output/clipboard_text.h"
+#include "output/listing_records.h"
 #include "output/page_generator.h"
 #include "output/page_stream.h"
 #include "output/page_values.h"
@@ -39,6 +42,11 @@ struct OptionSpec
 
 constexpr OptionSpec kOptions[] = {
     { "p", "pattern", "TEXT", "the pattern box text (default \"*.*\")" },
+    { "", "exclude", "PATTERN",
+      "leave out folders and files whose whole name\n"
+      "matches PATTERN (wildcards as in --pattern, any\n"
+      "letter case; \";\" separates patterns); repeatable,\n"
+      "added to the settings file's sgExclude" },
     { "s", "settings", "FILE",
       "apply a settings file first, as \"use setting\" does\n"
       "(its \"path\" is the folder when FOLDER is not given)" },
@@ -52,8 +60,12 @@ constexpr OptionSpec kOptions[] = {
     { "o", "output", "FILE",
       "write here (\"-\" = standard output); default: the\n"
       "export folder and file name the window would use\n"
-      "(for --text: standard output)" },
+      "(for text, csv and jsonl: standard output)" },
     { "", "text", "", "write the clipboard text instead of the page" },
+    { "", "format", "FORMAT",
+      "page (the default), text (as --text), or csv or\n"
+      "jsonl: one record per folder and file row, for\n"
+      "scripts" },
     { "", "with-files", "", "with --text, include file rows (the \"Yes\" answer)" },
     { "", "locale", "NAME",
       "sizes, dates and type texts in this locale\n"
@@ -65,7 +77,7 @@ constexpr OptionSpec kOptions[] = {
 
 constexpr char kHelpHead[] = R"(Usage: quorvel-list [OPTION]... [FOLDER]
 Lists FOLDER (and the folders below it) into a self-contained HTML page, as
-the "generate" command of Quorvel does.
+the "generate" command of Quorvel does, or into CSV or JSON Lines records.
 
 )";
 constexpr char kHelpTail[] = R"(
@@ -109,14 +121,33 @@ int usageError(const QString &line)
     return ListCommand::kUsageError;
 }
 
+enum class OutputFormat { Page, Text, Csv, JsonLines };
+
+// The format --format names; nullopt for an unknown name.
+std::optional<OutputFormat> formatNamed(const QString &name)
+{
+    static const std::pair<QLatin1StringView, OutputFormat> kFormats[] {
+        { QLatin1StringView("page"), OutputFormat::Page },
+        { QLatin1StringView("text"), OutputFormat::Text },
+        { QLatin1StringView("csv"), OutputFormat::Csv },
+        { QLatin1StringView("jsonl"), OutputFormat::JsonLines },
+    };
+    for (const auto &[formatName, format] : kFormats) {
+        if (name == formatName)
+            return format;
+    }
+    return std::nullopt;
+}
+
 struct Arguments
 {
     std::optional<QString> pattern;
+    QStringList excludes;
     std::optional<QString> settingsFile;
     QStringList sets;
     bool fullPaths = false;
     std::optional<QString> output;
-    bool text = false;
+    OutputFormat format = OutputFormat::Page;
     bool withFiles = false;
     std::optional<QString> locale;
     bool quiet = false;
@@ -147,11 +178,23 @@ std::variant<Arguments, QString> parseArguments(const QStringList &arguments)
         = [&parser](const char *name) { return parser.isSet(QLatin1StringView(name)); };
     Arguments parsed;
     parsed.pattern = valueOf("pattern");
+    parsed.excludes = parser.values(QStringLiteral("exclude"));
     parsed.settingsFile = valueOf("settings");
     parsed.sets = parser.values(QStringLiteral("set"));
     parsed.fullPaths = isSet("full-paths");
     parsed.output = valueOf("output");
-    parsed.text = isSet("text");
+    if (const auto format = valueOf("format")) {
+        const auto named = formatNamed(*format);
+        if (!named)
+            return QStringLiteral("unknown format '%1' (page, text, csv or jsonl)").arg(*format);
+        parsed.format = *named;
+    }
+    if (isSet("text")) {
+        if (parsed.format != OutputFormat::Page && parsed.format != OutputFormat::Text)
+            return QStringLiteral("--text cannot be combined with --format %1")
+                .arg(parser.value(QStringLiteral("format")));
+        parsed.format = OutputFormat::Text;
+    }
     parsed.withFiles = isSet("with-files");
     parsed.locale = valueOf("locale");
     parsed.quiet = isSet("quiet");
@@ -162,7 +205,7 @@ std::variant<Arguments, QString> parseArguments(const QStringList &arguments)
         return QStringLiteral("only one FOLDER may be given ('%1')").arg(folders[1]);
     if (!folders.isEmpty())
         parsed.folder = folders.first();
-    if (parsed.withFiles && !parsed.text)
+    if (parsed.withFiles && parsed.format != OutputFormat::Text)
         return QStringLiteral("--with-files is only used with --text");
     return parsed;
 }
@@ -245,7 +288,33 @@ int applyOptions(const Arguments &args, const QLocale &locale, ProgramState &sta
     }
     if (args.pattern)
         controls.setOptionText(OptionText::EXT, *args.pattern);
+    if (!args.excludes.isEmpty()) {
+        QStringList patterns = ExcludeList::split(state.sgExclude);
+        for (const QString &given : args.excludes) {
+            const QStringList more = ExcludeList::split(given);
+            if (more.isEmpty())
+                return usageError(QStringLiteral("--exclude needs a pattern"));
+            for (const QString &pattern : more) {
+                if (!ExcludeList(pattern).unreadable().isEmpty())
+                    return usageError(
+                        QStringLiteral("cannot read the exclude pattern '%1'").arg(pattern));
+            }
+            patterns += more;
+        }
+        LoadOptionValue(state, controls, OptionOf(OptionText::Exclude),
+                        ExcludeList::join(patterns));
+    }
     return ListCommand::kSuccess;
+}
+
+// Exclude patterns from a settings file or --set that cannot be read leave
+// out nothing; standard error names each.
+void reportUnreadableExcludes(const ProgramState &state)
+{
+    const ExcludeList excludes(state.sgExclude);
+    for (const QString &pattern : excludes.unreadable())
+        printError(QStringLiteral("cannot read the exclude pattern '%1'; it leaves out nothing")
+                       .arg(pattern));
 }
 
 // The folder to list: FOLDER, else the settings file's path, made absolute.
@@ -315,7 +384,8 @@ struct OutputTarget
 OutputTarget chooseOutput(const Arguments &args)
 {
     OutputTarget target;
-    target.standardOutput = args.output ? *args.output == QLatin1String("-") : args.text;
+    target.standardOutput
+        = args.output ? *args.output == QLatin1String("-") : args.format != OutputFormat::Page;
     if (args.output && !target.standardOutput)
         target.path = QDir::current().absoluteFilePath(*args.output);
     return target;
@@ -327,6 +397,14 @@ int outputFailed(const QString &target, const QString &reason)
     return ListCommand::kFailure;
 }
 
+// The stream of an output that is not the page.
+std::unique_ptr<PageStream> streamTo(const OutputTarget &target)
+{
+    return target.standardOutput
+        ? std::make_unique<PageStream>(PageStream::OpenDescriptor { STDOUT_FILENO })
+        : std::make_unique<PageStream>(target.path, PageStream::SpecialFiles::WriteDirectly);
+}
+
 // The clipboard text, written in blocks as it is made, so a million rows are
 // never held as one text.
 int writeText(const Listing &listing, const HeadlessControls &controls, bool withFiles,
@@ -335,9 +413,7 @@ int writeText(const Listing &listing, const HeadlessControls &controls, bool wit
     std::array<bool, 5> tags {};
     for (int i = 0; i < 5; ++i)
         tags[size_t(i)] = controls.optionCheck(FileTagCheck(i));
-    const auto stream = target.standardOutput
-        ? std::make_unique<PageStream>(PageStream::OpenDescriptor { STDOUT_FILENO })
-        : std::make_unique<PageStream>(target.path, PageStream::SpecialFiles::WriteDirectly);
+    const auto stream = streamTo(target);
     if (!stream->open())
         return outputFailed(target.name(), stream->errorString());
     WriteClipboardText(
@@ -347,6 +423,21 @@ int writeText(const Listing &listing, const HeadlessControls &controls, bool wit
             stream->flushIfFull();
         },
         [&progress](int percent) { progress.showWriting(percent); });
+    progress.finish();
+    if (!stream->commit())
+        return outputFailed(target.name(), stream->errorString());
+    return ListCommand::kSuccess;
+}
+
+// The records for scripts, written in blocks as they are made.
+int writeRecords(const Listing &listing, RecordFormat format, const OutputTarget &target,
+                 ProgressLine &progress)
+{
+    const auto stream = streamTo(target);
+    if (!stream->open())
+        return outputFailed(target.name(), stream->errorString());
+    WriteListingRecords(listing.list, format, *stream,
+                        [&progress](int percent) { progress.showWriting(percent); });
     progress.finish();
     if (!stream->commit())
         return outputFailed(target.name(), stream->errorString());
@@ -428,6 +519,7 @@ int RunListCommand(const QStringList &arguments)
     const FolderChoice folder = chooseFolder(args, controls);
     if (folder.exitStatus != ListCommand::kSuccess)
         return folder.exitStatus;
+    reportUnreadableExcludes(state);
 
     const bool showProgress = !args.quiet && isatty(STDERR_FILENO);
     ProgressLine progress(showProgress);
@@ -438,7 +530,15 @@ int RunListCommand(const QStringList &arguments)
     searchFolder(state, folder.path, listing, progress);
 
     const OutputTarget target = chooseOutput(args);
-    if (args.text)
+    switch (args.format) {
+    case OutputFormat::Text:
         return writeText(listing, controls, args.withFiles, target, progress);
+    case OutputFormat::Csv:
+        return writeRecords(listing, RecordFormat::Csv, target, progress);
+    case OutputFormat::JsonLines:
+        return writeRecords(listing, RecordFormat::JsonLines, target, progress);
+    case OutputFormat::Page:
+        break;
+    }
     return writePage(state, listing, target, progress, showProgress);
 }

@@ -48,10 +48,11 @@ namespace {
 
 } // namespace
 
-NamePattern::NamePattern(const QString &pattern, const QLocale &locale)
+NamePattern::NamePattern(const QString &pattern, const QLocale &locale, Extent extent)
     : m_pattern(pattern)
     , m_locale(locale)
     , m_turkic(isTurkic(locale))
+    , m_wholeName(extent == Extent::WholeName)
 {
     if (pattern == u"*") {
         m_matchesEverything = true;
@@ -189,7 +190,7 @@ bool NamePattern::matches(const QString &name) const
 {
     if (m_matchesEverything)
         return true;
-    return matchesUpperCased(m_locale.toUpper(lastCodePoints(name, m_length)));
+    return matchesUpperCased(m_locale.toUpper(m_wholeName ? name : lastCodePoints(name, m_length)));
 }
 
 bool NamePattern::matches(QByteArrayView name) const
@@ -198,9 +199,9 @@ bool NamePattern::matches(QByteArrayView name) const
         return true;
     // Fast path: an ASCII tail is upper-cased byte by byte (the same as the
     // locale does, except in Turkic locales, which map i to a dotted I).
-    const qsizetype tailLength = std::min(name.size(), m_length);
+    const qsizetype tailLength = m_wholeName ? name.size() : std::min(name.size(), m_length);
     const char *tail = name.data() + (name.size() - tailLength);
-    constexpr qsizetype kFastTail = 64;
+    constexpr qsizetype kFastTail = 255; // the longest name most file systems take
     if (!m_turkic && tailLength <= kFastTail) {
         char32_t points[kFastTail];
         bool ascii = true;

@@ -21,12 +21,18 @@
 // bracket, a descending range such as [Z-A]) makes every name match, as the
 // program goes on as if the failed comparison had matched.
 //
+// With Extent::WholeName the same rules compare the whole name instead of
+// its tail, as exclude patterns do: "*.log" matches a.log, "log" only log.
+//
 // Matching takes time linear in the tail for patterns without "*" and at
 // most tail x pattern steps with stars; there is no backtracking blow-up.
 class NamePattern
 {
 public:
-    explicit NamePattern(const QString &pattern = {}, const QLocale &locale = QLocale());
+    enum class Extent : quint8 { Tail, WholeName };
+
+    explicit NamePattern(const QString &pattern = {}, const QLocale &locale = QLocale(),
+                         Extent extent = Extent::Tail);
 
     [[nodiscard]] bool matches(const QString &name) const;
     // A file-system name (UTF-8 bytes); ASCII tails take a fast path.
@@ -61,6 +67,7 @@ private:
     QString m_pattern;
     QLocale m_locale;
     bool m_turkic = false; // ASCII i does not upper-case to I
+    bool m_wholeName = false;
     bool m_valid = true;
     bool m_matchesEverything = false;
     qsizetype m_length = 0; // N: the pattern's length in code points

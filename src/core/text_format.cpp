@@ -1,5 +1,6 @@
 #include "core/text_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -124,6 +125,61 @@ QString DateTextFormatter::formatSecsSinceEpoch(qint64 secs) const
     const int secondOfDay
         = std::min(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec, kSecondsPerDay - 1);
     return compose(date, secondOfDay);
+}
+
+void AppendDecimal(QByteArray &out, qint64 value, int minDigits)
+{
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+    for (qsizetype pad = minDigits - (end - digits); pad > 0; --pad)
+        out += '0';
+    out.append(digits, end - digits);
+}
+
+void AppendIsoUtcText(QByteArray &out, qint64 secsSinceEpoch)
+{
+    constexpr qint64 kSecondsPerDayLong = kSecondsPerDay;
+    qint64 days = secsSinceEpoch / kSecondsPerDayLong;
+    qint64 second = secsSinceEpoch % kSecondsPerDayLong;
+    if (second < 0) {
+        second += kSecondsPerDayLong;
+        --days;
+    }
+    // The proleptic Gregorian calendar in eras of 400 years (146097 days),
+    // counted from 0000-03-01 so that the leap day ends each year; 64-bit
+    // throughout, so no time a file system can hold overflows.
+    const qint64 shifted = days + 719468;
+    const qint64 era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const qint64 dayOfEra = shifted - era * 146097;
+    const qint64 yearOfEra
+        = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 monthFromMarch = (5 * dayOfYear + 2) / 153;
+    const qint64 day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;
+    const qint64 month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
+    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+
+    if (year < 0 || year > 9999)
+        out += year < 0 ? '-' : '+';
+    AppendDecimal(out, year < 0 ? -year : year, 4);
+    out += '-';
+    AppendDecimal(out, month, 2);
+    out += '-';
+    AppendDecimal(out, day, 2);
+    out += 'T';
+    AppendDecimal(out, second / 3600, 2);
+    out += ':';
+    AppendDecimal(out, second / 60 % 60, 2);
+    out += ':';
+    AppendDecimal(out, second % 60, 2);
+    out += 'Z';
+}
+
+QByteArray IsoUtcText(qint64 secsSinceEpoch)
+{
+    QByteArray text;
+    AppendIsoUtcText(text, secsSinceEpoch);
+    return text;
 }
 
 QString AttributeLetters(qint64 attributes)

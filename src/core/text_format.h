@@ -59,6 +59,18 @@ private:
 // the empty text.
 [[nodiscard]] QString AttributeLetters(qint64 attributes);
 
+// A time for scripts: ISO 8601 in UTC with seconds, "2024-03-05T14:07:09Z",
+// whatever the locale and time zone. A year outside 0000 to 9999 is written
+// in the expanded form with its sign ("+10000-01-01T00:00:00Z").
+[[nodiscard]] QByteArray IsoUtcText(qint64 secsSinceEpoch);
+// The same, appended.
+void AppendIsoUtcText(QByteArray &out, qint64 secsSinceEpoch);
+
+// value in decimal, appended, with zeros in front up to minDigits digits (for
+// a value that is not negative), without the allocation of
+// QByteArray::number.
+void AppendDecimal(QByteArray &out, qint64 value, int minDigits = 1);
+
 // A long time format without its time-zone field ("h:mm:ss AP t" becomes
 // "h:mm:ss AP").
 [[nodiscard]] QString WithoutTimeZoneField(const QString &timeFormat);

@@ -1,6 +1,7 @@
 #include "output/page_frame.h"
 
 #include "app/program_state.h"
+#include "core/exclude_list.h"
 #include "core/html_text.h"
 #include "output/page_pieces.h"
 #include "output/page_values.h"
@@ -40,6 +41,11 @@ QString ShownListFolder(const QString &listFolder)
     return listFolder.isEmpty() ? QStringLiteral("/") : listFolder;
 }
 
+QString ShownExcludes(const ProgramState &state)
+{
+    return ExcludeList::join(ExcludeList(state.sgExclude).patterns());
+}
+
 QByteArray WritePageHead(const PageFrameInput &input)
 {
     using namespace PagePieces;
@@ -54,7 +60,10 @@ QByteArray WritePageHead(const PageFrameInput &input)
     PageText page;
     page << kDoctype;
     page << kTitleOpen << ShownListFolder(input.listFolder) << kTitleRecursive
-         << (s.bgRecursive ? kOn : kOff) << kTitlePattern << input.patternText << kTitleClose;
+         << (s.bgRecursive ? kOn : kOff) << kTitlePattern << input.patternText;
+    if (const QString excludes = ShownExcludes(s); !excludes.isEmpty())
+        page << kTitleExclude << excludes;
+    page << kTitleClose;
     page << kMetaContentType;
     page << kMetaAuthorOpen << QString::fromLatin1(ProgramIdentity::kMakerDomain)
          << kMetaAuthorClose;

@@ -18,6 +18,11 @@ struct PageFrameInput
 // empty, is "/".
 [[nodiscard]] QString ShownListFolder(const QString &listFolder);
 
+// The exclude patterns in use, as the title and the summary show them after
+// the pattern; empty when no name is left out, and the page is then
+// written as without exclude lists.
+[[nodiscard]] QString ShownExcludes(const ProgramState &state);
+
 // WritePageHead: the whole head (document type, title, meta lines, style
 // sheet and, in toggle mode, the script), as one piece of page bytes.
 [[nodiscard]] QByteArray WritePageHead(const PageFrameInput &input);

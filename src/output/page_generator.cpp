@@ -99,6 +99,10 @@ QByteArray SummaryTable(const PageRequest &request, const QString &listFolder)
     put(page, s.bgRecursive ? kOn : kOff);
     put(page, kTitlePattern);
     put(page, request.patternText);
+    if (const QString excludes = ShownExcludes(s); !excludes.isEmpty()) {
+        put(page, kTitleExclude);
+        put(page, excludes);
+    }
     put(page, kSummaryPatternClose);
     put(page, kCellClose);
     put(page, kRowClose);

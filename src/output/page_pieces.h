@@ -15,6 +15,8 @@ inline constexpr std::string_view kTitleRecursive = " [recursive: ";
 inline constexpr std::string_view kOn = "on";
 inline constexpr std::string_view kOff = "off";
 inline constexpr std::string_view kTitlePattern = ", pattern: ";
+// Only when names are left out (ShownExcludes); the title and the summary.
+inline constexpr std::string_view kTitleExclude = ", exclude: ";
 inline constexpr std::string_view kTitleClose = "]</title>";
 inline constexpr std::string_view kMetaContentType
     = R"(<meta http-equiv="Content-Type" content="text/html; charset=iso-8859-1">)";
@@ -186,6 +188,11 @@ inline constexpr std::string_view kFilterHead[] = {
     " if (!view || holder.parentNode != view.box || holder.firstChild) return;",
     R"( var table = view.table.cloneNode(false), body = document.createElement("tbody");)",
     R"( if (holder.from > 0) table.style.marginTop = "0";)",
+    // Table mode: every chunk takes the list's column widths.
+    " if (view.columns) {",
+    R"(  table.style.tableLayout = "fixed";)",
+    "  table.appendChild(view.columns.cloneNode(true));",
+    " }",
     " for (var k = holder.from; k < view.items.length && k < holder.from + 100; k++) {",
     "  var item = view.items[k], rows = item < 0 ? filterHeaderRows(index, -1 - item) : "
     "[index.rows[item].cloneNode(true)];",

@@ -1,6 +1,7 @@
 #include "scan/folder_scanner.h"
 
 #include "app/program_state.h"
+#include "core/exclude_list.h"
 #include "core/name_pattern.h"
 #include "scan/file_system.h"
 #include "scan/result_list.h"
@@ -186,6 +187,11 @@ ResultList::Properties propertiesOf(const auto &item)
 class Store
 {
 public:
+    // Names the excludes match are left out as the folders are read, so
+    // they are never walked, listed or counted.
+    explicit Store(const ExcludeList &excludes)
+        : m_excludes(excludes)
+    { }
     [[nodiscard]] SnapFolder &folder(quint32 index) { return m_folders[index]; }
     [[nodiscard]] const SnapFolder &folder(quint32 index) const { return m_folders[index]; }
     [[nodiscard]] quint32 folderCount() const { return quint32(m_folders.size()); }
@@ -235,6 +241,7 @@ public:
     }
 
 private:
+    const ExcludeList &m_excludes;
     std::vector<SnapFolder> m_folders;
     BlockStore<SnapFile, 512> m_files;
     NameStore m_fileNames;
@@ -260,6 +267,8 @@ void Store::readFolder(const FileSystem &fs, quint32 index, FileSystem::FolderHa
     qint64 ownTotal = 0;
     bool ownTotalKnown = true;
     const bool listed = fs.readFolder(handle, [&](const FileSystem::EntryView &entry) {
+        if (m_excludes.excludes(entry.name))
+            return;
         const quint64 offset = m_pendingNames.size();
         m_pendingNames.insert(m_pendingNames.end(), entry.name.begin(), entry.name.end());
         if (entry.isFolder) {
@@ -441,11 +450,13 @@ bool SubtreeReader::read(FileSystem::FolderHandle top)
 class Snapshot
 {
 public:
-    Snapshot(const FileSystem &fileSystem, const std::atomic<bool> &cancel,
-             const std::function<void()> &yield)
+    Snapshot(const FileSystem &fileSystem, const ExcludeList &excludes,
+             const std::atomic<bool> &cancel, const std::function<void()> &yield)
         : m_fs(fileSystem)
+        , m_excludes(excludes)
         , m_cancel(cancel)
         , m_yield(yield)
+        , m_top(excludes)
     { }
     ~Snapshot() { closeTopHandles(); }
 
@@ -484,6 +495,7 @@ private:
     [[nodiscard]] bool cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
 
     const FileSystem &m_fs;
+    const ExcludeList &m_excludes;
     const std::atomic<bool> &m_cancel;
     const std::function<void()> &m_yield;
     Store m_top;
@@ -571,7 +583,7 @@ bool Snapshot::read(const QByteArray &rootPath)
     // The subtrees below the top, shared by this thread and a worker.
     for (const quint32 index : frontier) {
         m_top.folder(index).unit = qint32(m_units.size());
-        auto store = std::make_unique<Store>();
+        auto store = std::make_unique<Store>(m_excludes);
         store->setUnit(m_units.size());
         SnapFolder folder = m_top.folder(index);
         folder.unit = -1;
@@ -812,7 +824,8 @@ void ScanFolder(ProgramState &state, ResultList &list, ScanCounters &counters, i
         return;
     const FileSystem &fileSystem = SharedFileSystem(state);
     const QByteArray rootPath = folderPathOf(folderPath);
-    Snapshot snapshot(fileSystem, state.bgCancel, hooks.yield);
+    const ExcludeList excludes(state.sgExclude);
+    Snapshot snapshot(fileSystem, excludes, state.bgCancel, hooks.yield);
     if (!snapshot.read(rootPath))
         return;
     RowMaker rows(state, list, counters, currentItem, pattern, hooks, fileSystem, snapshot);

@@ -361,6 +361,30 @@ std::optional<double> ResultList::sizeNumber(int index) const
     return std::round(double(row.size) / 1024.0);
 }
 
+ResultList::Properties ResultList::properties(int index) const
+{
+    const Row &row = m_rows[size_t(index)];
+    Properties properties;
+    if (row.flags & HasSize)
+        properties.sizeBytes = row.size;
+    properties.type = m_types[row.type];
+    if (row.flags & HasCreated)
+        properties.createdSecs = row.created;
+    if (row.flags & HasModified)
+        properties.modifiedSecs = row.modified;
+    if (row.attributes >= 0)
+        properties.attributes = row.attributes;
+    return properties;
+}
+
+std::optional<qint64> ResultList::fileCount(int index) const
+{
+    const Row &row = m_rows[size_t(index)];
+    if (row.kind != Kind::Folder || row.folder == kNoFolder)
+        return std::nullopt;
+    return m_folders[row.folder].fileCount;
+}
+
 bool ResultList::checked(int index) const
 {
     return m_rows[size_t(index)].flags & Checked;

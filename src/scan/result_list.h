@@ -118,6 +118,14 @@ public:
     // The number sub-item 3 shows, read in the list's locale; nullopt when
     // empty or not a number.
     [[nodiscard]] std::optional<double> sizeNumber(int row) const;
+    // The values a scanner's row was made from, before they became texts:
+    // bytes, seconds since the epoch, attribute bits (nullopt when above
+    // 255, as the cell is then empty) and the type text. Sub-items written
+    // as text later do not change them.
+    [[nodiscard]] Properties properties(int row) const;
+    // A folder row's count of the files directly in its folder; nullopt for
+    // other rows and when it could not be read.
+    [[nodiscard]] std::optional<qint64> fileCount(int row) const;
 
     // Announces rows appended since the last call to attached views.
     void publishRows();

@@ -351,6 +351,20 @@ QWidget *frm_main::buildSearchOptionsTab()
     patternRow->addStretch(1);
     left->addLayout(patternRow);
 
+    auto *excludeRow = new QHBoxLayout;
+    QLabel *excludeLabel
+        = Label(frame, QStringLiteral("lblExclude"), QStringLiteral("leave out names:"));
+    m_ui.txtExclude = LineEdit(frame, QStringLiteral("txtExclude"));
+    m_ui.txtExclude->setToolTip(QStringLiteral(
+        "Folders and files whose whole name matches one of these patterns are not listed,\n"
+        "not searched and not counted. Separate patterns by \";\"; the wildcards are those\n"
+        "of the pattern box (? * # [a-f] [!a-f]), letter case does not count.\n"
+        "Example: .git;node_modules;*.tmp"));
+    excludeLabel->setBuddy(m_ui.txtExclude);
+    excludeRow->addWidget(excludeLabel);
+    excludeRow->addWidget(m_ui.txtExclude, 1);
+    left->addLayout(excludeRow);
+
     m_ui.chkRecursive
         = CheckBox(frame, QStringLiteral("chkRecursive"), QStringLiteral("search recursive"));
     m_ui.chkSkipEmptyDir = CheckBox(frame, QStringLiteral("chkSkipEmptyDir"),
@@ -627,6 +641,7 @@ void frm_main::connectHandlers()
     connect(m_ui.txtHoverColor, &QLineEdit::textChanged, this, &frm_main::txtHoverColor_Change);
     connect(m_ui.txtFontSizeDIR, &QLineEdit::textChanged, this, &frm_main::txtFontSizeDIR_Change);
     connect(m_ui.txtFontSizeFILE, &QLineEdit::textChanged, this, &frm_main::txtFontSizeFILE_Change);
+    connect(m_ui.txtExclude, &QLineEdit::textChanged, this, &frm_main::txtExclude_Change);
     connect(m_ui.cmdFont, &QPushButton::clicked, this, &frm_main::cmdFont_Click);
     connect(m_ui.cmdListFont, &QPushButton::clicked, this, &frm_main::cmdListFont_Click);
 
@@ -1021,6 +1036,11 @@ void frm_main::txtFontSizeDIR_Change()
 void frm_main::txtFontSizeFILE_Change()
 {
     optionTextChanged(OptionText::FontSizeFILE);
+}
+
+void frm_main::txtExclude_Change()
+{
+    optionTextChanged(OptionText::Exclude);
 }
 
 bool frm_main::ShowCommonDialog(bool setFilter, const QString &filterText, const QString &title,

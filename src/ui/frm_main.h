@@ -66,6 +66,7 @@ struct FrmMainControls
     // "search options".
     QFrame *frasetup = nullptr;
     QLineEdit *txtEXT = nullptr;
+    QLineEdit *txtExclude = nullptr;
     QCheckBox *chkRecursive = nullptr;
     QCheckBox *chkSkipEmptyDir = nullptr;
     QCheckBox *chkOnlyThisDir = nullptr;
@@ -195,6 +196,7 @@ public:
     void txtHoverColor_Change();
     void txtFontSizeDIR_Change();
     void txtFontSizeFILE_Change();
+    void txtExclude_Change();
     void cmdFont_Click();
     void cmdListFont_Click();
 

@@ -88,6 +88,34 @@ private slots:
         QCOMPARE(m_state.sgListFontsize, QStringLiteral("8,25"));
         QVERIFY(!english.log.join(u'\n').contains(QStringLiteral("listSize")));
     }
+
+    // A store written by a program without exclude lists gets no key for
+    // them while the list is empty; a store that holds one is kept in step.
+    void excludeListStoredWhenSet()
+    {
+        RecordingOptionControls controls(&m_state);
+        RestoreLastOptions(m_state, m_store, controls);
+        const auto stored = [this] {
+            return QSettings(m_state.makerName, m_state.shortName)
+                .value(QStringLiteral("sgExclude"));
+        };
+        SaveLastOptions(m_state, m_store, controls);
+        QVERIFY(!stored().isValid());
+        QVERIFY(QSettings(m_state.makerName, m_state.shortName).contains(QStringLiteral("txtEXT")));
+
+        m_state.sgExclude = QStringLiteral(".git;*.o");
+        SaveLastOptions(m_state, m_store, controls);
+        QCOMPARE(stored().toString(), m_state.sgExclude);
+        RecordingOptionControls next(&m_state);
+        m_state.sgExclude.clear();
+        RestoreLastOptions(m_state, m_store, next);
+        QCOMPARE(m_state.sgExclude, QStringLiteral(".git;*.o"));
+        QCOMPARE(next.texts[OptionText::Exclude], m_state.sgExclude);
+
+        m_state.sgExclude.clear();
+        SaveLastOptions(m_state, m_store, controls);
+        QCOMPARE(stored().toString(), QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLastOptions)

@@ -88,7 +88,7 @@ private slots:
 
         // Every box and caption was set after its option and shows it.
         QCOMPARE(window.fieldAfterControl, QStringList());
-        QCOMPARE(window.texts.size(), size_t(13));
+        QCOMPARE(window.texts.size(), size_t(14));
         QCOMPARE(window.checks.size(), size_t(12));
         QCOMPARE(window.texts[OptionText::DBPathName], QStringLiteral("/data/my folder/"));
         QCOMPARE(window.texts[OptionText::EXT], QStringLiteral("*.txt"));
@@ -256,11 +256,11 @@ private slots:
         window.texts[OptionText::DBPathName] = QStringLiteral("/before");
         ApplySettingsFile(state, window, file, kEnglish);
 
-        // The folder, the pattern and the eleven text options, each emptied.
-        QCOMPARE(window.texts.size(), size_t(13));
+        // The folder, the pattern and the twelve text options, each emptied.
+        QCOMPARE(window.texts.size(), size_t(14));
         for (const auto &[box, text] : window.texts)
             QVERIFY2(text.isEmpty(), qPrintable(QString::number(int(box))));
-        QCOMPARE(textOptions(state), QStringList(14, QString())); // every text option
+        QCOMPARE(textOptions(state), QStringList(15, QString())); // every text option
         // Yes/no options keep what they were, and the boxes show it.
         ProgramState old;
         fillState(old, QStringLiteral("old-"));
@@ -364,6 +364,85 @@ private slots:
         QCOMPARE(window.refreshes, 4);
         QCOMPARE(readAll(blocker), QByteArray("keep"));
         QVERIFY(QDir(dir.filePath(QStringLiteral("folder.kiv"))).isEmpty());
+    }
+
+    // Settings files made before exclude lists existed: applied and saved
+    // again, they keep every byte, with and without lines of their own.
+    void fileWithoutExcludesKeepsItsBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("as the program writes it")
+            << QByteArray("[search]\r\npath=/p\r\next=kiv\r\nbgSkipEmptyDir=True\r\n"
+                          "sgAnimation=/anim/spin.avi\r\nsgListFont=Arial\r\nsgListFontsize=8\r\n"
+                          "\r\n[htm]\r\nbgFileTag0=True\r\nbgFileTag1=False\r\nbgFileTag2=True\r\n"
+                          "bgFileTag3=False\r\nbgFileTag4=True\r\nbgBorder=True\r\n"
+                          "bgRecursive=False\r\nbgLink=True\r\nsgBackgroundColor=FFFFFF\r\n"
+                          "sgGridColor=c0c0c0\r\nsgTextColor=000000\r\nsgFont=Arial\r\n"
+                          "sgFontSizeFILE=8\r\nsgFontSizeDIR=9\r\nsgDirColor=eaeaea\r\n"
+                          "sgDirFontColor=000000\r\nsgFileColor=ffffff\r\nsgHeaderColor=eaeaea\r\n"
+                          "bgHover=False\r\nsgHoverColor=eaeaea\r\nbgToggle=True\r\n"
+                          "\r\n[window]\r\nleft=30\r\ntop=45\r\n");
+        QTest::newRow("with lines of its own")
+            << QByteArray("; mine\r\n[search]\r\nPATH = /p\r\nother=1\r\n[extra]\r\nx=y\r\n"
+                          "[window]\r\nleft=30\r\ntop=45\r\n");
+    }
+    void fileWithoutExcludesKeepsItsBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("old.kiv"));
+        QVERIFY(writeAll(file, bytes));
+        ProgramState state;
+        fillState(state, QStringLiteral("x-"));
+        state.sgExclude = QStringLiteral(".git");
+        RecordingOptionControls window(&state);
+        window.texts[OptionText::Exclude] = state.sgExclude;
+        ApplySettingsFile(state, window, file, kEnglish);
+        QCOMPARE(state.sgExclude, QString());
+        QCOMPARE(window.texts[OptionText::Exclude], QString());
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
+        // The second row's missing keys are added; its own lines stay as they were.
+        const QByteArray after = readAll(file);
+        if (QByteArray(QTest::currentDataTag()) == "as the program writes it")
+            compareBytes(after, bytes);
+        else
+            QVERIFY(after.startsWith("; mine\r\n[search]\r\nPATH = /p\r\nother=1\r\n"));
+        QVERIFY(!after.contains("sgExclude"));
+    }
+
+    // The exclude list goes at the end of [search], travels whole (past the
+    // cut of the older keys), and a file that holds it keeps the line when
+    // the list is emptied.
+    void excludeListTravels()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("ex.kiv"));
+        ProgramState saved;
+        fillState(saved, QStringLiteral("e-"));
+        const QString longPattern = QStringLiteral("*.") + QString(300, u'x');
+        saved.sgExclude = QStringLiteral(" .git; node_modules;") + longPattern + u' ';
+        RecordingOptionControls savingWindow(&saved);
+        QVERIFY(SaveSettingsFile(saved, savingWindow, file).ok);
+        const QByteArray bytes = readAll(file);
+        const QByteArray searchEnd = "sgListFontsize=10,5\r\nsgExclude=.git; node_modules;"
+            + longPattern.toLatin1() + "\r\n\r\n[htm]\r\n";
+        QVERIFY(bytes.contains(searchEnd));
+
+        ProgramState applied;
+        RecordingOptionControls window(&applied);
+        ApplySettingsFile(applied, window, file, kEnglish);
+        QCOMPARE(applied.sgExclude, saved.sgExclude.trimmed());
+        QCOMPARE(window.texts[OptionText::Exclude], applied.sgExclude);
+        QCOMPARE(window.fieldAfterControl, QStringList());
+
+        applied.sgExclude.clear();
+        QVERIFY(SaveSettingsFile(applied, window, file).ok);
+        QByteArray emptied = bytes;
+        emptied.replace(emptied.indexOf("sgExclude=") + 10, saved.sgExclude.trimmed().size(),
+                        QByteArray());
+        compareBytes(readAll(file), emptied);
+        ApplySettingsFile(saved, savingWindow, file, kEnglish);
+        QCOMPARE(saved.sgExclude, QString());
     }
 
     void findSettingsKey()

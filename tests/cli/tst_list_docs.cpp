@@ -140,6 +140,8 @@ private slots:
         QTest::newRow("--set=key without = as a break")
             << "quorvel-list --set=bgLi" << noEquals
             << QStringList { QStringLiteral("--set=bgLink=") };
+        QTest::newRow("--format=value") << "quorvel-list --format=j" << QString()
+                                        << QStringList { QStringLiteral("jsonl") };
         QTest::newRow("--output=file")
             << "quorvel-list --output=fo" << QString()
             << QStringList { QStringLiteral("folder one"), QStringLiteral("found.html") };
@@ -161,6 +163,10 @@ private slots:
         QCOMPARE(complete(QStringLiteral("quorvel-list --text f")),
                  QStringList { QStringLiteral("folder one") });
         QCOMPARE(complete(QStringLiteral("quorvel-list --pattern f")), QStringList());
+        QCOMPARE(complete(QStringLiteral("quorvel-list --exclude f")), QStringList());
+        QCOMPARE(sorted(complete(QStringLiteral("quorvel-list --format "))),
+                 (QStringList { QStringLiteral("csv"), QStringLiteral("jsonl"),
+                                QStringLiteral("page"), QStringLiteral("text") }));
     }
 };
 

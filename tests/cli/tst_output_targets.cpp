@@ -84,18 +84,23 @@ class TestOutputTargets : public QObject
         return { process.exitCode(), process.readAllStandardOutput(),
                  process.readAllStandardError() };
     }
-    QStringList textArguments(const QString &output)
+    // The text list with its files, or the page, to output.
+    QStringList listArguments(bool text, const QString &output)
     {
-        return { QStringLiteral("-q"),
-                 QStringLiteral("--text"),
-                 QStringLiteral("--with-files"),
-                 QStringLiteral("-o"),
-                 output,
-                 m_tree.root() };
+        return text
+            ? QStringList { QStringLiteral("-q"),
+                            QStringLiteral("--text"),
+                            QStringLiteral("--with-files"),
+                            QStringLiteral("-o"),
+                            output,
+                            m_tree.root() }
+            : QStringList { QStringLiteral("-q"), QStringLiteral("-o"), output, m_tree.root() };
     }
-    QStringList pageArguments(const QString &output)
+    static void pageAndTextRows()
     {
-        return { QStringLiteral("-q"), QStringLiteral("-o"), output, m_tree.root() };
+        QTest::addColumn<bool>("text");
+        QTest::newRow("page") << false;
+        QTest::newRow("text") << true;
     }
     void requireRoot()
     {
@@ -110,7 +115,7 @@ private slots:
         QVERIFY2(QFileInfo(m_program).isExecutable(), "QUORVEL_LIST names the built program");
         QVERIFY(m_tree.createFile("a.txt", "a"));
         QVERIFY(m_tree.createFile("sub/b.txt", "bb"));
-        const ListRun text = run(textArguments(QStringLiteral("-")));
+        const ListRun text = run(listArguments(true, QStringLiteral("-")));
         QCOMPARE(text.exitCode, 0);
         m_text = text.out;
         QVERIFY(m_text.contains("a.txt"));
@@ -137,7 +142,7 @@ private slots:
         QVERIFY(makeCharacterDevice(node, minor));
         const NodeKind before = nodeKind(node);
 
-        const ListRun result = run(text ? textArguments(node) : pageArguments(node));
+        const ListRun result = run(listArguments(text, node));
         QCOMPARE(nodeKind(node), before);
         QCOMPARE(
             QDir(dir.path())
@@ -154,12 +159,7 @@ private slots:
         QVERIFY2(result.err.contains(qt_error_string(ENOSPC).toUtf8()), result.err.constData());
     }
 
-    void fullStandardOutput_data()
-    {
-        QTest::addColumn<bool>("text");
-        QTest::newRow("page") << false;
-        QTest::newRow("text") << true;
-    }
+    void fullStandardOutput_data() { pageAndTextRows(); }
     void fullStandardOutput()
     {
         QFETCH(bool, text);
@@ -167,8 +167,7 @@ private slots:
         QTemporaryDir dir;
         const QString node = dir.filePath(QStringLiteral("full"));
         QVERIFY(makeCharacterDevice(node, 7));
-        const ListRun result = run(
-            text ? textArguments(QStringLiteral("-")) : pageArguments(QStringLiteral("-")), node);
+        const ListRun result = run(listArguments(text, QStringLiteral("-")), node);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(IsOneLine(result.err), result.err.constData());
         QVERIFY2(result.err.contains("standard output"), result.err.constData());
@@ -180,11 +179,11 @@ private slots:
     // to, when opened so) instead of being replaced by a new file.
     void standardOutputByName()
     {
-        const ListRun piped = run(textArguments(QStringLiteral("/dev/stdout")));
+        const ListRun piped = run(listArguments(true, QStringLiteral("/dev/stdout")));
         QCOMPARE(piped.exitCode, 0);
         QCOMPARE(piped.out, m_text);
 
-        const ListRun page = run(pageArguments(QStringLiteral("/dev/stdout")));
+        const ListRun page = run(listArguments(false, QStringLiteral("/dev/stdout")));
         QCOMPARE(page.exitCode, 0);
         QVERIFY(page.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(page.out.endsWith("</html>"));
@@ -192,25 +191,21 @@ private slots:
         const QString file = m_out.filePath(QStringLiteral("stdout.txt"));
         QVERIFY(writeAll(file, "before\n"));
         const ino_t inode = inodeOf(file);
-        const ListRun appended = run(textArguments(QStringLiteral("/dev/stdout")), file, true);
+        const ListRun appended
+            = run(listArguments(true, QStringLiteral("/dev/stdout")), file, true);
         QCOMPARE(appended.exitCode, 0);
         QCOMPARE(readAll(file), "before\n" + m_text);
         QCOMPARE(inodeOf(file), inode); // the same file, not a new one in its place
 
         // Open only for reading (standard input): replaced as any file is.
-        const ListRun replaced = run(textArguments(file), {}, false, file);
+        const ListRun replaced = run(listArguments(true, file), {}, false, file);
         QCOMPARE(replaced.exitCode, 0);
         QCOMPARE(readAll(file), m_text);
     }
 
     // A named pipe gets the bytes as they are made and stays a pipe; a
     // reader at its other end sees everything.
-    void namedPipeStreamsThrough_data()
-    {
-        QTest::addColumn<bool>("text");
-        QTest::newRow("page") << false;
-        QTest::newRow("text") << true;
-    }
+    void namedPipeStreamsThrough_data() { pageAndTextRows(); }
     void namedPipeStreamsThrough()
     {
         QFETCH(bool, text);
@@ -230,7 +225,7 @@ private slots:
             ::close(fd);
         });
         PipeWatchdog watchdog(pipeBytes);
-        const ListRun result = run(text ? textArguments(pipe) : pageArguments(pipe));
+        const ListRun result = run(listArguments(text, pipe));
         reader.join(); // freed by the watchdog if nothing ever wrote to the pipe
         QVERIFY(!watchdog.stop());
         QCOMPARE(result.exitCode, 0);

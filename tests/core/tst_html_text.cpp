@@ -5,11 +5,7 @@
 
 namespace {
 
-void addRow(const char *name, const QString &input, const QByteArray &page)
-{
-    QTest::newRow(name) << input << page;
-}
-void addBytesRow(const char *name, const QByteArray &input, const QByteArray &page)
+template<typename Input> void addRow(const char *name, const Input &input, const QByteArray &page)
 {
     QTest::newRow(name) << input << page;
 }
@@ -47,44 +43,37 @@ private slots:
             QCOMPARE(HtmlText::utf8(input.toUtf8()), page);
     }
 
-    void undecodableBytes_data()
+    // File-system bytes as page text (undecodable bytes replaced) and as a
+    // link (undecodable bytes percent-encoded).
+    void fileBytes_data()
     {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("page");
-        addBytesRow("lone FF", "bad\xFF.txt", "bad&#65533;.txt");
-        addBytesRow("cut sequence", "x\xE6\x97", "x&#65533;&#65533;");
-        addBytesRow("overlong slash", "\xC0\xAF", "&#65533;&#65533;");
-        addBytesRow("surrogate", "\xED\xA0\x80", "&#65533;&#65533;&#65533;");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("page"); // a link when bytes start with "/"
+        addRow("lone FF", QByteArray("bad\xFF.txt"), "bad&#65533;.txt");
+        addRow("cut sequence", QByteArray("x\xE6\x97"), "x&#65533;&#65533;");
+        addRow("overlong slash", QByteArray("\xC0\xAF"), "&#65533;&#65533;");
+        addRow("surrogate", QByteArray("\xED\xA0\x80"), "&#65533;&#65533;&#65533;");
+        addRow("link plain", QByteArray("/data/a.txt"), "file:///data/a.txt");
+        addRow("link hash percent question", QByteArray("/d/50% #1?.txt"),
+               "file:///d/50%25 %231%3F.txt");
+        addRow("link markup", QByteArray("/d/<b>&\"'.txt"),
+               "file:///d/&lt;b&gt;&amp;&quot;&#39;.txt");
+        addRow("link Latin-1 and CJK", QByteArray("/d/caf\xC3\xA9\xE6\x97\xA5"),
+               "file:///d/caf\xE9&#26085;");
+        addRow("link undecodable byte", QByteArray("/d/\xFF.txt"), "file:///d/%FF.txt");
+        addRow("link C1 controls", QByteArray("/d/c1\xC2\x85x\xC2\x9F"),
+               "file:///d/c1%C2%85x%C2%9F");
+        addRow("link backslash", QByteArray("/d/a\\b"), "file:///d/a%5Cb");
+        addRow("link line break", QByteArray("/d/a\nb"), "file:///d/a%0Ab");
+        addRow("link blanks around", QByteArray("/d/ x "), "file:///d/ x%20");
+        addRow("link root", QByteArray("/"), "file:///");
     }
 
-    void undecodableBytes()
+    void fileBytes()
     {
-        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, bytes);
         QFETCH(QByteArray, page);
-        QCOMPARE(HtmlText::utf8(name), page);
-    }
-
-    void fileUrl_data()
-    {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<QByteArray>("link");
-        addBytesRow("plain", "/data/a.txt", "file:///data/a.txt");
-        addBytesRow("hash percent question", "/d/50% #1?.txt", "file:///d/50%25 %231%3F.txt");
-        addBytesRow("markup", "/d/<b>&\"'.txt", "file:///d/&lt;b&gt;&amp;&quot;&#39;.txt");
-        addBytesRow("Latin-1 and CJK", "/d/caf\xC3\xA9\xE6\x97\xA5", "file:///d/caf\xE9&#26085;");
-        addBytesRow("undecodable byte", "/d/\xFF.txt", "file:///d/%FF.txt");
-        addBytesRow("C1 controls", "/d/c1\xC2\x85x\xC2\x9F", "file:///d/c1%C2%85x%C2%9F");
-        addBytesRow("backslash", "/d/a\\b", "file:///d/a%5Cb");
-        addBytesRow("line break", "/d/a\nb", "file:///d/a%0Ab");
-        addBytesRow("blanks around", "/d/ x ", "file:///d/ x%20");
-        addBytesRow("root", "/", "file:///");
-    }
-
-    void fileUrl()
-    {
-        QFETCH(QByteArray, path);
-        QFETCH(QByteArray, link);
-        QCOMPARE(HtmlText::fileUrl(path), link);
+        QCOMPARE(bytes.startsWith('/') ? HtmlText::fileUrl(bytes) : HtmlText::utf8(bytes), page);
     }
 
     // The link leads back to the file through the steps a browser takes:

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -317,7 +318,12 @@ private slots:
         QVERIFY(
             !IniFile::write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"), pipe));
         QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
-        QVERIFY(!IniFile::load(QStringLiteral("/dev/zero")));
+        if (::geteuid() == 0) { // a device that never ends, made here
+            const QString zero = dir.filePath(QStringLiteral("zero.kiv"));
+            QVERIFY(::mknod(QFile::encodeName(zero).constData(), S_IFCHR | 0666, makedev(1, 5))
+                    == 0);
+            QVERIFY(!IniFile::load(zero));
+        }
 
         const QString big = dir.filePath(QStringLiteral("big.kiv"));
         const QByteArray bytes = QByteArray("[s]\r\nk=") + QByteArray(IniFile::kMaxFileBytes, 'x');

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 namespace {
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
 const QLocale kGerman(QLocale::German, QLocale::Germany);
@@ -120,6 +122,62 @@ private slots:
         QFETCH(qint64, attributes);
         QFETCH(QString, expected);
         QCOMPARE(AttributeLetters(attributes), expected);
+    }
+
+    void isoUtcText_data()
+    {
+        QTest::addColumn<qint64>("secs");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("epoch") << qint64(0) << QByteArray("1970-01-01T00:00:00Z");
+        QTest::newRow("a second before") << qint64(-1) << QByteArray("1969-12-31T23:59:59Z");
+        QTest::newRow("afternoon") << qint64(1709647629) << QByteArray("2024-03-05T14:07:09Z");
+        QTest::newRow("leap day") << qint64(951782400) << QByteArray("2000-02-29T00:00:00Z");
+        QTest::newRow("not a leap day") << qint64(4107542400) << QByteArray("2100-03-01T00:00:00Z");
+        QTest::newRow("last of four digits")
+            << qint64(253402300799) << QByteArray("9999-12-31T23:59:59Z");
+        QTest::newRow("five digits")
+            << qint64(253402300800) << QByteArray("+10000-01-01T00:00:00Z");
+        QTest::newRow("year zero") << qint64(-62167219200) << QByteArray("0000-01-01T00:00:00Z");
+        QTest::newRow("before year zero")
+            << qint64(-62167219201) << QByteArray("-0001-12-31T23:59:59Z");
+    }
+    void isoUtcText()
+    {
+        QFETCH(qint64, secs);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(IsoUtcText(secs), expected);
+    }
+
+    // Against Qt's own calendar, a day and a bit at a time over four centuries,
+    // and at the ends of what a file system can hold.
+    void isoUtcTextAgreesWithQt()
+    {
+        for (qint64 secs = -2208988800; secs < 10413792000; secs += 86400 + 3671) {
+            const QByteArray qt
+                = QDateTime::fromSecsSinceEpoch(secs, Qt::UTC).toString(Qt::ISODate).toLatin1();
+            if (IsoUtcText(secs) != qt)
+                QFAIL(QByteArray(QByteArray::number(secs) + ": " + IsoUtcText(secs) + " vs " + qt)
+                          .constData());
+        }
+        QVERIFY(IsoUtcText(std::numeric_limits<qint64>::max()).endsWith("Z"));
+        QVERIFY(IsoUtcText(std::numeric_limits<qint64>::min()).startsWith("-"));
+    }
+
+    void appendDecimal()
+    {
+        QByteArray out = "x";
+        AppendDecimal(out, 0);
+        out += ' ';
+        AppendDecimal(out, 7, 2);
+        out += ' ';
+        AppendDecimal(out, 1234, 2);
+        out += ' ';
+        AppendDecimal(out, -42);
+        out += ' ';
+        AppendDecimal(out, std::numeric_limits<qint64>::min());
+        out += ' ';
+        AppendDecimal(out, std::numeric_limits<qint64>::max());
+        QCOMPARE(out, QByteArray("x0 07 1234 -42 -9223372036854775808 9223372036854775807"));
     }
 };
 

@@ -630,6 +630,45 @@ private slots:
         QVERIFY(samePage(generate(QStringLiteral("/")), expected));
     }
 
+    // Exclude patterns in use follow the pattern in the title and the
+    // summary, escaped; with none in use (none set, or only one that cannot
+    // be read) the page is the same as without exclude lists.
+    void excludesInTitleAndSummary_data()
+    {
+        QTest::addColumn<QString>("excludes");
+        QTest::addColumn<Bytes>("shown");
+        QTest::newRow("two in use")
+            << QStringLiteral(" .git; [bad ;*<o>\u00e9") << Bytes(", exclude: .git;*&lt;o&gt;\xE9");
+        QTest::newRow("none") << QString() << Bytes();
+        QTest::newRow("none readable") << QStringLiteral(" ; [bad") << Bytes();
+    }
+    void excludesInTitleAndSummary()
+    {
+        QFETCH(QString, excludes);
+        QFETCH(Bytes, shown);
+        const Switches sw { false, true, false, false, { false, false, false, false, false } };
+        applyTestOptions(m_state, sw);
+        m_state.sgExclude = excludes;
+        m_list.clear();
+        m_list.addFileRow("a.txt", "/e", fileProps(0));
+        setCounters(1, 0, 1, 1);
+
+        const RowTexts a = fileTexts("a.txt", "/e/", "0");
+        RowTexts leading = a;
+        leading.name = "/e";
+        leading.link = "file:///e";
+        const Bytes bracket = "[recursive: on, pattern: *.*" + shown + "]";
+        const Bytes expected
+            = expectedHead(sw, "/e " + bracket)
+            + expectedSummary(
+                  "/e", bracket, kNoDrive,
+                  "ThisSelection: 1 files [0kb] in 1 folder searched 1 folder, 0 skipped")
+            + kListTable + header(sw, leading, 1, "0", true) + fileRow(sw, 1, a) + kPageEnd;
+        const Bytes page = generate(QStringLiteral("/e"));
+        m_state.sgExclude.clear();
+        QVERIFY(samePage(page, expected));
+    }
+
     // Failures are results, never "written": an export folder that cannot be
     // made, a page that cannot be opened, a device that refuses the bytes,
     // no folder text. An old page under the name stays as it was.

@@ -29,49 +29,45 @@ void setDefaults(ProgramState &state)
     state.sgFontSizeDIR = QStringLiteral("9");
 }
 
-const QStringList kHostileColours {
-    QStringLiteral("';alert(1);'"),
-    QStringLiteral("');alert(1);//"),
-    QStringLiteral("fff\"><script>alert(1)</script>"),
-    QStringLiteral("12;}body{background:url(x)"),
-    QStringLiteral("red"),
-    QStringLiteral("#ffffff"),
-    QStringLiteral("1234567"),
-    QStringLiteral(""),
-    QStringLiteral(" ffffff"),
-    QStringLiteral("ff ff"),
-    QStringLiteral("ffffff\n"),
-    QStringLiteral("&#39;"),
-    QStringLiteral("\u00e9\u00e9"),
-    QStringLiteral("0x12"),
-};
+const QStringList kHostileColours { QStringLiteral("';alert(1);'"),
+                                    QStringLiteral("');alert(1);//"),
+                                    QStringLiteral("fff\"><script>alert(1)</script>"),
+                                    QStringLiteral("12;}body{background:url(x)"),
+                                    QStringLiteral("red"),
+                                    QStringLiteral("#ffffff"),
+                                    QStringLiteral("1234567"),
+                                    QStringLiteral(""),
+                                    QStringLiteral(" ffffff"),
+                                    QStringLiteral("ff ff"),
+                                    QStringLiteral("ffffff\n"),
+                                    QStringLiteral("&#39;"),
+                                    QStringLiteral("\u00e9\u00e9"),
+                                    QStringLiteral("0x12") };
 
-const QStringList kHostileFonts {
-    QStringLiteral("Q&A Sans"),
-    QStringLiteral("a;b"),
-    QStringLiteral("x}</style><script>alert(1)</script>"),
-    QStringLiteral("x</STYLE >"),
-    QStringLiteral("a{b}"),
-    QStringLiteral("\"quoted\""),
-    QStringLiteral("'single'"),
-    QStringLiteral("back\\slash"),
-    QStringLiteral("url(javascript:alert(1))"),
-    QStringLiteral("expression(alert(1))"),
-    QStringLiteral("line\nbreak\r"),
-    QStringLiteral("tab\tbell\a"),
-    QStringLiteral("/* comment"),
-    QStringLiteral("@import 'x';"),
-    QStringLiteral("<!--"),
-    QStringLiteral("c1\u0085\u009f"),
-    QStringLiteral("\u65e5\u672c \U0001F600"),
-    QStringLiteral(""),
-};
+const QStringList kHostileFonts { QStringLiteral("Q&A Sans"),
+                                  QStringLiteral("a;b"),
+                                  QStringLiteral("x}</style><script>alert(1)</script>"),
+                                  QStringLiteral("x</STYLE >"),
+                                  QStringLiteral("a{b}"),
+                                  QStringLiteral("\"quoted\""),
+                                  QStringLiteral("'single'"),
+                                  QStringLiteral("back\\slash"),
+                                  QStringLiteral("url(javascript:alert(1))"),
+                                  QStringLiteral("expression(alert(1))"),
+                                  QStringLiteral("line\nbreak\r"),
+                                  QStringLiteral("tab\tbell\a"),
+                                  QStringLiteral("/* comment"),
+                                  QStringLiteral("@import 'x';"),
+                                  QStringLiteral("<!--"),
+                                  QStringLiteral("c1\u0085\u009f"),
+                                  QStringLiteral("\u65e5\u672c \U0001F600"),
+                                  QStringLiteral("") };
 
 const QStringList kHostileSizes {
-    QStringLiteral("9pt;x"),  QStringLiteral("}"),    QStringLiteral("8,25,3"),
-    QStringLiteral("-1"),     QStringLiteral("1e3"),  QStringLiteral(""),
-    QStringLiteral("8 "),     QStringLiteral("12px"), QStringLiteral("expression(1)"),
-    QStringLiteral("\u0661"),
+    QStringLiteral("9pt;x"), QStringLiteral("}"),    QStringLiteral("8,25,3"),
+    QStringLiteral("-1"),    QStringLiteral("1e3"),  QStringLiteral(""),
+    QStringLiteral("8 "),    QStringLiteral("12px"), QStringLiteral("expression(1)"),
+    QStringLiteral("\u0661")
 };
 
 struct HostileKey
@@ -135,38 +131,36 @@ private slots:
         m_list.addFileRow("two.txt", "/data/a", size);
     }
 
-    void colours_data()
+    // Which texts the page takes as a colour or a font size as they stand.
+    void validValues_data()
     {
+        QTest::addColumn<bool>("colour"); // else a font size
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
-        for (const char *valid : { "0", "abc", "ABCDEF", "12aB9f", "eaeaea" })
-            QTest::newRow(valid) << QString::fromLatin1(valid) << true;
-        for (const QString &hostile : kHostileColours)
-            QTest::newRow(qPrintable(QStringLiteral("not: ") + hostile)) << hostile << false;
+        const auto rows = [](bool colour, QStringList valid, const QStringList &hostile) {
+            for (const QString &text : valid)
+                QTest::addRow("%s %s", colour ? "colour" : "size", qPrintable(text))
+                    << colour << text << true;
+            for (const QString &text : hostile)
+                QTest::addRow("%s not: %s", colour ? "colour" : "size", qPrintable(text))
+                    << colour << text << false;
+        };
+        rows(true,
+             { QStringLiteral("0"), QStringLiteral("abc"), QStringLiteral("ABCDEF"),
+               QStringLiteral("12aB9f"), QStringLiteral("eaeaea") },
+             kHostileColours);
+        rows(false,
+             { QStringLiteral("8"), QStringLiteral("9,5"), QStringLiteral("8.25"),
+               QStringLiteral("12"), QStringLiteral(",5"), QStringLiteral("7.") },
+             kHostileSizes);
     }
 
-    void colours()
+    void validValues()
     {
+        QFETCH(bool, colour);
         QFETCH(QString, text);
         QFETCH(bool, valid);
-        QCOMPARE(PageValues::isColour(text), valid);
-    }
-
-    void fontSizes_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        for (const char *valid : { "8", "9,5", "8.25", "12", ",5", "7." })
-            QTest::newRow(valid) << QString::fromLatin1(valid) << true;
-        for (const QString &hostile : kHostileSizes)
-            QTest::newRow(qPrintable(QStringLiteral("not: ") + hostile)) << hostile << false;
-    }
-
-    void fontSizes()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-        QCOMPARE(PageValues::isFontSize(text), valid);
+        QCOMPARE(colour ? PageValues::isColour(text) : PageValues::isFontSize(text), valid);
     }
 
     void fontNames_data()

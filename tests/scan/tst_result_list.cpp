@@ -53,6 +53,32 @@ private slots:
         QVERIFY(list.rowBold(folder) && !list.rowBold(file));
     }
 
+    // The values behind the cells come back as numbers, also after a cell
+    // was written as text; what could not be read stays missing.
+    void scannerValuesComeBackAsNumbers()
+    {
+        ResultList list;
+        const ResultList::Properties given = properties(5'000'000'000, u"folder"_qs, 1 | 32);
+        const int folder = list.addFolderRow(u"/data"_qs, "/data", given, 7);
+        const int file = list.addFileRow("a", "/data", { std::nullopt, {}, std::nullopt, 99, 300 });
+        list.setSubItem(folder, 3, u"written"_qs);
+        list.setSubItem(folder, 8, u"written"_qs);
+
+        const ResultList::Properties back = list.properties(folder);
+        QCOMPARE(back.sizeBytes, given.sizeBytes);
+        QCOMPARE(back.type, given.type);
+        QCOMPARE(back.createdSecs, given.createdSecs);
+        QCOMPARE(back.modifiedSecs, given.modifiedSecs);
+        QCOMPARE(back.attributes, given.attributes);
+        QCOMPARE(list.fileCount(folder), std::optional<qint64>(7));
+
+        const ResultList::Properties missing = list.properties(file);
+        QVERIFY(!missing.sizeBytes && !missing.createdSecs && !missing.attributes);
+        QCOMPARE(missing.modifiedSecs, std::optional<qint64>(99));
+        QCOMPARE(missing.type, QString());
+        QCOMPARE(list.fileCount(file), std::nullopt);
+    }
+
     // Names that are not UTF-8, and texts larger than the arena's chunk, come back whole.
     void fileSystemBytesComeBackWhole()
     {

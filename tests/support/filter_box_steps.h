@@ -33,14 +33,18 @@ inline void fillList(ResultList &list)
         list.addFileRow(name, "/data/b", {});
 }
 
-// One folder of 250 files, more than the results draw at once.
+// One folder of 250 files, more than the results draw at once; n005's long
+// name would widen its part of the results on its own.
 inline void fillLongList(ResultList &list)
 {
     list.clear();
     list.addFolderRow(QStringLiteral("/data/many"), "/data/many", {}, 250);
-    for (int i = 0; i < 250; ++i)
-        list.addFileRow(QStringLiteral("n%1.log").arg(i, 3, 10, QChar(u'0')).toUtf8(), "/data/many",
-                        {});
+    for (int i = 0; i < 250; ++i) {
+        QString name = QStringLiteral("n%1").arg(i, 3, 10, QChar(u'0'));
+        if (i == 5)
+            name += QStringLiteral(" with a name far longer than any other in the list");
+        list.addFileRow((name + QStringLiteral(".log")).toUtf8(), "/data/many", {});
+    }
 }
 
 // The page of a list with the filter box, file links and every column,

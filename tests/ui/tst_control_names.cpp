@@ -25,6 +25,7 @@ private slots:
     void controls();
     void iconButtonsInOrder();
     void filterBoxMovesNothing();
+    void excludeFieldUnderThePattern();
 
 private:
     QWidget *find(const QString &name) const { return m_run->window->findChild<QWidget *>(name); }
@@ -64,6 +65,7 @@ void TestControlNames::controls_data()
     row("txt_DBPathName", kTop, "", "off");
     row("fraAniBack", 0, "*", "hidden");
     row("txtEXT", 1, "*.*", "centred");
+    row("txtExclude", 1, "");
     row("chkOnlyThisDir", 1, "print only current directory", "ticked");
     row("chkLink", 2, "link to item (local)", "off");
     row("chkFilterBox", 2, "filter box above the list");
@@ -147,6 +149,21 @@ void TestControlNames::filterBoxMovesNothing()
     QCoreApplication::processEvents();
     QCOMPARE(places(), with);
     filterBox->show();
+}
+
+void TestControlNames::excludeFieldUnderThePattern()
+{
+    m_run->window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_run->window.get()));
+    m_run->window->findChild<QTabWidget *>(QStringLiteral("tabData"))->setCurrentIndex(1);
+    QWidget *pattern = find(QStringLiteral("txtEXT"));
+    QWidget *exclude = find(QStringLiteral("txtExclude"));
+    const int patternBottom = pattern->mapTo(m_run->window.get(), QPoint(0, pattern->height())).y();
+    const int excludeTop = exclude->mapTo(m_run->window.get(), QPoint(0, 0)).y();
+    QVERIFY(excludeTop >= patternBottom);
+    QVERIFY(excludeTop
+            < find(QStringLiteral("chkRecursive"))->mapTo(m_run->window.get(), QPoint()).y());
+    QVERIFY(exclude->toolTip().contains(QStringLiteral(".git;node_modules")));
 }
 
 QTEST_MAIN(TestControlNames)

@@ -58,6 +58,7 @@ const FirstRun kFirstRun[] = {
     { "chkFileTag2", "True", "False" },
     { "chkFileTag3", "True", "False" },
     { "chkFileTag4", "True", "False" },
+    { "sgExclude", "", "" },
     { "bgFilterBox", "False", "False" },
     { "txtSettingsPath", "<program>", "" },
 };
@@ -273,8 +274,10 @@ void TestOptionTable::change(ProgramRun &run, const OptionRow &row, int index, Q
     }
     case OptionKind::Pattern:
     case OptionKind::Clip:
+    case OptionKind::ExcludePatterns:
         value = row.kind == OptionKind::Pattern ? QStringLiteral(" *.p ")
-                                                : QStringLiteral("/clips/c.avi");
+            : row.kind == OptionKind::Clip      ? QStringLiteral("/clips/c.avi")
+                                                : QStringLiteral("node_modules;*.TMP");
         Retype(window.findChild<QLineEdit *>(QString(row.control)), value);
         return;
     case OptionKind::Colour:

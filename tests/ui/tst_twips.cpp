@@ -11,26 +11,16 @@ class TestTwips : public QObject
     Q_OBJECT
 
 private slots:
-    void halvesRoundAwayFromZero_data()
-    {
-        QTest::addColumn<int>("twips");
-        QTest::addColumn<int>("pixels");
-        QTest::newRow("0") << 0 << 0;
-        QTest::newRow("just under half") << 7 << 0;
-        QTest::newRow("half") << 8 << 1;
-        QTest::newRow("just under one and a half") << 22 << 1;
-        QTest::newRow("one and a half") << 23 << 2;
-        QTest::newRow("negative, just under half") << -7 << 0;
-        QTest::newRow("negative half") << -8 << -1;
-        QTest::newRow("negative one and a half") << -23 << -2;
-        QTest::newRow("largest") << std::numeric_limits<int>::max() << 143165576;
-        QTest::newRow("smallest") << std::numeric_limits<int>::min() << -143165577;
-    }
     void halvesRoundAwayFromZero()
     {
-        QFETCH(int, twips);
-        QFETCH(int, pixels);
-        QCOMPARE(TwipsToPixels(twips), pixels);
+        constexpr int kMax = std::numeric_limits<int>::max();
+        constexpr int kMin = std::numeric_limits<int>::min();
+        // Twips and pixels around each half, either side of zero, and at the ends of int.
+        const int cases[][2]
+            = { { 0, 0 },  { 7, 0 },   { 8, 1 },    { 22, 1 },           { 23, 2 },
+                { -7, 0 }, { -8, -1 }, { -23, -2 }, { kMax, 143165576 }, { kMin, -143165577 } };
+        for (const auto &[twips, pixels] : cases)
+            QCOMPARE(TwipsToPixels(twips), pixels);
     }
 };
 
