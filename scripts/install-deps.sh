@@ -11,7 +11,7 @@ packages=(
     # run
     libqt6webenginecore6-bin qt6-qpa-plugins shared-mime-info fonts-dejavu-core xdg-utils
     # tests and benchmarks
-    xvfb xauth x11-utils hyperfine tree time
+    xvfb xauth x11-utils hyperfine tree time firefox-esr chromium-headless-shell
     # install checks and the Debian package
     desktop-file-utils appstream dpkg-dev man-db
 )

@@ -39,6 +39,7 @@ enum class OptionCheck {
     FileTag2,
     FileTag3,
     FileTag4,
+    FilterBox, // chkFilterBox
 };
 
 [[nodiscard]] constexpr OptionCheck FileTagCheck(int index)

@@ -119,9 +119,14 @@ constexpr OptionRow kOptions[] {
     // Added to the end of [search] when it is written.
     { .key = "sgExclude"_L1, .section = kSearch, .kind = ExcludePatterns, .text = &PS::sgExclude,
       .box = OptionText::Exclude, .control = "txtExclude"_L1, .restoreOrder = 28, .optIn = true },
+    // Added to the end of [htm] when it is written.
+    { .key = "bgFilterBox"_L1, .section = kHtm, .kind = YesNo,
+      .firstRun = "False"_L1, .initial = "False"_L1, .flag = &PS::bgFilterBox,
+      .check = OptionCheck::FilterBox, .control = "chkFilterBox"_L1, .restoreOrder = 29,
+      .optIn = true },
     // Kept in the preference store only.
     { .storeKey = "txtSettingsPath"_L1, .kind = SettingsFolder,
-      .box = OptionText::SettingsPath, .control = "txtSettingsPath"_L1, .restoreOrder = 29 },
+      .box = OptionText::SettingsPath, .control = "txtSettingsPath"_L1, .restoreOrder = 30 },
 };
 // clang-format on
 

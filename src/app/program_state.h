@@ -36,6 +36,7 @@ struct ProgramState
     std::array<bool, 5> bgFileTag {}; // size, type, created, changed, attributes
     bool bgHover = false;
     bool bgToggle = false;
+    bool bgFilterBox = false; // a filter box above the page's list
     QString sgBackgroundColor;
     QString sgGridColor;
     QString sgTextColor;

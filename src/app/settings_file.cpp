@@ -18,11 +18,12 @@ const OptionRow *settingsRow(int index)
 
 // A key's value as the apply reads it: the first design's keys cut to the
 // length its profile functions read, an opt-in key whole, so a long
-// exclude list does not end in the middle of a pattern.
+// exclude list does not end in the middle of a pattern; a file without an
+// opt-in key means its first-run value.
 QString settingsValue(const IniDocument &document, const OptionRow &row)
 {
     if (row.optIn)
-        return document.value(row.section, row.key).value_or(QString());
+        return document.value(row.section, row.key).value_or(QString(FixedFirstRunText(row)));
     return IniFile::read(document, row.section, row.key);
 }
 

@@ -103,6 +103,10 @@ QByteArray WritePageHead(const PageFrameInput &input)
         for (const std::string_view piece : kScript)
             page << piece;
     }
+    if (s.bgFilterBox) {
+        for (const std::string_view piece : kFilterHead)
+            page << piece;
+    }
     page << kHeadClose;
     return page.take();
 }
@@ -111,8 +115,11 @@ QByteArray PageEnd(const ProgramState &state)
 {
     using namespace PagePieces;
     PageText page;
-    page << kTableClose << kCreditOpen << QString::fromLatin1(ProgramIdentity::kMakerSite)
-         << kCreditMakerClose << QString::fromLatin1(ProgramIdentity::kUpdatePage)
-         << kCreditUpdateClose << state.versionText << kPageClose;
+    page << kTableClose;
+    if (state.bgFilterBox)
+        page << kFilterListClose;
+    page << kCreditOpen << QString::fromLatin1(ProgramIdentity::kMakerSite) << kCreditMakerClose
+         << QString::fromLatin1(ProgramIdentity::kUpdatePage) << kCreditUpdateClose
+         << state.versionText << kPageClose;
     return page.take();
 }

@@ -208,6 +208,10 @@ PageResult GeneratePage(const PageRequest &request)
 
     stream->buffer().append(WritePageHead({ &state, listFolder, request.patternText }));
     stream->buffer().append(SummaryTable(request, listFolder));
+    if (state.bgFilterBox) {
+        stream->write(PagePieces::kFilterBox);
+        stream->write(PagePieces::kFilterListOpen);
+    }
     if (!state.bgToggle)
         stream->write(PagePieces::kListTableOpen);
 

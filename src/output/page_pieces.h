@@ -120,6 +120,174 @@ inline constexpr std::string_view kScript[] = {
     "}",
     "</script>",
 };
+// The filter box, only on a page that asks for one: its style rule and
+// script after the toggle script, the box between the summary and the list. The script reads
+// names as the browser shows them (textContent) and copies the page's own
+// rows, so a name written as character references is compared and shown as
+// the characters it stands for; it never builds markup from text, and
+// nothing of the page's options or names is part of it.
+inline constexpr std::string_view kFilterHead[] = {
+    // The list gets a layer of its own: the results drawn over it then
+    // leave its drawing as it was, which on a long list costs seconds.
+    R"(<style type="text/css">#filterList { will-change: transform; }</style>)",
+    R"(<script type="text/javascript">)",
+    "var filterIndex = null, filterView = null;",
+    // The file rows in page order, their names as the browser shows them in
+    // lower case, and for each the header of its folder: in table mode the
+    // header row before it, in toggle mode the folder whose list item holds
+    // its group (none for a group without a folder row).
+    "function buildFilterIndex() {",
+    R"( var toggle = document.querySelector("td.DIR > ul.Area") != null;)",
+    R"( var cells = document.querySelectorAll(toggle ? "td.NR, div.more" : "td.NR, td.DIR");)",
+    R"( var index = { toggle: toggle, rows: [], names: [], owner: [], heads: [], query: "", matches: null };)",
+    " var current = -1;",
+    " for (var i = 0; i < cells.length; i++) {",
+    "  var cell = cells[i];",
+    R"(  if (cell.className == "NR") {)",
+    "   index.rows.push(cell.parentNode);",
+    "   index.names.push(cell.nextElementSibling.textContent.toLowerCase());",
+    "   index.owner.push(current);",
+    R"(  } else if (!toggle || cell.parentNode.tagName == "LI") {)",
+    "   current = index.heads.length;",
+    "   index.heads.push(toggle ? cell : cell.parentNode);",
+    "  } else {",
+    "   current = -1;",
+    "  }",
+    " }",
+    " return index;",
+    "}",
+    // The rows whose name holds the text, * standing for any characters and ?
+    // for one. A text that holds the last one can only narrow its rows.
+    "function filterMatches(index, query) {",
+    R"( var pattern = null, from = index.query != "" && query.indexOf(index.query) >= 0 ? index.matches : null, matches = [];)",
+    R"( if (/[*?]/.test(query)) pattern = new RegExp(query.replace(/[\^$\\.+()[\]{}|\/]/g, "\\$&").replace(/\*/g, ".*").replace(/\?/g, "."), "su");)",
+    " for (var k = 0, n = from ? from.length : index.names.length; k < n; k++) {",
+    "  var i = from ? from[k] : k;",
+    "  if (pattern ? pattern.test(index.names[i]) : index.names[i].indexOf(query) >= 0) "
+    "matches.push(i);",
+    " }",
+    " index.query = query;",
+    " index.matches = matches;",
+    " return matches;",
+    "}",
+    // A folder's header as rows of the results: table mode's header row; in
+    // toggle mode the name and counts, then the folder's column headings.
+    "function filterHeaderRows(index, group) {",
+    " var head = index.heads[group];",
+    " if (!index.toggle) return [head.cloneNode(true)];",
+    R"( var item = head.parentNode, row = document.createElement("tr"), cell = item.parentNode.parentNode.cloneNode(false);)",
+    R"( cell.appendChild(document.createTextNode(item.getElementsByTagName("a")[0].textContent + " "));)",
+    R"( cell.appendChild(item.getElementsByTagName("span")[0].cloneNode(true));)",
+    " row.appendChild(cell);",
+    R"( return [row, head.getElementsByTagName("tr")[0].cloneNode(true)];)",
+    "}",
+    // Draws one chunk of the results (up to 100 headers and rows, copies of
+    // the page's own) into its place holder.
+    "function filterFillChunk(holder) {",
+    " var view = filterView, index = filterIndex;",
+    " if (!view || holder.parentNode != view.box || holder.firstChild) return;",
+    R"( var table = view.table.cloneNode(false), body = document.createElement("tbody");)",
+    R"( if (holder.from > 0) table.style.marginTop = "0";)",
+    // Table mode: every chunk takes the list's column widths.
+    " if (view.columns) {",
+    R"(  table.style.tableLayout = "fixed";)",
+    "  table.appendChild(view.columns.cloneNode(true));",
+    " }",
+    " for (var k = holder.from; k < view.items.length && k < holder.from + 100; k++) {",
+    "  var item = view.items[k], rows = item < 0 ? filterHeaderRows(index, -1 - item) : "
+    "[index.rows[item].cloneNode(true)];",
+    "  for (var r = 0; r < rows.length; r++) body.appendChild(rows[r]);",
+    " }",
+    " table.appendChild(body);",
+    R"( holder.style.height = "";)",
+    " holder.appendChild(table);",
+    " if (view.observer) view.observer.unobserve(holder);",
+    "}",
+    // The results cover the list where it stands, so the list itself is
+    // never laid out again: a page of many rows keeps its layout, and with it
+    // which folders are open and where it was scrolled to. Table mode keeps
+    // the list's column widths.
+    "function filterOpenView() {",
+    R"( var index = filterIndex, list = document.getElementById("filterList"), end = document.querySelector("span.text7nN");)",
+    " var from = list.getBoundingClientRect(), root = document.scrollingElement || "
+    "document.documentElement, first = index.rows.length ? index.rows[0] : null;",
+    " var top = from.top + window.scrollY, bottom = end ? end.getBoundingClientRect().top + "
+    "window.scrollY : root.scrollHeight;",
+    R"( var view = { box: document.createElement("div"), x: window.scrollX, y: window.scrollY, items: [], observer: null, columns: null, itemHeight: 0 };)",
+    " view.table = first ? first.parentNode.parentNode.cloneNode(false) : list.cloneNode(false);",
+    " if (first && !index.toggle) {",
+    R"(  view.columns = document.createElement("colgroup");)",
+    "  for (var c = 0; c < first.cells.length; c++) {",
+    R"(   var column = document.createElement("col");)",
+    R"(   column.style.width = first.cells[c].getBoundingClientRect().width + "px";)",
+    "   view.columns.appendChild(column);",
+    "  }",
+    R"(  view.table.style.width = first.parentNode.parentNode.getBoundingClientRect().width + "px";)",
+    " }",
+    R"( view.box.id = "filterResults";)",
+    R"( view.box.style.cssText = "position:absolute;z-index:1;left:0;box-sizing:border-box;top:" + top + "px;min-height:" + (bottom - top) + "px;min-width:" + root.scrollWidth + "px;padding:0 " + (from.left + window.scrollX) + "px;background-color:" + getComputedStyle(document.body).backgroundColor;)",
+    " document.body.appendChild(view.box);",
+    " if (window.IntersectionObserver) {",
+    "  view.observer = new IntersectionObserver(function (seen) {",
+    "   for (var s = 0; s < seen.length; s++) if (seen[s].isIntersecting) "
+    "filterFillChunk(seen[s].target);",
+    R"(  }, { rootMargin: "100% 0px" });)",
+    " }",
+    " return view;",
+    "}",
+    "function filterCloseView() {",
+    " var view = filterView;",
+    " filterView = null;",
+    " if (view.observer) view.observer.disconnect();",
+    " view.box.parentNode.removeChild(view.box);",
+    " window.scrollTo(view.x, view.y);",
+    "}",
+    // The box's input handler: the results grouped by folder, only the chunks
+    // near the window drawn, and the count.
+    "function filterList(text) {",
+    " var index = filterIndex;",
+    " if (!index) return;",
+    " var query = text.toLowerCase(), shown = index.rows.length;",
+    R"( if (query == "") {)",
+    "  if (filterView) filterCloseView();",
+    R"(  index.query = "";)",
+    " } else {",
+    "  var matches = filterMatches(index, query), items = [], group = -2;",
+    "  for (var k = 0; k < matches.length; k++) {",
+    "   var owner = index.owner[matches[k]];",
+    "   if (owner != group && owner >= 0) items.push(-1 - owner);",
+    "   group = owner;",
+    "   items.push(matches[k]);",
+    "  }",
+    "  shown = matches.length;",
+    "  if (!filterView) filterView = filterOpenView();",
+    "  var view = filterView;",
+    "  if (view.observer) view.observer.disconnect();",
+    "  view.items = items;",
+    R"(  view.box.textContent = "";)",
+    "  for (var from = 0; from < items.length; from += 100) {",
+    R"(   var holder = document.createElement("div");)",
+    "   holder.from = from;",
+    "   view.box.appendChild(holder);",
+    "   if (from == 0 || !view.observer) {",
+    "    filterFillChunk(holder);",
+    "    if (!view.itemHeight) view.itemHeight = holder.offsetHeight / Math.min(items.length, "
+    "100);",
+    "   } else {",
+    R"(    holder.style.height = Math.round(view.itemHeight * Math.min(items.length - from, 100)) + "px";)",
+    "    view.observer.observe(holder);",
+    "   }",
+    "  }",
+    " }",
+    R"( document.getElementById("filterCount").textContent = shown + " of " + index.rows.length + " files";)",
+    "}",
+    // A box the browser filled in again before the page was read counts too.
+    R"(document.addEventListener("DOMContentLoaded", function () {)",
+    " filterIndex = buildFilterIndex();",
+    R"( filterList(document.getElementById("filterText").value);)",
+    "});",
+    "</script>",
+};
 inline constexpr std::string_view kHeadClose = "</head><body>";
 
 // Summary table.
@@ -155,6 +323,12 @@ inline constexpr std::string_view kSearched = " searched ";
 inline constexpr std::string_view kFolderComma = " folder, ";
 inline constexpr std::string_view kSkipped = " skipped";
 inline constexpr std::string_view kTableClose = "</table>";
+// The filter box, after the summary (only with its script), and the block
+// that holds the list below it, closed after the list.
+inline constexpr std::string_view kFilterListOpen = R"(<div id="filterList">)";
+inline constexpr std::string_view kFilterListClose = "</div>";
+inline constexpr std::string_view kFilterBox
+    = R"(<div id="filterBox" style="margin-top: 0.4em;"><input type="text" id="filterText" class="text" size="40" autocomplete="off" placeholder="filter names: * any text, ? one character" oninput="filterList(this.value);"><span class="text7n" id="filterCount"></span></div>)";
 
 // The list table, in both modes.
 inline constexpr std::string_view kListTableOpen

@@ -484,14 +484,21 @@ QWidget *frm_main::buildPageOptionsTab()
     m_ui.txtGridColor = OptionBox(frame, QStringLiteral("txtGridColor"));
     m_ui.chkHover = CheckBox(frame, QStringLiteral("chkHover"), QStringLiteral("hover"));
     m_ui.txtHoverColor = OptionBox(frame, QStringLiteral("txtHoverColor"));
+    m_ui.chkFilterBox = CheckBox(frame, QStringLiteral("chkFilterBox"),
+                                 QStringLiteral("filter box above the list"));
+    m_ui.chkFilterBox->setToolTip(
+        QStringLiteral("a text box in the page that shows only the files whose name holds the "
+                       "typed text (* any text, ? one character)"));
     switches->addWidget(m_ui.chkToggle, 0, 0, 1, 2);
     switches->addWidget(m_ui.chkLink, 1, 0, 1, 2);
     switches->addWidget(m_ui.chkborder, 2, 0);
     switches->addWidget(m_ui.txtGridColor, 2, 1, Qt::AlignLeft);
     switches->addWidget(m_ui.chkHover, 3, 0);
     switches->addWidget(m_ui.txtHoverColor, 3, 1, Qt::AlignLeft);
+    // Below the others, in room the column switches beside them take anyway.
+    switches->addWidget(m_ui.chkFilterBox, 4, 0, 1, 2);
     switches->setColumnStretch(2, 1);
-    switches->setRowStretch(4, 1);
+    switches->setRowStretch(5, 1);
     top->addLayout(switches, 1);
     left->addLayout(top);
 
@@ -615,6 +622,8 @@ void frm_main::connectHandlers()
     connectCheckBox(m_ui.chkLink, &frm_main::chkLink_Click, &frm_main::chkLink_KeyUp);
     connectCheckBox(m_ui.chkborder, &frm_main::chkborder_Click, &frm_main::chkborder_KeyUp);
     connectCheckBox(m_ui.chkHover, &frm_main::chkHover_Click, &frm_main::chkHover_KeyUp);
+    connectCheckBox(m_ui.chkFilterBox, &frm_main::chkFilterBox_Click,
+                    &frm_main::chkFilterBox_KeyUp);
     for (int i = 0; i < 5; ++i) {
         QCheckBox *box = m_ui.chkFileTag[size_t(i)];
         connect(box, &QCheckBox::clicked, this, [this, i] { chkFileTag_Click(i); });
@@ -958,6 +967,16 @@ void frm_main::chkHover_Click()
 void frm_main::chkHover_KeyUp()
 {
     optionCheckChanged(OptionCheck::Hover);
+}
+
+void frm_main::chkFilterBox_Click()
+{
+    optionCheckChanged(OptionCheck::FilterBox);
+}
+
+void frm_main::chkFilterBox_KeyUp()
+{
+    optionCheckChanged(OptionCheck::FilterBox);
 }
 
 void frm_main::chkFileTag_Click(int index)

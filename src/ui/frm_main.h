@@ -89,6 +89,7 @@ struct FrmMainControls
     QCheckBox *chkLink = nullptr;
     QCheckBox *chkborder = nullptr;
     QCheckBox *chkHover = nullptr;
+    QCheckBox *chkFilterBox = nullptr;
     QLineEdit *txtGridColor = nullptr;
     QLineEdit *txtHoverColor = nullptr;
     QLineEdit *txtBackgroundColor = nullptr;
@@ -186,6 +187,8 @@ public:
     void chkborder_KeyUp();
     void chkHover_Click();
     void chkHover_KeyUp();
+    void chkFilterBox_Click();
+    void chkFilterBox_KeyUp();
     void chkFileTag_Click(int index);
     void chkFileTag_KeyUp(int index);
     void txtBackgroundColor_Change();

@@ -89,7 +89,7 @@ private slots:
         // Every box and caption was set after its option and shows it.
         QCOMPARE(window.fieldAfterControl, QStringList());
         QCOMPARE(window.texts.size(), size_t(14));
-        QCOMPARE(window.checks.size(), size_t(11));
+        QCOMPARE(window.checks.size(), size_t(12));
         QCOMPARE(window.texts[OptionText::DBPathName], QStringLiteral("/data/my folder/"));
         QCOMPARE(window.texts[OptionText::EXT], QStringLiteral("*.txt"));
         saved.sgAnimation = saved.sgAnimation.trimmed();
@@ -163,6 +163,47 @@ private slots:
         QCOMPARE(after.count("[search]\r") + after.count("[Search]\r"), 1);
     }
 
+    // The page's filter box came after the first settings files: a file
+    // holds its key only once it is ticked, and a file without the key
+    // means no filter box.
+    void filterBoxKeyOnlyOnceTicked()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("old.kiv"));
+        ProgramState state;
+        fillState(state, QStringLiteral("f-"));
+        RecordingOptionControls window(&state);
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
+        const QByteArray old = readAll(file);
+        QVERIFY(!old.contains("bgFilterBox"));
+
+        // An older file loads and saves byte for byte, and unticks the box.
+        state.bgFilterBox = true;
+        ApplySettingsFile(state, window, file, kEnglish);
+        QCOMPARE(state.bgFilterBox, false);
+        QCOMPARE(window.checks.at(OptionCheck::FilterBox), false);
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
+        compareBytes(readAll(file), old);
+
+        // Ticked, the key ends its section; unticked again, the file says so.
+        state.bgFilterBox = true;
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
+        QByteArray ticked = old;
+        ticked.replace("bgToggle=True\r\n", "bgToggle=True\r\nbgFilterBox=True\r\n");
+        compareBytes(readAll(file), ticked);
+        ProgramState applied;
+        RecordingOptionControls appliedWindow(&applied);
+        ApplySettingsFile(applied, appliedWindow, file, kEnglish);
+        QCOMPARE(applied.bgFilterBox, true);
+        QCOMPARE(appliedWindow.checks.at(OptionCheck::FilterBox), true);
+        state.bgFilterBox = false;
+        QVERIFY(SaveSettingsFile(state, window, file).ok);
+        compareBytes(readAll(file),
+                     QByteArray(ticked).replace("bgFilterBox=True", "bgFilterBox=False"));
+        ApplySettingsFile(applied, appliedWindow, file, kEnglish);
+        QCOMPARE(applied.bgFilterBox, false);
+    }
+
     // Saving over an older Latin-1 file: the lines the save does not touch
     // keep their bytes, and the changed lines are written in Latin-1 too.
     void savingOverLatin1FileKeepsItsBytes()
@@ -224,7 +265,7 @@ private slots:
         ProgramState old;
         fillState(old, QStringLiteral("old-"));
         QCOMPARE(yesNoOptions(state), yesNoOptions(old));
-        QCOMPARE(window.checks.size(), size_t(11));
+        QCOMPARE(window.checks.size(), size_t(12));
         // Empty font texts empty the captions; the faces and size on screen stay.
         QCOMPARE(window.pageFontCaption, QString());
         QCOMPARE(window.pageFontFace, QStringLiteral("Screen Face"));

@@ -1,15 +1,17 @@
 // Pages in a real browser engine (Qt WebEngine, headless), shown the way the
 // preview shows them: a click on a folder header opens its file table and a
 // second click closes it; in table mode a file row takes the hover colour
-// under the mouse; every file link of a tree of odd names reaches its file
-// and shows its name; and the preview keeps a page from reading other local
-// files or reaching anything beyond it.
+// under the mouse; the filter box hides and shows rows and folders as typed;
+// every file link of a tree of odd names reaches its file and shows its
+// name; and the preview keeps a page from reading other local files or
+// reaching anything beyond it.
 #include "app/program_state.h"
 #include "output/page_generator.h"
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
+#include "support/filter_box_steps.h"
 #include "support/page_markup.h"
 #include "support/tree_fixture.h"
 #include "ui/preview_loader.h"
@@ -254,6 +256,27 @@ private slots:
                 { colour, QStringLiteral("rgb(16, 32, 48)") },
                 { send.arg(QStringLiteral("mouseout")), QStringLiteral("true") },
                 { colour, QStringLiteral("rgb(255, 255, 255)") } });
+    }
+
+    void filterBox_data() { FilterBoxSteps::addWalks(); }
+
+    void filterBox()
+    {
+        const FilterBoxSteps::Walk walk = FilterBoxSteps::currentWalk(m_dir.path());
+        QVERIFY(walk.page.ok);
+
+        QWebEngineView view;
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(showInPreview(view, walk.page.path));
+        struct
+        {
+            QWebEngineView &view;
+            QString evaluate(const QString &script) { return run(view.page(), script); }
+            void typeKeys(const QString &text) { QTest::keyClicks(view.focusProxy(), text); }
+        } browser { view };
+        QCOMPARE(browser.evaluate(FilterBoxSteps::helpers()), QStringLiteral("true"));
+        FilterBoxSteps::runSteps(browser, walk.steps);
     }
 
     void oddNamesReachTheirFiles_data()

@@ -112,6 +112,12 @@ private slots:
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("<!DOCTYPE HTML PUBLIC"));
         QVERIFY(!result.out.contains("toggleFaqEntry"));
+        QVERIFY(!page.contains("filterText"));
+        const ListRun filtered = run({ QStringLiteral("-q"), QStringLiteral("--set"),
+                                       QStringLiteral("bgFilterBox=True"), QStringLiteral("-o"),
+                                       QStringLiteral("-"), m_root });
+        QCOMPARE(filtered.exitCode, 0);
+        QVERIFY(filtered.out.contains(R"(<input type="text" id="filterText")"));
 
         // Values the page cannot hold: it writes their first-run defaults,
         // and standard error names each in one line.

@@ -424,6 +424,52 @@ private slots:
         QVERIFY(samePage(generate(QStringLiteral("/data/")), expected));
     }
 
+    // The filter box adds its style rule and script as the head's last
+    // part, the box between the summary and the list, and a block round the
+    // list; the rest of the page keeps its bytes.
+    // What the script does is tried in the browser tests.
+    void filterBox_data() { tableAndToggle(); }
+
+    void filterBox()
+    {
+        QFETCH(bool, toggle);
+        applyTestOptions(m_state, Switches { toggle, true, true, true });
+        makeTree();
+        const Bytes plain = generate(QStringLiteral("/data/"));
+        m_state.bgFilterBox = true;
+        const Bytes filtered = generate(QStringLiteral("/data/"));
+        m_state.bgFilterBox = false;
+
+        const Bytes box = R"(<div id="filterBox" style="margin-top: 0.4em;"><input type="text" )"
+                          R"(id="filterText" class="text" size="40" autocomplete="off" )"
+                          R"(placeholder="filter names: * any text, ? one character" )"
+                          R"(oninput="filterList(this.value);"><span class="text7n" )"
+                          R"(id="filterCount"></span></div><div id="filterList">)";
+        const qsizetype scriptEnd = filtered.indexOf("</head><body>");
+        QVERIFY(filtered.left(scriptEnd).endsWith("</script>"));
+        const Bytes style
+            = R"(<style type="text/css">#filterList { will-change: transform; }</style>)"
+              R"(<script type="text/javascript">)";
+        const qsizetype scriptStart = filtered.lastIndexOf(style, scriptEnd);
+        QVERIFY(scriptStart > 0);
+        const Bytes script = filtered.mid(scriptStart, scriptEnd - scriptStart);
+        QVERIFY(script.contains("function filterList(text)"));
+        QCOMPARE(script.count("<script"), 1);
+
+        // The box stands where the summary table ends.
+        const Bytes summary = summaryFor(
+            "/data", "ThisSelection: 5 files [36kb] in 4 folder searched 4 folder, 0 skipped");
+        const qsizetype listAt = plain.indexOf(summary) + summary.size();
+        QVERIFY(listAt > summary.size());
+        // The list's block closes after it, before the credit line.
+        Bytes expected = plain;
+        QVERIFY(expected.endsWith(kPageEnd));
+        expected.insert(expected.size() - kPageEnd.size() + Bytes("</table>").size(), "</div>");
+        expected.insert(listAt, box);
+        expected.insert(plain.indexOf("</head><body>"), script);
+        QVERIFY(samePage(filtered, expected));
+    }
+
     void uncheckedRows_data() { tableAndToggle(); }
 
     // An unchecked folder writes no header; its checked files still appear

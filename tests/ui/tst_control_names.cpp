@@ -24,6 +24,7 @@ private slots:
     void controls_data();
     void controls();
     void iconButtonsInOrder();
+    void filterBoxMovesNothing();
     void excludeFieldUnderThePattern();
 
 private:
@@ -67,6 +68,7 @@ void TestControlNames::controls_data()
     row("txtExclude", 1, "");
     row("chkOnlyThisDir", 1, "print only current directory", "ticked");
     row("chkLink", 2, "link to item (local)", "off");
+    row("chkFilterBox", 2, "filter box above the list");
     row("txtFontSizeDIR", 2, "9", "box centred");
     row("cmdUseSetting", 3, "use setting");
 }
@@ -117,6 +119,36 @@ void TestControlNames::iconButtonsInOrder()
     // The fourth cancel button lies beyond the client area, also in a wider window.
     m_run->window->resize(1200, 700);
     QVERIFY(find(QStringLiteral("cmdCancel_0"))->x() >= 1200);
+}
+
+// The filter box's switch came later than the controls round it; it lies in
+// room the tab had anyway, so no other control stands elsewhere with it.
+void TestControlNames::filterBoxMovesNothing()
+{
+    m_run->window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_run->window.get()));
+    auto *tabs = m_run->window->findChild<QTabWidget *>(QStringLiteral("tabData"));
+    tabs->setCurrentIndex(2);
+    QWidget *filterBox = find(QStringLiteral("chkFilterBox"));
+    QVERIFY(filterBox->isVisible());
+    const auto places = [&] {
+        QStringList list;
+        for (QWidget *widget : tabs->widget(2)->findChildren<QWidget *>()) {
+            if (widget != filterBox && !widget->objectName().isEmpty())
+                list << widget->objectName() + u' '
+                        + QString::number(widget->mapTo(m_run->window.get(), QPoint()).x()) + u','
+                        + QString::number(widget->mapTo(m_run->window.get(), QPoint()).y()) + u' '
+                        + QString::number(widget->width()) + u'x'
+                        + QString::number(widget->height());
+        }
+        return list;
+    };
+    const QStringList with = places();
+    QVERIFY(with.size() > 20);
+    filterBox->hide(); // its grid row folds away
+    QCoreApplication::processEvents();
+    QCOMPARE(places(), with);
+    filterBox->show();
 }
 
 void TestControlNames::excludeFieldUnderThePattern()

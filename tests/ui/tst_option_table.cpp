@@ -59,6 +59,7 @@ const FirstRun kFirstRun[] = {
     { "chkFileTag3", "True", "False" },
     { "chkFileTag4", "True", "False" },
     { "sgExclude", "", "" },
+    { "bgFilterBox", "False", "False" },
     { "txtSettingsPath", "<program>", "" },
 };
 
