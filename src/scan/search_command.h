@@ -58,11 +58,11 @@ struct SearchSteps
     std::function<void(const QString &)> setCountLine; // lbl_Status
 };
 
-// cmdsearch_Click without the window. The folder
-// comes from steps.browseForFolder and is written into pathBoxText (also
-// when empty: then the list and counters stay as they were); a trailing
-// separator is appended. Then the counters are reset, the list cleared, the
-// pattern reduced and ScanFolder run.
+// cmdsearch_Click without the window. The folder comes from
+// steps.browseForFolder and is written into pathBoxText (also when empty:
+// then the list and counters stay as they were); a trailing separator is
+// appended. Then the counters are reset, the list cleared, the pattern
+// reduced and ScanFolder run.
 void RunSearch(const SearchContext &context, ResultList &list, ScanCounters &counters,
                int &currentItem, QString &pathBoxText, const QString &patternBoxText,
                const SearchSteps &steps);
