@@ -17,7 +17,9 @@
 # over $RUNS runs (default 5 small, 3 large), each as a ratio against find,
 # with the mean user time and the peak memory of each command (from
 # /usr/bin/time -v), and quorvel-list's bytes per listed entry above its
-# empty-folder baseline.
+# empty-folder baseline. "scan alone" is bench/scan_bench: the search without
+# any output. Last, the folders that a search that is not recursive and
+# matches nothing opens (strace, when there).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
@@ -30,12 +32,13 @@ large-suffixes) files=1000000 folders=60000 runs=${RUNS:-3} trees=(--many-suffix
 esac
 build=${QUORVEL_BENCH_BUILD:-$top/build/release}
 program=$build/bin/quorvel-list
+scan_bench=$build/bin/scan_bench
 for tool in hyperfine tree /usr/bin/time python3; do
     command -v "$tool" >/dev/null || { echo "bench/run.sh needs $tool (scripts/install-deps.sh)" >&2; exit 2; }
 done
-if [ ! -x "$program" ]; then
+if [ ! -x "$program" ] || [ ! -x "$scan_bench" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" --target quorvel-list -j2 >/dev/null
+    cmake --build "$build" --target quorvel-list scan_bench -j2 >/dev/null
 fi
 
 out=$(mktemp -d)
@@ -55,11 +58,13 @@ measure() { # one tree, by make_tree.py's option for it
     local text_cmd="'$program' -q --text --with-files -o '$out/list.txt' '$tree'"
     local csv_cmd="'$program' -q --format csv -o '$out/list.csv' '$tree'"
     local tree_cmd="tree -H . --du -s -D -o '$out/tree.html' '$tree'"
+    local scan_cmd="'$scan_bench' '$tree' >/dev/null"
 
     echo "tree: $tree ($files files, $folders folders, $1); $runs runs each; $(nproc) cores"
     hyperfine --style basic --warmup 1 --runs "$runs" --export-json "$out/times.json" \
         -n find "$find_cmd" -n "du -s" "$du_cmd" -n "quorvel-list page" "$page_cmd" \
         -n "quorvel-list --text" "$text_cmd" -n "quorvel-list --format csv" "$csv_cmd" \
+        -n "scan alone" "$scan_cmd" \
         -n "tree -H" "$tree_cmd" >"$out/hyperfine.log"
     {
         echo "find $(peak "$find_cmd")"
@@ -67,6 +72,7 @@ measure() { # one tree, by make_tree.py's option for it
         echo "quorvel-list page $(peak "$page_cmd")"
         echo "quorvel-list --text $(peak "$text_cmd")"
         echo "quorvel-list --format csv $(peak "$csv_cmd")"
+        echo "scan alone $(peak "$scan_cmd")"
         echo "tree -H $(peak "$tree_cmd")"
         echo "baseline $(peak "'$program' -q -o '$out/empty.html' '$out/empty'")"
     } >"$out/peaks.txt"
@@ -95,6 +101,12 @@ print(f"entries: {listed}; quorvel-list page: {above:.0f} bytes per entry above 
       f"empty-folder baseline ({peaks['baseline'] / 1024:.0f} MiB); "
       f"page {os.path.getsize(sys.argv[4]) / listed:.0f} bytes per entry")
 PY
+    if command -v strace >/dev/null; then
+        strace -f -e trace=openat -o "$out/trace" "$scan_bench" "$tree" '*.no-such-suffix' --flat \
+            >/dev/null
+        echo "folders opened by a search that is not recursive and matches nothing:" \
+            "$(grep -c 'O_DIRECTORY' "$out/trace")"
+    fi
 }
 
 for kind in "${trees[@]}"; do

@@ -1,29 +1,39 @@
 #!/usr/bin/env bash
-# Times the folder scan against find on the same tree, in one hyperfine run.
+# Times the folder scan against find on the same tree, in one hyperfine run,
+# and shows that a search that is not recursive and matches nothing opens
+# only the search folder.
 #
-#   bench/scan.sh [BUILD_DIR] [CACHE_DIR]
+#   bench/scan.sh [medium|large] [BUILD_DIR] [CACHE_DIR]
 #
-# BUILD_DIR: a Release build folder that holds bin/scan_bench (default:
-# build/release, configured and built here when missing). CACHE_DIR: where
-# bench/make_tree.py keeps the 200,000-file / 10,000-folder tree (default:
+# medium: 200,000 files in 10,000 folders; large: the 1,000,000-file tree of
+# bench/run.sh large. BUILD_DIR: a Release build folder that holds
+# bin/scan_bench (default: build/release, configured and built here when
+# missing). CACHE_DIR: where bench/make_tree.py keeps the tree (default:
 # $QUORVEL_BENCH_CACHE or /tmp). Prints hyperfine's table and the ratio
-# scan / find (target: at most 1.0).
+# scan / find (target: at most 0.6).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 top="$(cd "$here/.." && pwd)"
-build="${1:-$top/build/release}"
-cache="${2:-${QUORVEL_BENCH_CACHE:-/tmp}}"
+size="${1:-medium}"
+build="${2:-$top/build/release}"
+cache="${3:-${QUORVEL_BENCH_CACHE:-/tmp}}"
+case "$size" in
+medium) tree_options=(--files 200000 --folders 10000) ;;
+large) tree_options=(--files 1000000 --folders 60000 --odd-names) ;;
+*) echo "usage: bench/scan.sh [medium|large] [BUILD_DIR] [CACHE_DIR]" >&2; exit 2 ;;
+esac
 
 if [ ! -x "$build/bin/scan_bench" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$build" --target scan_bench -j2
 fi
-tree="$(python3 "$here/make_tree.py" --files 200000 --folders 10000 "$cache")"
+tree="$(python3 "$here/make_tree.py" "${tree_options[@]}" "$cache")"
 echo "tree: $tree"
 "$build/bin/scan_bench" "$tree"
 
 json="$(mktemp)"
-trap 'rm -f "$json"' EXIT
+trace="$(mktemp)"
+trap 'rm -f "$json" "$trace"' EXIT
 hyperfine --warmup 2 --runs "${RUNS:-10}" --export-json "$json" \
     -n find "find '$tree' -printf '%s %T@ %p\n' >/dev/null" \
     -n scan "'$build/bin/scan_bench' '$tree' >/dev/null"
@@ -35,3 +45,10 @@ print(f"find  mean {find['mean']:.3f} s  median {find['median']:.3f} s")
 print(f"scan  mean {scan['mean']:.3f} s  median {scan['median']:.3f} s")
 print(f"ratio scan/find: mean {scan['mean'] / find['mean']:.2f}, median {scan['median'] / find['median']:.2f}")
 PY
+
+# Not recursive, nothing matches: the folders opened (strace, when there).
+if command -v strace >/dev/null; then
+    strace -f -e trace=openat -o "$trace" "$build/bin/scan_bench" "$tree" '*.no-such-suffix' --flat
+    echo "folders opened by a search that is not recursive and matches nothing:" \
+        "$(grep -c 'O_DIRECTORY' "$trace")"
+fi

@@ -1,7 +1,7 @@
 // scan_bench FOLDER [PATTERN] [--flat] [--skip-empty]: runs ReadFolderAgain
 // (recursive unless --flat) on FOLDER with PATTERN (default "*.*") and prints
 // the row count and the four counters.
-#include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -15,9 +15,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    ProgramState state;
-    state.bgRecursive = !args.removeAll(QStringLiteral("--flat"));
-    state.bgSkipEmptyDir = args.removeAll(QStringLiteral("--skip-empty")) > 0;
+    PosixFileSystem fileSystem;
+    std::atomic<bool> cancel { false };
+    SearchContext search { fileSystem, cancel };
+    search.recursive = !args.removeAll(QStringLiteral("--flat"));
+    search.skipEmptyFolders = args.removeAll(QStringLiteral("--skip-empty")) > 0;
     if (args.isEmpty()) {
         std::fprintf(stderr, "usage: scan_bench FOLDER [PATTERN] [--flat] [--skip-empty]\n");
         return 2;
@@ -27,7 +29,7 @@ int main(int argc, char *argv[])
     ResultList list;
     ScanCounters counters;
     int currentItem = -1;
-    ReadFolderAgain(state, list, counters, currentItem, folder, pattern, {});
+    ReadFolderAgain(search, list, counters, currentItem, folder, pattern, {});
     std::printf("rows %d files %lld kb %.0f folders %lld searched %lld\n", list.count(),
                 static_cast<long long>(counters.FileCount), double(counters.FileKbTotal),
                 static_cast<long long>(counters.FolderCount),

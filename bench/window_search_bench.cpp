@@ -2,7 +2,8 @@
 // on FOLDER, as a user starts it (offscreen window, the folder picker
 // answered with FOLDER, window events let run while it scans), and prints
 // the row count, the time the command took, and the longest gap between two
-// ticks of a 1 ms timer while it ran (how long the window could not react).
+// ticks of a 1 ms timer while it ran (how long the window could not react)
+// with the time it ended.
 // With CANCEL_MS, the cancel button is pressed that long after the start,
 // and the time from the press to the end of the command is printed too.
 // With --scroll, the ticks go on for half a second after the command (work
@@ -16,6 +17,7 @@
 
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "ui/frm_main.h"
 #include "ui/result_list_view.h"
@@ -94,7 +96,9 @@ int main(int argc, char *argv[])
     PreferenceStore store;
     // The picker answers with the folder to search; nothing else asks.
     DemoUserDialogs dialogs(args.value(0));
-    frm_main window(state, store, dialogs, programDir.filePath(QStringLiteral("quorvel")));
+    PosixFileSystem fileSystem;
+    frm_main window(state, store, dialogs, fileSystem,
+                    programDir.filePath(QStringLiteral("quorvel")));
     window.show();
     window.RestoreOptions();
     window.setOptionCheck(OptionCheck::Recursive, true);
@@ -103,11 +107,15 @@ int main(int argc, char *argv[])
     QElapsedTimer clock;
     qint64 lastTick = 0;
     qint64 longestGap = 0;
+    qint64 longestGapEnd = 0;
     QTimer ticker;
     ticker.setInterval(1);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
-        longestGap = std::max(longestGap, now - lastTick);
+        if (now - lastTick > longestGap) {
+            longestGap = now - lastTick;
+            longestGapEnd = now;
+        }
         lastTick = now;
     });
     qint64 cancelPressed = -1;
@@ -128,9 +136,13 @@ int main(int argc, char *argv[])
         settle.exec();
     }
     ticker.stop();
-    longestGap = std::max(longestGap, clock.elapsed() - lastTick);
-    std::printf("rows %d ms %lld longest-event-gap-ms %lld", window.resultList().count(),
-                static_cast<long long>(took), static_cast<long long>(longestGap));
+    if (clock.elapsed() - lastTick > longestGap) {
+        longestGap = clock.elapsed() - lastTick;
+        longestGapEnd = clock.elapsed();
+    }
+    std::printf("rows %d ms %lld longest-event-gap-ms %lld (ended at %lld ms)",
+                window.resultList().count(), static_cast<long long>(took),
+                static_cast<long long>(longestGap), static_cast<long long>(longestGapEnd));
     if (cancelPressed >= 0)
         std::printf(" cancel-to-end-ms %lld", static_cast<long long>(took - cancelPressed));
     std::printf("\n");

@@ -9,8 +9,7 @@
 # build.
 set(QUORVEL_ROOMS core scan app output ui cli)
 set(QUORVEL_ROOM_core_BELOW)
-# TODO: drop once the scanner no longer reads ProgramState
-set(QUORVEL_ROOM_scan_BELOW core app)
+set(QUORVEL_ROOM_scan_BELOW core)
 set(QUORVEL_ROOM_app_BELOW core scan)
 set(QUORVEL_ROOM_output_BELOW core scan app)
 set(QUORVEL_ROOM_ui_BELOW core scan app output)

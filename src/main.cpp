@@ -1,6 +1,7 @@
 // quorvel: the desktop program.
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "ui/application_identity.h"
 #include "ui/frm_main.h"
 #include "ui/user_dialogs.h"
@@ -28,7 +29,8 @@ int main(int argc, char *argv[])
     ProgramState state;
     PreferenceStore store;
     QtUserDialogs dialogs;
-    frm_main window(state, store, dialogs, QCoreApplication::applicationFilePath());
+    PosixFileSystem fileSystem;
+    frm_main window(state, store, dialogs, fileSystem, QCoreApplication::applicationFilePath());
     window.show();
     return QApplication::exec();
 }

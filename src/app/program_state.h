@@ -6,9 +6,6 @@
 #include <array>
 #include <atomic>
 #include <functional>
-#include <memory>
-
-class FileSystem;
 
 // The program-wide record: identity texts, folders, start time, version text,
 // every option of the page and the search, and the shared cancel flag. Option
@@ -56,10 +53,9 @@ struct ProgramState
     QString sgListFontsize;
     QString sgExclude; // names the search leaves out, patterns separated by ";"
 
-    // Run time. The cancel flag is atomic because disk reading may run ahead
-    // on worker threads that poll it.
+    // Run time. The cancel flag is atomic because a scan runs on threads of
+    // its own that poll it.
     std::atomic<bool> bgCancel { false };
-    std::shared_ptr<FileSystem> fileSystem; // created on first use
 };
 
 namespace ProgramIdentity {

@@ -208,12 +208,6 @@ bool RefreshSettingsList(SettingsList &list, ProgramState &state, OptionControls
     return true;
 }
 
-bool RefreshSettingsList(SettingsList &list, ProgramState &state, OptionControls &controls,
-                         const SettingsYield &yield, const QLocale &locale)
-{
-    return RefreshSettingsList(list, state, controls, SharedFileSystem(state), yield, locale);
-}
-
 void SettingsPathChosen(OptionControls &controls, const QString &chosenFolder)
 {
     controls.setOptionText(OptionText::SettingsPath, chosenFolder);

@@ -122,9 +122,6 @@ void ListSettingsFiles(SettingsList &list, ProgramState &state, FileSystem &file
 bool RefreshSettingsList(SettingsList &list, ProgramState &state, OptionControls &controls,
                          FileSystem &fileSystem, const SettingsYield &yield = {},
                          const QLocale &locale = QLocale());
-// The same with the program's one file-system object.
-bool RefreshSettingsList(SettingsList &list, ProgramState &state, OptionControls &controls,
-                         const SettingsYield &yield = {}, const QLocale &locale = QLocale());
 
 // cmdBrowseSettingsPath_Click after the folder picker: the chosen folder
 // becomes the settings folder text, also when empty (the picker was

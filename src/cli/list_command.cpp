@@ -11,7 +11,7 @@
 #include "output/page_generator.h"
 #include "output/page_stream.h"
 #include "output/page_values.h"
-#include "scan/file_system.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -349,8 +349,8 @@ struct Listing
 };
 
 // The search command, with the folder as the picker's answer.
-void searchFolder(ProgramState &state, const QString &folder, Listing &listing,
-                  ProgressLine &progress)
+void searchFolder(ProgramState &state, const FileSystem &fileSystem, const QString &folder,
+                  Listing &listing, ProgressLine &progress)
 {
     int currentItem = -1;
     SearchSteps steps;
@@ -362,7 +362,9 @@ void searchFolder(ProgramState &state, const QString &folder, Listing &listing,
             .arg(listing.counters.FileCount);
     };
     steps.scan.yield = [&] { progress.show(scanned); };
-    RunSearch(state, listing.list, listing.counters, currentItem, listing.folderText,
+    const SearchContext search { fileSystem, state.bgCancel, state.bgRecursive,
+                                 state.bgSkipEmptyDir, state.sgExclude };
+    RunSearch(search, listing.list, listing.counters, currentItem, listing.folderText,
               listing.patternText, steps);
     progress.show(scanned, true);
 }
@@ -460,8 +462,8 @@ void reportReplacedOptions(const ProgramState &state)
 }
 
 // The generate command.
-int writePage(ProgramState &state, const Listing &listing, const OutputTarget &target,
-              ProgressLine &progress, bool announcePath)
+int writePage(ProgramState &state, FileSystem &fileSystem, const Listing &listing,
+              const OutputTarget &target, ProgressLine &progress, bool announcePath)
 {
     PageRequest request;
     request.list = &listing.list;
@@ -470,7 +472,7 @@ int writePage(ProgramState &state, const Listing &listing, const OutputTarget &t
     request.folderText = listing.folderText;
     request.patternText = listing.patternText;
     request.onlyThisDir = listing.onlyThisDir;
-    request.fileSystem = &SharedFileSystem(state);
+    request.fileSystem = &fileSystem;
     if (target.standardOutput)
         request.outputDescriptor = STDOUT_FILENO;
     else
@@ -527,7 +529,8 @@ int RunListCommand(const QStringList &arguments)
     listing.list.setLocale(*locale);
     listing.patternText = controls.optionText(OptionText::EXT);
     listing.onlyThisDir = !args.fullPaths;
-    searchFolder(state, folder.path, listing, progress);
+    PosixFileSystem fileSystem;
+    searchFolder(state, fileSystem, folder.path, listing, progress);
 
     const OutputTarget target = chooseOutput(args);
     switch (args.format) {
@@ -540,5 +543,5 @@ int RunListCommand(const QStringList &arguments)
     case OutputFormat::Page:
         break;
     }
-    return writePage(state, listing, target, progress, showProgress);
+    return writePage(state, fileSystem, listing, target, progress, showProgress);
 }

@@ -16,19 +16,21 @@ NumberFormatter::NumberFormatter(const QLocale &locale)
     // The C locale omits grouping by default; "#,#0" always groups.
     m_locale.setNumberOptions(QLocale::DefaultNumberOptions);
     m_ungrouped.setNumberOptions(QLocale::OmitGroupSeparator);
+    m_negativeSign = m_locale.negativeSign();
+    m_groupSeparator = m_locale.groupSeparator();
+    const QString zero = m_locale.zeroDigit();
+    // A digit of some scripts takes two UTF-16 units.
+    m_groupWidth = 3 * qMax(qsizetype(1), zero.size());
+    m_asciiDigits = zero == QLatin1String("0");
 }
 
 // "#,#0" groups by three digits with the locale's separator, also where the
 // locale itself groups otherwise (en_IN would write 12,34,567).
 QString NumberFormatter::groupedByThree(QString digits) const
 {
-    const QString sign = m_locale.negativeSign();
-    const qsizetype first = digits.startsWith(sign) ? sign.size() : 0;
-    // A digit of some scripts takes two UTF-16 units.
-    const qsizetype group = 3 * qMax(qsizetype(1), m_locale.zeroDigit().size());
-    const QString separator = m_locale.groupSeparator();
-    for (qsizetype at = digits.size() - group; at > first; at -= group)
-        digits.insert(at, separator);
+    const qsizetype first = digits.startsWith(m_negativeSign) ? m_negativeSign.size() : 0;
+    for (qsizetype at = digits.size() - m_groupWidth; at > first; at -= m_groupWidth)
+        digits.insert(at, m_groupSeparator);
     return digits;
 }
 
@@ -45,6 +47,9 @@ QString NumberFormatter::grouped(double value) const
 
 QString NumberFormatter::grouped(qint64 value) const
 {
+    // With digits 0 to 9 a count or size needs no locale to be written.
+    if (m_asciiDigits && value >= 0)
+        return groupedByThree(QString::number(value));
     return groupedByThree(m_ungrouped.toString(value));
 }
 

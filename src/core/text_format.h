@@ -30,6 +30,12 @@ private:
 
     QLocale m_locale;
     QLocale m_ungrouped; // the same locale, writing digits without separators
+    // The locale's signs, read once: asking the system locale for them
+    // costs more than formatting a number.
+    QString m_negativeSign;
+    QString m_groupSeparator;
+    qsizetype m_groupWidth = 3; // three digits, in UTF-16 units
+    bool m_asciiDigits = true;
 };
 
 // Date texts: the locale's short date, a blank and the locale's long time

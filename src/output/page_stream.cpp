@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -53,22 +54,26 @@ PageStream::PageStream(const QString &filePath, SpecialFiles specialFiles)
     , m_specialFiles(specialFiles)
 {
     m_buffer.reserve(kBlockSize + kBlockSize / 4);
+    m_block.reserve(kBlockSize + kBlockSize / 4);
 }
 
 PageStream::PageStream(OpenDescriptor descriptor)
     : m_descriptor(descriptor.fd)
 {
     m_buffer.reserve(kBlockSize + kBlockSize / 4);
+    m_block.reserve(kBlockSize + kBlockSize / 4);
 }
 
 PageStream::PageStream(QIODevice *device)
     : m_device(device)
 {
     m_buffer.reserve(kBlockSize + kBlockSize / 4);
+    m_block.reserve(kBlockSize + kBlockSize / 4);
 }
 
 PageStream::~PageStream()
 {
+    stopWriter();
     if (m_saveFile)
         m_saveFile->cancelWriting();
     if (m_ownsDescriptor && m_descriptor >= 0)
@@ -133,35 +138,87 @@ void PageStream::fail(const QString &reason)
         m_saveFile->cancelWriting();
 }
 
+std::optional<QString> PageStream::writeBlock()
+{
+    if (m_descriptor >= 0) {
+        if (const int error = Descriptor::writeAll(m_descriptor, m_block))
+            return qt_error_string(error);
+        return std::nullopt;
+    }
+    QIODevice *device = m_saveFile ? m_saveFile.get() : m_device;
+    const char *data = m_block.constData();
+    qsizetype left = m_block.size();
+    while (left > 0) {
+        const qint64 written = device->write(data, left);
+        if (written <= 0)
+            return device->errorString();
+        data += written;
+        left -= qsizetype(written);
+    }
+    return std::nullopt;
+}
+
+void PageStream::writeBlocks()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_blockReady || m_stopping; });
+        if (!m_blockReady)
+            return;
+        lock.unlock();
+        const std::optional<QString> error = writeBlock();
+        lock.lock();
+        if (error)
+            fail(*error);
+        m_block.resize(0); // keeps the capacity
+        m_blockReady = false;
+        m_wake.notify_all();
+    }
+}
+
 void PageStream::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    if (!m_failed) {
-        if (m_descriptor >= 0) {
-            if (const int error = Descriptor::writeAll(m_descriptor, m_buffer))
-                fail(qt_error_string(error));
-        } else {
-            QIODevice *device = m_saveFile ? m_saveFile.get() : m_device;
-            const char *data = m_buffer.constData();
-            qsizetype left = m_buffer.size();
-            while (left > 0) {
-                const qint64 written = device->write(data, left);
-                if (written <= 0) {
-                    fail(device->errorString());
-                    break;
-                }
-                data += written;
-                left -= qsizetype(written);
-            }
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return !m_blockReady; });
+    if (m_failed) {
+        m_buffer.resize(0);
+        return;
+    }
+    m_block.swap(m_buffer);
+    if (!m_writer.joinable()) {
+        try {
+            m_writer = std::thread([this] { writeBlocks(); });
+        } catch (const std::system_error &) {
+            // No thread to be had: the block is written here.
+            if (const std::optional<QString> error = writeBlock())
+                fail(*error);
+            m_block.resize(0);
+            return;
         }
     }
-    m_buffer.resize(0); // keeps the capacity
+    m_blockReady = true;
+    lock.unlock();
+    m_wake.notify_all();
+}
+
+void PageStream::stopWriter()
+{
+    if (!m_writer.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_writer.join();
 }
 
 bool PageStream::commit()
 {
     flush();
+    stopWriter(); // after the last block
     if (m_failed)
         return false;
     if (m_saveFile) {

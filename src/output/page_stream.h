@@ -3,15 +3,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <thread>
 
 class QIODevice;
 class QSaveFile;
 
 // The output stream of one generation (or one text export). Pieces are
 // gathered in memory and written in large blocks, so a million rows do not
-// mean a million small writes. How a path is written depends on what is
+// mean a million small writes; a thread of the stream's own writes each
+// block while the next one is made. How a path is written depends on what is
 // there (stat(), never the name):
 // - a regular file, or nothing yet: through QSaveFile. Until commit()
 //   succeeds the final name keeps its old content (or does not exist), so
@@ -59,11 +64,17 @@ public:
     // written through QSaveFile is then untouched.
     [[nodiscard]] bool commit();
 
+    // After commit(), or before the first block was handed over.
     [[nodiscard]] bool failed() const { return m_failed; }
     [[nodiscard]] const QString &errorString() const { return m_error; }
 
 private:
+    // Hands the buffer to the writer once it has written the block before.
     void flush();
+    void writeBlocks();
+    // Writes m_block; the error text when that fails.
+    [[nodiscard]] std::optional<QString> writeBlock();
+    void stopWriter();
     void fail(const QString &reason);
     [[nodiscard]] bool openPath();
 
@@ -73,7 +84,13 @@ private:
     int m_descriptor = -1;
     bool m_ownsDescriptor = false;
     QIODevice *m_device = nullptr; // given from outside
-    QByteArray m_buffer;
+    QByteArray m_buffer; // being filled
+    QByteArray m_block; // being written, while m_blockReady
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_blockReady = false;
+    bool m_stopping = false;
+    std::thread m_writer;
     bool m_failed = false;
     QString m_error;
 };

@@ -4,7 +4,9 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 // The default descriptor-style reading: a handle names a path, and a folder
 // is read with listFolder().
@@ -32,7 +34,7 @@ struct FileSystem::PathHandles
 };
 
 std::optional<FileSystem::FolderHandle> FileSystem::openFolder(const QByteArray &path,
-                                                               ResultList::Properties *own) const
+                                                               ItemProperties *own) const
 {
     if (!listFolder(path))
         return std::nullopt;
@@ -97,6 +99,18 @@ namespace {
 }
 
 } // namespace
+
+void AppendEnumerationKey(QByteArrayView name, std::vector<char> &key)
+{
+    const bool ascii
+        = std::none_of(name.begin(), name.end(), [](char c) { return bool(c & 0x80); });
+    if (ascii) {
+        std::transform(name.begin(), name.end(), std::back_inserter(key), asciiUpper);
+        return;
+    }
+    const QByteArray upper = upperKey(name);
+    key.insert(key.end(), upper.begin(), upper.end());
+}
 
 bool EnumerationLess(QByteArrayView a, QByteArrayView b)
 {

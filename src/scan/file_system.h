@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/result_list.h"
+#include "scan/item_properties.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -10,8 +10,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-struct ProgramState;
 
 // Everything the program reads from the file system. Failures are values
 // (nullopt, false, an empty text), never exceptions. Paths of folders and
@@ -27,7 +25,7 @@ public:
     {
         QByteArray name;
         bool isFolder = false; // a real folder, walked by the scanner
-        ResultList::Properties properties;
+        ItemProperties properties;
     };
 
     // The files and the subfolders of one folder, each in enumeration
@@ -77,13 +75,13 @@ public:
     {
         QByteArrayView name;
         bool isFolder = false;
-        const ResultList::Properties *properties = nullptr;
+        const ItemProperties *properties = nullptr;
     };
 
     // Opens a folder by path (links followed) and reads its own properties
     // (without size and type); nullopt when it cannot be opened.
     [[nodiscard]] virtual std::optional<FolderHandle> openFolder(const QByteArray &path,
-                                                                 ResultList::Properties *own) const;
+                                                                 ItemProperties *own) const;
     // Opens the subfolder `name` of an opened folder; links are not followed.
     [[nodiscard]] virtual std::optional<FolderHandle> openSubfolder(FolderHandle parent,
                                                                     QByteArrayView name) const;
@@ -103,6 +101,7 @@ private:
 // bytes, UTF-8) upper-cased and compared by code point, ties by the exact
 // bytes.
 [[nodiscard]] bool EnumerationLess(QByteArrayView a, QByteArrayView b);
-
-// The program's one file-system object, made on first use.
-[[nodiscard]] FileSystem &SharedFileSystem(ProgramState &state);
+// Appends the name upper-cased (UTF-8) to `key`: EnumerationLess(a, b) is
+// the byte order of (key of a, a) before (key of b, b). Sorting many names
+// by keys made once is faster than upper-casing them in every comparison.
+void AppendEnumerationKey(QByteArrayView name, std::vector<char> &key);

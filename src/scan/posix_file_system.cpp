@@ -1,6 +1,5 @@
 #include "scan/posix_file_system.h"
 
-#include "app/program_state.h"
 #include "scan/type_table.h"
 
 #include <QDir>
@@ -67,7 +66,7 @@ private:
     return attributes;
 }
 
-void fillProperties(const struct statx &status, QByteArrayView name, ResultList::Properties &out)
+void fillProperties(const struct statx &status, QByteArrayView name, ItemProperties &out)
 {
     out.sizeBytes = qint64(status.stx_size);
     if (status.stx_mask & STATX_BTIME)
@@ -198,8 +197,8 @@ QString PosixFileSystem::typeDescription(const QByteArray &name, bool isFolder) 
     return isFolder ? m_typeTable->folderDescription() : m_typeTable->description(name);
 }
 
-std::optional<FileSystem::FolderHandle>
-PosixFileSystem::openFolder(const QByteArray &path, ResultList::Properties *own) const
+std::optional<FileSystem::FolderHandle> PosixFileSystem::openFolder(const QByteArray &path,
+                                                                    ItemProperties *own) const
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -240,7 +239,7 @@ bool PosixFileSystem::readFolder(FolderHandle folder,
     constexpr size_t kBufferSize = 64 * 1024;
     thread_local const std::unique_ptr<char[]> buffer
         = std::make_unique_for_overwrite<char[]>(kBufferSize);
-    ResultList::Properties properties;
+    ItemProperties properties;
     for (;;) {
         const ssize_t got = ::getdents64(fd, buffer.get(), kBufferSize);
         if (got < 0) {
@@ -288,11 +287,4 @@ bool PosixFileSystem::readFolder(FolderHandle folder,
 void PosixFileSystem::closeFolder(FolderHandle folder) const
 {
     ::close(int(folder));
-}
-
-FileSystem &SharedFileSystem(ProgramState &state)
-{
-    if (!state.fileSystem)
-        state.fileSystem = std::make_shared<PosixFileSystem>();
-    return *state.fileSystem;
 }

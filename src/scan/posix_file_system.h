@@ -29,8 +29,8 @@ public:
     [[nodiscard]] std::optional<Drive> drive(const QString &path) const override;
     [[nodiscard]] QString typeDescription(const QByteArray &name, bool isFolder) const override;
 
-    [[nodiscard]] std::optional<FolderHandle>
-    openFolder(const QByteArray &path, ResultList::Properties *own) const override;
+    [[nodiscard]] std::optional<FolderHandle> openFolder(const QByteArray &path,
+                                                         ItemProperties *own) const override;
     [[nodiscard]] std::optional<FolderHandle> openSubfolder(FolderHandle parent,
                                                             QByteArrayView name) const override;
     bool readFolder(FolderHandle folder,

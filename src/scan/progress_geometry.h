@@ -18,7 +18,8 @@ struct ProgressGeometry
 };
 
 // width and height in the box's drawing units; value and scale are 16-bit
-// signed as the Part has them (every caller passes scale 100).
+// signed, so a value past 32767 wraps as the progress box always had it
+// (every caller passes scale 100).
 [[nodiscard]] ProgressGeometry DrawProgressGeometry(int width, int height, qint16 value,
                                                     const QString &caption = {},
                                                     qint16 scale = 100);

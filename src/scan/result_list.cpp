@@ -1,6 +1,7 @@
 #include "scan/result_list.h"
 
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -31,58 +32,8 @@ enum SubItem {
 
 } // namespace
 
-// Append-only byte storage in fixed chunks: no reallocation copies the
-// names of a million rows, and a text never spans two chunks.
-class ResultList::ByteArena
-{
-public:
-    static constexpr quint64 kChunkSize = 1 << 20;
-
-    quint64 add(const char *data, qsizetype size)
-    {
-        const quint64 length = quint64(size);
-        if (m_chunks.empty() || m_used + length > m_chunkCapacity) {
-            m_chunkCapacity = std::max(kChunkSize, length);
-            m_chunks.push_back(std::make_unique<char[]>(m_chunkCapacity));
-            m_chunkStarts.push_back(m_chunks.size() == 1 ? 0 : m_end);
-            m_used = 0;
-        }
-        std::memcpy(m_chunks.back().get() + m_used, data, length);
-        const quint64 offset = m_chunkStarts.back() + m_used;
-        m_used += length;
-        m_end = offset + length;
-        return offset;
-    }
-
-    QByteArray get(quint64 offset, quint32 length) const
-    {
-        if (length == 0)
-            return {};
-        // Chunks are few; find the last one that starts at or before offset.
-        const auto it = std::upper_bound(m_chunkStarts.begin(), m_chunkStarts.end(), offset);
-        const size_t chunk = size_t(it - m_chunkStarts.begin()) - 1;
-        return QByteArray(m_chunks[chunk].get() + (offset - m_chunkStarts[chunk]),
-                          qsizetype(length));
-    }
-
-    void clear()
-    {
-        m_chunks.clear();
-        m_chunkStarts.clear();
-        m_used = m_end = m_chunkCapacity = 0;
-    }
-
-private:
-    std::vector<std::unique_ptr<char[]>> m_chunks;
-    std::vector<quint64> m_chunkStarts;
-    quint64 m_used = 0;
-    quint64 m_end = 0;
-    quint64 m_chunkCapacity = 0;
-};
-
 ResultList::ResultList(QObject *parent)
     : QAbstractTableModel(parent)
-    , m_bytes(std::make_unique<ByteArena>())
 {
     static_assert(sizeof(Row) <= 64, "a row must stay small for lists of a million files");
     m_types.emplace_back();
@@ -102,7 +53,7 @@ void ResultList::clear()
 {
     beginResetModel();
     m_rows.clear();
-    m_bytes->clear();
+    m_bytes.clear();
     m_folders.clear();
     m_folderIds.clear();
     m_types.resize(1);
@@ -129,7 +80,7 @@ int ResultList::addRow(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
     Row &row = appendRow(Kind::Other);
-    row.textOffset = m_bytes->add(bytes.constData(), bytes.size());
+    row.textOffset = m_bytes.add(bytes);
     row.textLength = quint32(bytes.size());
     return count() - 1;
 }
@@ -187,7 +138,7 @@ int ResultList::addFolderRow(const QString &rowText, const QByteArray &folderPat
     m_folders[folder].fileCount = fileCount;
     const quint32 type = internType(properties.type);
     Row &row = appendRow(Kind::Folder);
-    row.textOffset = m_bytes->add(text.constData(), text.size());
+    row.textOffset = m_bytes.add(text);
     row.textLength = quint32(text.size());
     row.folder = folder;
     row.type = type;
@@ -209,7 +160,7 @@ int ResultList::addFileRow(const QByteArray &name, const QByteArray &folderPath,
     const quint32 folder = internFolder(folderPath);
     const quint32 type = internType(properties.type);
     Row &row = appendRow(Kind::File);
-    row.textOffset = m_bytes->add(name.constData(), name.size());
+    row.textOffset = m_bytes.add(name);
     row.textLength = quint32(name.size());
     row.folder = folder;
     row.type = type;
@@ -217,6 +168,14 @@ int ResultList::addFileRow(const QByteArray &name, const QByteArray &folderPath,
     row.flags |= Checked | HasRowColor;
     row.rowColor = kFileTextColor;
     return count() - 1;
+}
+
+void ResultList::setFolderSize(int index, qint64 bytes)
+{
+    Row &row = m_rows[size_t(index)];
+    row.size = bytes;
+    row.flags |= HasSize;
+    announce(index, index);
 }
 
 void ResultList::removeAt(int index)
@@ -254,7 +213,7 @@ QString ResultList::text(int index) const
     const Row &row = m_rows[size_t(index)];
     if (row.overridden & 1)
         return m_overrides.value(overrideKey(index, 0));
-    const QString stored = QString::fromUtf8(m_bytes->get(row.textOffset, row.textLength));
+    const QString stored = QString::fromUtf8(m_bytes.view(row.textOffset, row.textLength));
     return row.kind == Kind::File ? kFileIndent + stored : stored;
 }
 
@@ -348,7 +307,7 @@ QByteArray ResultList::nameBytes(int index) const
     const Row &row = m_rows[size_t(index)];
     if (row.kind != Kind::File)
         return {};
-    return m_bytes->get(row.textOffset, row.textLength);
+    return m_bytes.view(row.textOffset, row.textLength).toByteArray();
 }
 
 std::optional<double> ResultList::sizeNumber(int index) const

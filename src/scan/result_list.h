@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/text_format.h"
+#include "scan/byte_arena.h"
+#include "scan/item_properties.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
@@ -8,7 +10,6 @@
 
 #include <array>
 #include <deque>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -59,16 +60,7 @@ public:
     // for the list's default colour), BoldRole a bool.
     enum Role { TextColorRole = Qt::UserRole + 1, BoldRole };
 
-    // What the scanner knows about one folder or file. Missing values leave
-    // their sub-item empty.
-    struct Properties
-    {
-        std::optional<qint64> sizeBytes; // a folder: all files in it and below
-        QString type;
-        std::optional<qint64> createdSecs; // seconds since the epoch
-        std::optional<qint64> modifiedSecs;
-        std::optional<qint64> attributes; // platform attribute bits
-    };
+    using Properties = ItemProperties;
 
     explicit ResultList(QObject *parent = nullptr);
     ~ResultList() override;
@@ -104,6 +96,8 @@ public:
                      const Properties &properties, std::optional<qint64> fileCount);
     int addFileRow(const QByteArray &name, const QByteArray &folderPath,
                    const Properties &properties);
+    // A folder row's size, known once everything below the folder was read.
+    void setFolderSize(int row, qint64 bytes);
 
     // The row-kind marker of sub-item 2, compared as "FOLDER" / "FILE".
     [[nodiscard]] Kind kind(int row) const;
@@ -169,8 +163,6 @@ private:
         QByteArray path;
         std::optional<qint64> fileCount;
     };
-    class ByteArena;
-
     quint32 internFolder(const QByteArray &path);
     quint32 internType(const QString &type);
     Row &appendRow(Kind kind);
@@ -179,7 +171,7 @@ private:
     void announce(int first, int last);
 
     std::deque<Row> m_rows;
-    std::unique_ptr<ByteArena> m_bytes;
+    ByteArena m_bytes; // row texts and file names
     std::vector<Folder> m_folders;
     QHash<QByteArray, quint32> m_folderIds;
     std::vector<QString> m_types;

@@ -1,6 +1,5 @@
 #include "scan/search_command.h"
 
-#include "app/program_state.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 
@@ -33,8 +32,10 @@ template<typename F, typename... Args> void call(const F &step, Args &&...args)
         step(std::forward<Args>(args)...);
 }
 
-// Steps 6 to 15, shared by the search and the re-read.
-void scanFromPathBox(ProgramState &state, ResultList &list, ScanCounters &counters,
+// From the path box to the shown list, shared by the search and the re-read:
+// reset the counters, clear and hide the list, show the status line, scan
+// with the animation running, then show the list and its count.
+void scanFromPathBox(const SearchContext &context, ResultList &list, ScanCounters &counters,
                      int &currentItem, const QString &pathBoxText, const QString &patternBoxText,
                      const SearchSteps &steps)
 {
@@ -48,11 +49,27 @@ void scanFromPathBox(ProgramState &state, ResultList &list, ScanCounters &counte
     call(steps.startAnimation);
     call(steps.setListVisible, false);
     ScanHooks hooks = steps.scan;
-    if (!hooks.pathBoxText)
-        hooks.pathBoxText = [&pathBoxText] { return pathBoxText; };
-    if (!folder.isEmpty())
-        ScanFolder(state, list, counters, currentItem, folder, pattern, hooks);
+    if (!hooks.pathBoxLength)
+        hooks.pathBoxLength = [&pathBoxText] { return pathBoxText.size(); };
+    ScanOptions options;
+    options.recursive = context.recursive;
+    options.skipEmptyFolders = context.skipEmptyFolders;
+    options.pattern = pattern;
+    options.excludes = context.excludes;
+    const auto scan = [&] {
+        ScanFolder(context.fileSystem, options, context.cancel, list, counters, currentItem, folder,
+                   hooks);
+    };
+    if (!folder.isEmpty()) {
+        if (steps.runScan)
+            steps.runScan(scan);
+        else
+            scan();
+    }
     list.publishRows();
+    // A million new rows keep the view busy for a moment; its first paint
+    // comes in a turn of its own.
+    call(steps.yield);
     call(steps.setListVisible, true);
     call(steps.stopAnimation);
     call(steps.setCountLine, ItemCountText(list.count()));
@@ -60,12 +77,13 @@ void scanFromPathBox(ProgramState &state, ResultList &list, ScanCounters &counte
 
 } // namespace
 
-void RunSearch(ProgramState &state, ResultList &list, ScanCounters &counters, int &currentItem,
-               QString &pathBoxText, const QString &patternBoxText, const SearchSteps &steps)
+void RunSearch(const SearchContext &context, ResultList &list, ScanCounters &counters,
+               int &currentItem, QString &pathBoxText, const QString &patternBoxText,
+               const SearchSteps &steps)
 {
     call(steps.setStatusLine, QString());
     call(steps.setCountLine, QString());
-    state.bgCancel = false;
+    context.cancel = false;
     pathBoxText = steps.browseForFolder ? steps.browseForFolder() : QString();
     // The picker shows the normal pointer; the busy one comes once it has closed.
     call(steps.setBusyPointer, true);
@@ -75,19 +93,19 @@ void RunSearch(ProgramState &state, ResultList &list, ScanCounters &counters, in
             pathBoxText += u'/';
             call(steps.setPathBox, pathBoxText);
         }
-        scanFromPathBox(state, list, counters, currentItem, pathBoxText, patternBoxText, steps);
+        scanFromPathBox(context, list, counters, currentItem, pathBoxText, patternBoxText, steps);
     }
     call(steps.setBusyPointer, false);
 }
 
-void ReadFolderAgain(ProgramState &state, ResultList &list, ScanCounters &counters,
+void ReadFolderAgain(const SearchContext &context, ResultList &list, ScanCounters &counters,
                      int &currentItem, const QString &pathBoxText, const QString &patternBoxText,
                      const SearchSteps &steps)
 {
     call(steps.setBusyPointer, true);
     call(steps.setStatusLine, QString());
     call(steps.setCountLine, QString());
-    state.bgCancel = false;
-    scanFromPathBox(state, list, counters, currentItem, pathBoxText, patternBoxText, steps);
+    context.cancel = false;
+    scanFromPathBox(context, list, counters, currentItem, pathBoxText, patternBoxText, steps);
     call(steps.setBusyPointer, false);
 }

@@ -166,11 +166,12 @@ void SetTextColour(QWidget *widget, const QColor &colour)
 } // namespace
 
 frm_main::frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dialogs,
-                   const QString &programFilePath, QWidget *parent)
+                   FileSystem &fileSystem, const QString &programFilePath, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_store(store)
     , m_dialogs(dialogs)
+    , m_fileSystem(fileSystem)
     , m_cmdDialog(dialogs)
     , m_longCommands(state.bgCancel)
 {

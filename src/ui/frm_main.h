@@ -11,9 +11,11 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <functional>
 
 class AnimationPlayer;
+class FileSystem;
 class PreferenceStore;
 class QAbstractButton;
 class QCheckBox;
@@ -33,6 +35,7 @@ class UserDialogs;
 class zfrm_Info;
 struct OptionRow;
 struct ProgramState;
+struct SearchContext;
 struct SearchSteps;
 
 // The controls of the main window under their program names. Every widget
@@ -127,9 +130,11 @@ public:
     static constexpr int kClientWidthTwips = 12015;
     static constexpr int kClientHeightTwips = 8880;
 
-    // programFilePath: the running program, whose folder is the program folder.
+    // programFilePath: the running program, whose folder is the program
+    // folder. Searches, the settings listing, the animation and the page
+    // reach folders and files through fileSystem.
     frm_main(ProgramState &state, PreferenceStore &store, UserDialogs &dialogs,
-             const QString &programFilePath, QWidget *parent = nullptr);
+             FileSystem &fileSystem, const QString &programFilePath, QWidget *parent = nullptr);
     ~frm_main() override;
 
     [[nodiscard]] const FrmMainControls &ui() const { return m_ui; }
@@ -255,7 +260,10 @@ private:
     QWidget *buildSettingsTab();
     void connectHandlers();
     void connectCommands(); // frm_main_commands.cpp
+    [[nodiscard]] SearchContext searchContext();
     [[nodiscard]] SearchSteps searchSteps();
+    // Runs a scan on a thread of its own while the window's events go on.
+    void runOffWindowThread(const std::function<void()> &scan);
     void connectSettingsList();
     void placeHiddenCancel();
     void connectCheckBox(QCheckBox *box, void (frm_main::*click)(), void (frm_main::*keyUp)());
@@ -271,6 +279,7 @@ private:
     ProgramState &m_state;
     PreferenceStore &m_store;
     UserDialogs &m_dialogs;
+    FileSystem &m_fileSystem;
     CommonDialog m_cmdDialog; // cmd_Dialog
     FrmMainControls m_ui;
     ResultList *m_resultList = nullptr; // child of the window
@@ -287,4 +296,9 @@ private:
     QString m_listFolder; // ListFolder
     QString m_outputFile; // OutputFile
     LongCommandGate m_longCommands;
+    // What a scan off the window's thread reads of the controls as it makes
+    // each subfolder row: chkOnlyThisDir and the length of txt_DBPathName,
+    // kept current by their change signals.
+    std::atomic<bool> m_onlyThisDirTicked { false };
+    std::atomic<qsizetype> m_pathBoxLength { 0 };
 };

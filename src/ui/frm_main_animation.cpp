@@ -48,9 +48,8 @@ void frm_main::StartSearchAnimation()
 {
     // sgAnimation may be replaced by the default clip or emptied; the path
     // box keeps showing what the user typed.
-    ResolveSearchAnimation(m_state, [this](const QString &path) {
-        return SharedFileSystem(m_state).fileExists(path);
-    });
+    ResolveSearchAnimation(m_state,
+                           [this](const QString &path) { return m_fileSystem.fileExists(path); });
     if (m_state.sgAnimation.isEmpty())
         m_ui.ani_Movie->close();
     else

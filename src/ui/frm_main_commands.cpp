@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFrame>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -31,10 +32,18 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <system_error>
+#include <thread>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 // How long the generator waits for the preview before it goes on.
 constexpr int kPreviewLoadLimitMs = 15000;
+// The scheduling niceness of a scan run beside the window (0 is normal).
+constexpr int kScanNiceness = 5;
 
 bool Ticked(const QCheckBox *box)
 {
@@ -62,6 +71,14 @@ void frm_main::connectCommands()
     connect(m_ui.lstItems, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
         ItemClick(*m_resultList, m_currentItem, index.row());
     });
+    // A scan off the window's thread reads these two controls as it makes
+    // each subfolder row, so a change during the walk counts from the next row.
+    m_onlyThisDirTicked = Ticked(m_ui.chkOnlyThisDir);
+    connect(m_ui.chkOnlyThisDir, &QCheckBox::stateChanged, this,
+            [this] { m_onlyThisDirTicked = Ticked(m_ui.chkOnlyThisDir); });
+    m_pathBoxLength = m_ui.txt_DBPathName->text().size();
+    connect(m_ui.txt_DBPathName, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_pathBoxLength = text.size(); });
 }
 
 // ---------------------------------------------------------------- search
@@ -69,9 +86,9 @@ void frm_main::connectCommands()
 SearchSteps frm_main::searchSteps()
 {
     SearchSteps steps;
-    steps.scan.yield = [this] { letEventsRun(); };
-    steps.scan.onlyThisDir = [this] { return Ticked(m_ui.chkOnlyThisDir); };
-    steps.scan.pathBoxText = [this] { return m_ui.txt_DBPathName->text(); };
+    steps.runScan = [this](const std::function<void()> &scan) { runOffWindowThread(scan); };
+    steps.scan.onlyThisDir = [this] { return m_onlyThisDirTicked.load(); };
+    steps.scan.pathBoxLength = [this] { return m_pathBoxLength.load(); };
     steps.yield = [] { QCoreApplication::processEvents(); };
     // The busy pointer belongs to LongCommand, which restores it however the command ends.
     steps.browseForFolder
@@ -83,6 +100,35 @@ SearchSteps frm_main::searchSteps()
     steps.setStatusLine = [this](const QString &text) { m_ui.lblNewFile->setText(text); };
     steps.setCountLine = [this](const QString &text) { m_ui.lbl_Status->setText(text); };
     return steps;
+}
+
+SearchContext frm_main::searchContext()
+{
+    return { m_fileSystem, m_state.bgCancel, m_state.bgRecursive, m_state.bgSkipEmptyDir,
+             m_state.sgExclude };
+}
+
+void frm_main::runOffWindowThread(const std::function<void()> &scan)
+{
+    // The window keeps painting, playing the animation and taking the
+    // cancel click. Nothing on this thread touches the list meanwhile: it is
+    // hidden, and the other long commands are refused.
+    QEventLoop loop;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            // This thread and the scan's own threads, which inherit it, give
+            // way to the window's thread when both want the processor.
+            ::setpriority(PRIO_PROCESS, ::gettid(), kScanNiceness);
+            scan();
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error &) {
+        scan(); // no thread to be had: the window waits
+        return;
+    }
+    loop.exec();
+    worker.join();
 }
 
 void frm_main::cmdsearch_Click()
@@ -97,13 +143,13 @@ void frm_main::cmdsearch_Click()
             command.showBusyPointer();
     };
     QString pathBox = m_ui.txt_DBPathName->text();
-    RunSearch(m_state, *m_resultList, m_counters, m_currentItem, pathBox, m_ui.txtEXT->text(),
-              steps);
+    RunSearch(searchContext(), *m_resultList, m_counters, m_currentItem, pathBox,
+              m_ui.txtEXT->text(), steps);
 }
 
 void frm_main::ReadFolderAgain()
 {
-    ::ReadFolderAgain(m_state, *m_resultList, m_counters, m_currentItem,
+    ::ReadFolderAgain(searchContext(), *m_resultList, m_counters, m_currentItem,
                       m_ui.txt_DBPathName->text(), m_ui.txtEXT->text(), searchSteps());
 }
 
@@ -175,7 +221,7 @@ void frm_main::cmdMach_Click(int index)
     request.folderText = m_ui.txt_DBPathName->text();
     request.patternText = m_ui.txtEXT->text();
     request.onlyThisDir = Ticked(m_ui.chkOnlyThisDir);
-    request.fileSystem = &SharedFileSystem(m_state);
+    request.fileSystem = &m_fileSystem;
     request.progress = [this](int percent) {
         DrawProgress(m_ui.picProgress, qint16(percent), ProgressColours::kGeneration);
     };

@@ -83,7 +83,7 @@ void frm_main::refreshSettingsList()
     if (!command.started())
         return;
     RefreshSettingsList(
-        *m_settingsList, m_state, *this, [this] { letEventsRun(); }, QLocale());
+        *m_settingsList, m_state, *this, m_fileSystem, [this] { letEventsRun(); }, QLocale());
     m_ui.lstsettings->clearSelection();
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/last_options.h"
 #include "app/preference_store.h"
-#include "scan/file_system.h"
+#include "scan/posix_file_system.h"
 #include "support/pipe_watchdog.h"
 #include "support/recording_option_controls.h"
 #include "support/tree_fixture.h"
@@ -90,11 +90,12 @@ struct Window
     ProgramState state;
     RecordingOptionControls controls { &state };
     SettingsList list;
+    PosixFileSystem posixFileSystem;
     FileSystem *fileSystem;
     SettingsYield yield;
 
     explicit Window(FileSystem *fs = nullptr)
-        : fileSystem(fs ? fs : &SharedFileSystem(state))
+        : fileSystem(fs ? fs : &posixFileSystem)
     {
         controls.onClearCurrent = [this] { list.clearCurrentEntry(); };
         controls.onRefresh

@@ -7,6 +7,7 @@
 // reaching anything beyond it.
 #include "app/program_state.h"
 #include "output/page_generator.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -332,7 +333,10 @@ private slots:
         m_state.bgLink = true;
         int currentItem = -1;
         QString pathBox;
-        RunSearch(m_state, m_list, m_counters, currentItem, pathBox, QStringLiteral("*.*"), steps);
+        const PosixFileSystem fileSystem;
+        const SearchContext search { fileSystem, m_state.bgCancel, m_state.bgRecursive,
+                                     m_state.bgSkipEmptyDir };
+        RunSearch(search, m_list, m_counters, currentItem, pathBox, QStringLiteral("*.*"), steps);
         const PageResult page
             = writePage(toggle, pathBox,
                         toggle ? QStringLiteral("odd-toggle.html") : QStringLiteral("odd.html"));

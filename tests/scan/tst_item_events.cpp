@@ -1,5 +1,4 @@
 // ItemClick and ItemCheck.
-#undef QT_NO_CAST_FROM_ASCII
 #include "scan/item_events.h"
 #include "scan/result_list.h"
 
@@ -12,7 +11,7 @@ void fill(ResultList &list, const QString &kinds, const QString &checks)
 {
     for (qsizetype row = 0; row < kinds.size(); ++row) {
         if (kinds[row] == u'F')
-            list.addFolderRow("/d", "/d", {}, 0);
+            list.addFolderRow(QStringLiteral("/d"), "/d", {}, 0);
         else
             list.addFileRow("x", "/d", {});
         list.setChecked(int(row), checks[row] == u'1');
@@ -73,11 +72,11 @@ private slots:
     void itemClick()
     {
         ResultList list;
-        fill(list, "Fff", "111");
+        fill(list, QStringLiteral("Fff"), QStringLiteral("111"));
         int currentItem = 0;
         ItemClick(list, currentItem, 2);
         QCOMPARE(currentItem, 2);
-        QCOMPARE(checks(list), QString("111"));
+        QCOMPARE(checks(list), QStringLiteral("111"));
         ItemClick(list, currentItem, 7); // not a row: nothing changes
         QCOMPARE(currentItem, 2);
     }

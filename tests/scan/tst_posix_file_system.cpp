@@ -1,5 +1,5 @@
-// PosixFileSystem on a temporary tree (DESIGN.md's platform table).
-#undef QT_NO_CAST_FROM_ASCII
+// PosixFileSystem on a temporary tree: order, properties, links, loops,
+// unreadable folders and names that are not UTF-8.
 #include "scan/posix_file_system.h"
 #include "support/tree_fixture.h"
 
@@ -60,6 +60,31 @@ private slots:
             for (qsizetype j = 0; j < ordered.size(); ++j)
                 QVERIFY2(EnumerationLess(ordered[i], ordered[j]) == (i < j),
                          QByteArray(ordered[i] + " / " + ordered[j]).constData());
+
+        // Keys made once give the same order, also where upper-casing
+        // changes a length or turns a letter into ASCII (ß, dotless ı, ſ).
+        QByteArrayList names = ordered;
+        names << "stra\xc3\x9f"
+              << "STRASSE"
+              << "strasse"
+              << "\xc4\xb1x"
+              << "Ix"
+              << "\xc5\xbf"
+              << "S"
+              << "s1"
+              << ""
+              << "a\xc3\xa4"
+              << "A\xc3\x84"
+                 "b";
+        const auto keyOf = [](const QByteArray &name) {
+            std::vector<char> key;
+            AppendEnumerationKey(name, key);
+            return QByteArray(key.data(), qsizetype(key.size()));
+        };
+        for (const QByteArray &a : names)
+            for (const QByteArray &b : names)
+                QVERIFY2(EnumerationLess(a, b) == (std::pair(keyOf(a), a) < std::pair(keyOf(b), b)),
+                         QByteArray(a + " / " + b).constData());
     }
 
     void listing()
@@ -72,16 +97,16 @@ private slots:
         QVERIFY(tree.createFile("alpha.html", "x"));
         QVERIFY(tree.createFile(".hidden", "h"));
         QVERIFY(tree.createFile("readonly.txt", "r"));
-        QVERIFY(tree.setPermissions("readonly.txt", 0444));
-        QVERIFY(tree.createFileOfSize("sparse.bin", kSparse));
+        QVERIFY(tree.setPermissions(QStringLiteral("readonly.txt"), 0444));
+        QVERIFY(tree.createFileOfSize(QStringLiteral("sparse.bin"), kSparse));
         QVERIFY(tree.createFolder("Sub"));
         QVERIFY(tree.createFolder("another"));
         QVERIFY(tree.createFile("Sub/inner.txt", QByteArray(5000, 'i')));
-        QVERIFY(tree.createLink("tofile.lnk", "Zeta.txt"));
-        QVERIFY(tree.createLink("tofolder", "Sub"));
-        QVERIFY(tree.createLink("dangling", "nowhere"));
-        QVERIFY(tree.createLink("loop1", "loop2"));
-        QVERIFY(tree.createLink("loop2", "loop1"));
+        QVERIFY(tree.createLink(QStringLiteral("tofile.lnk"), QStringLiteral("Zeta.txt")));
+        QVERIFY(tree.createLink(QStringLiteral("tofolder"), QStringLiteral("Sub")));
+        QVERIFY(tree.createLink(QStringLiteral("dangling"), QStringLiteral("nowhere")));
+        QVERIFY(tree.createLink(QStringLiteral("loop1"), QStringLiteral("loop2")));
+        QVERIFY(tree.createLink(QStringLiteral("loop2"), QStringLiteral("loop1")));
         QVERIFY(::mkfifo(QFile::encodeName(tree.path("pipe")).constData(), 0644) == 0);
         QVERIFY(tree.createFile(QByteArray("bad\xff.txt"), "b"));
 
@@ -89,11 +114,16 @@ private slots:
         const std::optional<FileSystem::Listing> listing
             = fs.listFolder(QFile::encodeName(tree.root()));
         QVERIFY(listing);
-        QCOMPARE(names(listing->files),
-                 (QStringList { ".hidden", "alpha.html", QString::fromUtf8("bad\xff.txt"),
-                                "dangling", "loop1", "loop2", "pipe", "readonly.txt", "sparse.bin",
-                                "tofile.lnk", "tofolder", "Zeta.txt", "_under.txt" }));
-        QCOMPARE(names(listing->subfolders), (QStringList { "another", "Sub" }));
+        QCOMPARE(
+            names(listing->files),
+            (QStringList { QStringLiteral(".hidden"), QStringLiteral("alpha.html"),
+                           QString::fromUtf8("bad\xff.txt"), QStringLiteral("dangling"),
+                           QStringLiteral("loop1"), QStringLiteral("loop2"), QStringLiteral("pipe"),
+                           QStringLiteral("readonly.txt"), QStringLiteral("sparse.bin"),
+                           QStringLiteral("tofile.lnk"), QStringLiteral("tofolder"),
+                           QStringLiteral("Zeta.txt"), QStringLiteral("_under.txt") }));
+        QCOMPARE(names(listing->subfolders),
+                 (QStringList { QStringLiteral("another"), QStringLiteral("Sub") }));
 
         // A link to a file has the file's data; one to a folder, a dangling
         // and a looping link have their own (a link's size: its target's length).
@@ -120,7 +150,7 @@ private slots:
         QVERIFY(sub && sub->isFolder);
         QCOMPARE(sub->properties.attributes, std::optional<qint64>(16));
         QCOMPARE(sub->properties.type,
-                 QMimeDatabase().mimeTypeForName("inode/directory").comment());
+                 QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory")).comment());
         QVERIFY(!sub->properties.sizeBytes); // one folder only: its tree is not summed here
 
         QVERIFY(!fs.listFolder(QFile::encodeName(tree.path("missing"))));
@@ -132,9 +162,9 @@ private slots:
         TreeFixture tree;
         QVERIFY(tree.isValid());
         QVERIFY(tree.createFile("a/b/c.txt", "abc"));
-        QVERIFY(tree.createLink("a/up", ".."));
+        QVERIFY(tree.createLink(QStringLiteral("a/up"), QStringLiteral("..")));
         PosixFileSystem fs;
-        ResultList::Properties own;
+        ItemProperties own;
         const auto root = fs.openFolder(QFile::encodeName(tree.path("a")), &own);
         QVERIFY(root);
         QCOMPARE(own.attributes, std::optional<qint64>(16));
@@ -147,7 +177,7 @@ private slots:
             seen << QString::fromUtf8(entry.name.toByteArray());
             QCOMPARE(entry.properties->sizeBytes, std::optional<qint64>(3));
         }));
-        QCOMPARE(seen, QStringList { "c.txt" });
+        QCOMPARE(seen, QStringList { QStringLiteral("c.txt") });
         fs.closeFolder(*b);
         fs.closeFolder(*root);
     }
@@ -194,7 +224,7 @@ private slots:
         TreeFixture tree;
         QVERIFY(tree.isValid());
         QVERIFY(tree.createFile("closed/x.txt", "x"));
-        QVERIFY(tree.setPermissions("closed", 0));
+        QVERIFY(tree.setPermissions(QStringLiteral("closed"), 0));
         PosixFileSystem fs;
         QVERIFY(!fs.listFolder(QFile::encodeName(tree.path("closed"))));
         const auto listing = fs.listFolder(QFile::encodeName(tree.root()));

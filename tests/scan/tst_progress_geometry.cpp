@@ -1,5 +1,4 @@
 // DrawProgress's geometry.
-#undef QT_NO_CAST_FROM_ASCII
 #include "scan/progress_geometry.h"
 
 #include <QTest>

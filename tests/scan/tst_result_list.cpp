@@ -31,22 +31,28 @@ private slots:
     {
         ResultList list;
         list.setLocale(kEnglish);
-        const int folder = list.addFolderRow(u"/data/sub"_qs, "/data/sub",
-                                             properties(1536 * 1024, u"folder"_qs, 16), 1234);
-        const int file
-            = list.addFileRow("a.txt", "/data/sub", properties(512, u"plain text"_qs, 1 | 2));
-        const int rootFile = list.addFileRow("r", "/", properties(0, u"plain text"_qs, 300));
+        const int folder
+            = list.addFolderRow(QStringLiteral("/data/sub"), "/data/sub",
+                                properties(1536 * 1024, QStringLiteral("folder"), 16), 1234);
+        const int file = list.addFileRow("a.txt", "/data/sub",
+                                         properties(512, QStringLiteral("plain text"), 1 | 2));
+        const int rootFile
+            = list.addFileRow("r", "/", properties(0, QStringLiteral("plain text"), 300));
 
-        QCOMPARE(list.text(folder), u"/data/sub"_qs);
+        QCOMPARE(list.text(folder), QStringLiteral("/data/sub"));
         QCOMPARE(subItems(list, folder),
-                 (QStringList { u"/data/sub"_qs, u"FOLDER"_qs, u"1,536"_qs, u"folder"_qs,
-                                u"3/5/24 2:07:09 PM"_qs, u"3/6/24"_qs, QString(), u"1,234"_qs }));
+                 (QStringList { QStringLiteral("/data/sub"), QStringLiteral("FOLDER"),
+                                QStringLiteral("1,536"), QStringLiteral("folder"),
+                                QStringLiteral("3/5/24 2:07:09 PM"), QStringLiteral("3/6/24"),
+                                QString(), QStringLiteral("1,234") }));
         QCOMPARE(subItems(list, file),
-                 (QStringList { u"/data/sub/"_qs, u"FILE"_qs, u"1"_qs, u"plain text"_qs,
-                                u"3/5/24 2:07:09 PM"_qs, u"3/6/24"_qs, u"RH"_qs, QString() }));
+                 (QStringList { QStringLiteral("/data/sub/"), QStringLiteral("FILE"),
+                                QStringLiteral("1"), QStringLiteral("plain text"),
+                                QStringLiteral("3/5/24 2:07:09 PM"), QStringLiteral("3/6/24"),
+                                QStringLiteral("RH"), QString() }));
 
         // The root keeps its single separator; an attribute value above 255 shows nothing.
-        QCOMPARE(list.subItem(rootFile, 1), u"/"_qs);
+        QCOMPARE(list.subItem(rootFile, 1), QStringLiteral("/"));
         QCOMPARE(list.pathBytes(rootFile), QByteArray("/"));
         QCOMPARE(list.subItem(rootFile, 7), QString());
 
@@ -87,7 +93,7 @@ private slots:
         list.addFileRow(name, "/d\xfe", {});
         list.addFileRow(big, "/d", {});
         list.addFileRow("after", "/d", {});
-        QCOMPARE(list.text(0), u"    bad\uFFFD.txt"_qs);
+        QCOMPARE(list.text(0), QStringLiteral("    bad\uFFFD.txt"));
         QCOMPARE(list.nameBytes(0), name);
         QCOMPARE(list.pathBytes(0), QByteArray("/d\xfe/"));
         QCOMPARE(list.nameBytes(1), big);
@@ -100,24 +106,24 @@ private slots:
         ResultList list;
         list.setLocale(QLocale(QLocale::German, QLocale::Germany));
         for (int i = 0; i < 4; ++i) {
-            list.addRow(u"row %1"_qs.arg(i));
-            list.setSubItem(i, 4, u"type %1"_qs.arg(i));
+            list.addRow(QStringLiteral("row %1").arg(i));
+            list.setSubItem(i, 4, QStringLiteral("type %1").arg(i));
         }
-        list.setSubItem(0, 2, u"FOLDER"_qs);
+        list.setSubItem(0, 2, QStringLiteral("FOLDER"));
         QVERIFY(list.isFolderRow(0));
-        list.setSubItem(0, 2, u"folder"_qs); // the marker is compared exactly
+        list.setSubItem(0, 2, QStringLiteral("folder")); // the marker is compared exactly
         QCOMPARE(list.kind(0), ResultList::Kind::Other);
-        list.setSubItem(0, 3, u"1.536"_qs);
+        list.setSubItem(0, 3, QStringLiteral("1.536"));
         QCOMPARE(list.sizeNumber(0), std::optional<double>(1536));
-        list.setSubItem(0, 3, u"n/a"_qs);
+        list.setSubItem(0, 3, QStringLiteral("n/a"));
         QVERIFY(!list.sizeNumber(0));
         list.setSubItemStyle(3, 5, 0x00ff00, true);
         list.setSubItemStyle(3, 6, 0x0000ff, false);
         list.removeAt(1);
         QCOMPARE(list.count(), 3);
-        QCOMPARE(list.text(1), u"row 2"_qs);
-        QCOMPARE(list.subItem(1, 4), u"type 2"_qs);
-        QCOMPARE(list.subItem(2, 4), u"type 3"_qs);
+        QCOMPARE(list.text(1), QStringLiteral("row 2"));
+        QCOMPARE(list.subItem(1, 4), QStringLiteral("type 2"));
+        QCOMPARE(list.subItem(2, 4), QStringLiteral("type 3"));
         QCOMPARE(list.subItemColor(2, 5), std::optional<ResultList::Rgb>(0x00ff00));
         QCOMPARE(list.subItemColor(2, 6), std::optional<ResultList::Rgb>(0x0000ff));
         QVERIFY(list.subItemBold(2, 5) && !list.subItemBold(2, 6));
@@ -131,13 +137,14 @@ private slots:
         QAbstractItemModelTester tester(&list,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         for (int i = 0; i < 1000; ++i)
-            list.addFileRow("f" + QByteArray::number(i), "/d", properties(i, u"t"_qs, 0));
+            list.addFileRow("f" + QByteArray::number(i), "/d",
+                            properties(i, QStringLiteral("t"), 0));
         QCOMPARE(list.rowCount(), 0);
         list.publishRows();
         QCOMPARE(list.rowCount(), 1000);
 
         const QModelIndex first = list.index(0, 0);
-        QCOMPARE(list.data(first, Qt::DisplayRole).toString(), u"    f0"_qs);
+        QCOMPARE(list.data(first, Qt::DisplayRole).toString(), QStringLiteral("    f0"));
         QCOMPARE(list.data(first, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
         QVERIFY(list.flags(first) & Qt::ItemIsUserCheckable);
 
@@ -148,10 +155,10 @@ private slots:
         QVERIFY(!list.checked(0));
 
         list.removeAt(999);
-        list.addRow(u"late"_qs);
+        list.addRow(QStringLiteral("late"));
         list.publishRows();
         QCOMPARE(list.rowCount(), 1000);
-        QCOMPARE(list.data(list.index(999, 0), Qt::DisplayRole).toString(), u"late"_qs);
+        QCOMPARE(list.data(list.index(999, 0), Qt::DisplayRole).toString(), QStringLiteral("late"));
         list.clear();
         QCOMPARE(list.rowCount(), 0);
     }

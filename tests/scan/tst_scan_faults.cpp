@@ -1,8 +1,8 @@
 // A tree that changes under a running scan: folders and files vanish, new
 // ones appear. The scan must end, list what it could, and keep its counters
 // true to the rows it made.
-#include "app/program_state.h"
 #include "scan/folder_scanner.h"
+#include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/scan_counters.h"
 #include "scan/search_command.h"
@@ -41,11 +41,15 @@ private slots:
         TreeFixture tree;
         for (int folder = 0; folder < 20; ++folder)
             for (int file = 0; file < 40; ++file)
-                QVERIFY(tree.createFile(u"f%1/deep/x%2.txt"_qs.arg(folder).arg(file), "data", {}));
+                QVERIFY(tree.createFile(QStringLiteral("f%1/deep/x%2.txt").arg(folder).arg(file),
+                                        "data", {}));
 
-        ProgramState state;
-        state.bgRecursive = true;
-        state.bgSkipEmptyDir = true;
+        PosixFileSystem fileSystem;
+        ScanOptions options;
+        options.recursive = true;
+        options.skipEmptyFolders = true;
+        options.pattern = QStringLiteral("txt");
+        std::atomic<bool> cancel { false };
         ResultList list;
         ScanCounters counters;
         int currentItem = -1;
@@ -56,14 +60,15 @@ private slots:
                 return;
             // Half of the folders vanish, the others gain files and folders.
             for (int folder = 0; folder < 20; folder += 2)
-                QDir(tree.path(u"f%1"_qs.arg(folder))).removeRecursively();
+                QDir(tree.path(QStringLiteral("f%1").arg(folder))).removeRecursively();
             for (int folder = 1; folder < 20; folder += 2) {
-                tree.createFile(u"f%1/new.txt"_qs.arg(folder), "n", {});
-                tree.createFolder(u"f%1/newfolder"_qs.arg(folder));
-                QFile::remove(tree.path(u"f%1/deep/x3.txt"_qs.arg(folder)));
+                tree.createFile(QStringLiteral("f%1/new.txt").arg(folder), "n", {});
+                tree.createFolder(QStringLiteral("f%1/newfolder").arg(folder));
+                QFile::remove(tree.path(QStringLiteral("f%1/deep/x3.txt").arg(folder)));
             }
         };
-        ScanFolder(state, list, counters, currentItem, tree.root() + u'/', u"txt"_qs, hooks);
+        ScanFolder(fileSystem, options, cancel, list, counters, currentItem, tree.root() + u'/',
+                   hooks);
 
         QVERIFY(yields >= changeAtYield && list.count() > 0);
         checkCountersMatchRows(list, counters);
@@ -75,8 +80,9 @@ private slots:
 
     void searchFolderVanishesBeforeTheScan()
     {
-        ProgramState state;
-        state.bgRecursive = true;
+        PosixFileSystem fileSystem;
+        std::atomic<bool> cancel { false };
+        const SearchContext search { fileSystem, cancel, true };
         ResultList list;
         ScanCounters counters;
         int currentItem = -1;
@@ -88,9 +94,9 @@ private slots:
         SearchSteps steps;
         QString countLine;
         steps.setCountLine = [&](const QString &text) { countLine = text; };
-        ReadFolderAgain(state, list, counters, currentItem, pathBox, u"*.*"_qs, steps);
+        ReadFolderAgain(search, list, counters, currentItem, pathBox, QStringLiteral("*.*"), steps);
         QCOMPARE(list.count(), 0);
-        QCOMPARE(countLine, u"0 items"_qs);
+        QCOMPARE(countLine, QStringLiteral("0 items"));
         checkCountersMatchRows(list, counters);
     }
 };

@@ -190,7 +190,7 @@ inline QList<Step> steps(bool toggle)
     return list;
 }
 
-// The long list: the results draw the part near the window and the rest as
+// The long list: the results draw the rows near the window and the rest as
 // it scrolls into view, table mode keeps the page's column widths, and
 // clearing the box brings back the page where it was scrolled to.
 inline QList<Step> longSteps(bool toggle)

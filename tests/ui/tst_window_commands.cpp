@@ -1,11 +1,14 @@
 // The main window's commands driven as a user would: search a folder,
 // generate the page, answer the questions, copy to the clipboard, cancel a
 // long scan, and start commands while one runs.
+#include "core/avi_writer.h"
 #include "scan/posix_file_system.h"
 #include "scan/result_list.h"
 #include "scan/search_command.h"
+#include "support/file_bytes.h"
 #include "support/pipe_watchdog.h"
 #include "support/tree_fixture.h"
+#include "ui/animation_player.h"
 #include "ui/status_line.h"
 #include "ui/window_fixture.h"
 
@@ -21,34 +24,73 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include <condition_variable>
+#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 
 namespace {
 
-// The real file system, made slow, so a scan of a few dozen folders runs
-// long enough to be interrupted by a click.
+// The real file system, made slow when asked, so a scan of a few dozen
+// folders runs long enough to be interrupted by a click. It can also hold a
+// scan in the middle: the row of a given file waits for its type until
+// released.
 class SlowFileSystem final : public FileSystem
 {
 public:
     static constexpr std::chrono::milliseconds kPerFolder { 8 };
+    std::atomic<bool> slow { false };
+
+    void holdAt(const QByteArray &fileName)
+    {
+        const std::lock_guard lock(m_holdMutex);
+        m_holdAt = fileName;
+    }
+    bool holding() const
+    {
+        const std::lock_guard lock(m_holdMutex);
+        return m_holding;
+    }
+    void release()
+    {
+        {
+            const std::lock_guard lock(m_holdMutex);
+            m_holdAt.clear();
+        }
+        m_released.notify_all();
+    }
 
     bool fileExists(const QString &path) const override { return m_real.fileExists(path); }
     bool folderExists(const QString &path) const override { return m_real.folderExists(path); }
     bool createFolder(const QString &path) override { return m_real.createFolder(path); }
     std::optional<Listing> listFolder(const QByteArray &path) const override
     {
-        std::this_thread::sleep_for(kPerFolder);
+        if (slow)
+            std::this_thread::sleep_for(kPerFolder);
         return m_real.listFolder(path);
     }
     std::optional<Drive> drive(const QString &path) const override { return m_real.drive(path); }
     QString typeDescription(const QByteArray &name, bool isFolder) const override
     {
+        std::unique_lock lock(m_holdMutex);
+        if (!isFolder && !m_holdAt.isEmpty() && name == m_holdAt) {
+            m_holding = true;
+            // Not for ever: a scan held on the window's own thread would
+            // never see the release.
+            m_released.wait_for(lock, std::chrono::seconds(20),
+                                [this] { return m_holdAt.isEmpty(); });
+            m_holding = false;
+        }
+        lock.unlock();
         return m_real.typeDescription(name, isFolder);
     }
 
 private:
     PosixFileSystem m_real;
+    mutable std::mutex m_holdMutex;
+    mutable std::condition_variable m_released;
+    QByteArray m_holdAt;
+    mutable bool m_holding = false;
 };
 
 // A scan of makeWideTree lasts long enough for clicks after this many ms.
@@ -96,13 +138,53 @@ private:
             for (int file = 0; file < 5; ++file)
                 QVERIFY(m_tree->createFile(QStringLiteral("f%1/file%2.txt").arg(folder).arg(file),
                                            "x"));
-        m_run->state.fileSystem = std::make_shared<SlowFileSystem>();
+        m_fileSystem.slow = true;
     }
 
     void search(const QString &folder)
     {
         m_run->dialogs.folderAnswers.push_back(folder);
         button(QStringLiteral("cmdsearch"))->click();
+    }
+
+    // Six folders of two files each; a scan held at the first file of f2 has
+    // made the rows of f0 and f1 and the row of f2.
+    void makeSixFolders()
+    {
+        for (int folder = 0; folder < 6; ++folder)
+            for (int file = 0; file < 2; ++file)
+                QVERIFY(m_tree->createFile(
+                    QStringLiteral("f%1/file%1_%2.txt").arg(folder).arg(file), "x"));
+        m_fileSystem.holdAt("file2_0.txt");
+        control<QCheckBox>(QStringLiteral("chkOnlyThisDir"))->setChecked(false);
+    }
+
+    // Runs `whileHeld` once the search is held, then lets it go on.
+    void searchHeld(const std::function<void()> &whileHeld)
+    {
+        bool ran = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!m_fileSystem.holding())
+                return;
+            watch.stop();
+            const auto goOn = qScopeGuard([&] { m_fileSystem.release(); });
+            whileHeld();
+            ran = true;
+        });
+        watch.start(1);
+        search(m_tree->root());
+        m_fileSystem.release();
+        QVERIFY(ran);
+    }
+
+    QStringList folderRowTexts()
+    {
+        QStringList texts;
+        for (int row = 0; row < list().count(); ++row)
+            if (list().isFolderRow(row))
+                texts << list().text(row);
+        return texts;
     }
 
     bool noCommandLeftBehind()
@@ -112,6 +194,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TreeFixture> m_tree;
+    SlowFileSystem m_fileSystem;
     std::unique_ptr<ProgramRun> m_run;
 
 private slots:
@@ -122,7 +205,8 @@ private slots:
         UseTemporaryPreferenceStore(*m_dir);
         m_tree = std::make_unique<TreeFixture>();
         QVERIFY(m_tree->isValid());
-        m_run = std::make_unique<ProgramRun>(m_dir->path());
+        m_fileSystem.slow = false;
+        m_run = std::make_unique<ProgramRun>(m_dir->path(), &m_fileSystem);
         QVERIFY(m_run->showAndActivate());
         frm_main &window = *m_run->window;
         window.setOptionCheck(OptionCheck::Recursive, true);
@@ -348,10 +432,61 @@ private slots:
         QCOMPARE(text(QStringLiteral("lbl_Status")), ItemCountText(list().count()));
         QVERIFY(view()->isVisible() && !animationShown());
         // The next search clears the flag and lists everything.
-        m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
+        m_fileSystem.slow = false;
         search(m_tree->root());
         QVERIFY(!m_run->state.bgCancel);
         QCOMPARE(list().count(), kWideTreeRows);
+    }
+
+    void windowGoesOnWhileTheScanRuns()
+    {
+        makeSixFolders();
+        AviWriteSpec clip;
+        clip.width = 8, clip.height = 8, clip.palette = { 0x000000, 0xff0000 };
+        QVERIFY(writeAll(m_dir->path() + QStringLiteral("/animation/spin.avi"),
+                         WriteAviClip(clip, { AviSourceFrame(64, 0), AviSourceFrame(64, 1) })));
+        searchHeld([&] {
+            // The scan waits on its own thread: the window plays the animation,
+            // keeps the list hidden and refuses another command.
+            QSignalSpy frames(control<AnimationPlayer>(QStringLiteral("ani_Movie")),
+                              &AnimationPlayer::frameShown);
+            QTRY_VERIFY(frames.count() >= 2);
+            QVERIFY(!view()->isVisible() && animationShown());
+            QVERIFY(m_run->window->longCommandRunning());
+            button(QStringLiteral("cmdRefresh"))->click();
+            // Ticked now, "only this folder" counts from the next folder row on.
+            control<QCheckBox>(QStringLiteral("chkOnlyThisDir"))->click();
+        });
+        const QString root = m_tree->root();
+        QCOMPARE(folderRowTexts(),
+                 (QStringList { root + QStringLiteral("/f0"), root + QStringLiteral("/f1"),
+                                root + QStringLiteral("/f2"), QStringLiteral("f3"),
+                                QStringLiteral("f4"), QStringLiteral("f5") }));
+        QCOMPARE(list().count(), 18);
+        QVERIFY(view()->isVisible() && !animationShown() && noCommandLeftBehind());
+    }
+
+    void cancelDuringTheScanKeepsItsRows()
+    {
+        makeSixFolders();
+        searchHeld([&] { button(QStringLiteral("cmdCancel_3"))->click(); });
+        // The rows made before the cancel, down to the file whose row was
+        // being made; the sizes of the folders finished before it.
+        QStringList texts;
+        for (int row = 0; row < list().count(); ++row)
+            texts << list().text(row) + u'|' + list().subItem(row, 3);
+        const QString root = m_tree->root();
+        QCOMPARE(
+            texts,
+            (QStringList { root + QStringLiteral("/f0|0"), QStringLiteral("    file0_0.txt|0"),
+                           QStringLiteral("    file0_1.txt|0"), root + QStringLiteral("/f1|0"),
+                           QStringLiteral("    file1_0.txt|0"), QStringLiteral("    file1_1.txt|0"),
+                           root + QStringLiteral("/f2|"), QStringLiteral("    file2_0.txt|0") }));
+        const ScanCounters &counters = m_run->window->counters();
+        QCOMPARE(counters.FileCount, 5);
+        QCOMPARE(counters.FolderCount, 4);
+        QCOMPARE(text(QStringLiteral("lbl_Status")), QStringLiteral("8 items"));
+        QVERIFY(view()->isVisible() && !animationShown() && noCommandLeftBehind());
     }
 
     // While a search runs, every other long command, the settings folder
@@ -406,7 +541,7 @@ private slots:
 
         // Once it has ended, the next search runs.
         m_run->dialogs.folderAnswers.clear();
-        m_run->state.fileSystem = std::make_shared<PosixFileSystem>();
+        m_fileSystem.slow = false;
         search(other.root());
         QCOMPARE(list().count(), 2);
     }

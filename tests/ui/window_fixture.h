@@ -5,6 +5,7 @@
 
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "ui/frm_main.h"
 #include "ui/user_dialogs.h"
 
@@ -90,14 +91,16 @@ inline void UseTemporaryPreferenceStore(const QTemporaryDir &dir)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
 }
 
-// One run of the program: its state, store, dialogs and main window. The
-// program file lives in programDir, so the program folder is programDir/.
+// One run of the program: its state, store, dialogs, file system and main
+// window. The program file lives in programDir, so the program folder is
+// programDir/. The window reads through fileSystem when one is given.
 struct ProgramRun
 {
-    explicit ProgramRun(const QString &programDir)
+    explicit ProgramRun(const QString &programDir, FileSystem *fileSystem = nullptr)
         : programFile(programDir + QStringLiteral("/quorvel"))
     {
-        window = std::make_unique<frm_main>(state, store, dialogs, programFile);
+        window = std::make_unique<frm_main>(
+            state, store, dialogs, fileSystem ? *fileSystem : posixFileSystem, programFile);
     }
 
     // Shows the window and waits for its first activation.
@@ -111,6 +114,7 @@ struct ProgramRun
     ProgramState state;
     PreferenceStore store;
     FakeUserDialogs dialogs;
+    PosixFileSystem posixFileSystem;
     std::unique_ptr<frm_main> window;
 };
 

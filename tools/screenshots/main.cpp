@@ -7,6 +7,7 @@
 
 #include "app/preference_store.h"
 #include "app/program_state.h"
+#include "scan/posix_file_system.h"
 #include "ui/application_identity.h"
 #include "ui/frm_main.h"
 
@@ -47,8 +48,9 @@ int main(int argc, char *argv[])
     ProgramState state;
     PreferenceStore store;
     DemoUserDialogs dialogs(arguments[1]);
+    PosixFileSystem fileSystem;
     // The program folder, and with it the export and settings folders, is the temporary one.
-    frm_main window(state, store, dialogs, own.filePath(QStringLiteral("quorvel")));
+    frm_main window(state, store, dialogs, fileSystem, own.filePath(QStringLiteral("quorvel")));
     window.show();
     int exitCode = 0;
     TakeDemoScreenshotsWhenReady(window, arguments[2], exitCode);

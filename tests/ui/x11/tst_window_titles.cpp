@@ -1,6 +1,7 @@
 // The window titles as the X server holds them, read with xwininfo: the
 // program's main window, and the info window and the dialogs that the
 // window's own handlers open, under the program's application identity.
+#include "scan/posix_file_system.h"
 #include "ui/application_identity.h"
 #include "ui/frm_main.h"
 #include "ui/window_fixture.h"
@@ -112,7 +113,8 @@ void TestWindowTitles::dialogTitles()
     ProgramState state;
     PreferenceStore store;
     QtUserDialogs dialogs; // the real ones, as the program shows them
-    frm_main window(state, store, dialogs, m_dir.filePath(QStringLiteral("quorvel")));
+    PosixFileSystem fileSystem;
+    frm_main window(state, store, dialogs, fileSystem, m_dir.filePath(QStringLiteral("quorvel")));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY(window.restored());
