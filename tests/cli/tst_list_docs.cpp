@@ -140,8 +140,8 @@ private slots:
         QTest::newRow("--set=key without = as a break")
             << "quorvel-list --set=bgLi" << noEquals
             << QStringList { QStringLiteral("--set=bgLink=") };
-        QTest::newRow("--format=value") << "quorvel-list --format=j" << QString()
-                                        << QStringList { QStringLiteral("jsonl") };
+        QTest::newRow("--format=value")
+            << "quorvel-list --format=j" << QString() << QStringList { QStringLiteral("jsonl") };
         QTest::newRow("--output=file")
             << "quorvel-list --output=fo" << QString()
             << QStringList { QStringLiteral("folder one"), QStringLiteral("found.html") };
