@@ -61,9 +61,12 @@ QString run(QWebEnginePage *page, const QString &script)
     return result;
 }
 
-// Shows the file as the preview does and waits for the preview's reload.
+// Shows the file as the preview does, in a shown view of a usual size, and
+// waits for the preview's reload.
 bool showInPreview(QWebEngineView &view, const QString &file)
 {
+    view.resize(800, 600);
+    view.show();
     QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
     if (!LoadPageIntoPreview(&view, file, kLoadLimitMs))
         return false;
@@ -178,8 +181,6 @@ private:
         QVERIFY(page.ok);
 
         QWebEngineView view;
-        view.resize(800, 600);
-        view.show();
         QVERIFY(showInPreview(view, page.path));
         for (const auto &[script, expected] : steps) {
             const QString result = run(view.page(), script);
@@ -266,8 +267,6 @@ private slots:
         QVERIFY(walk.page.ok);
 
         QWebEngineView view;
-        view.resize(800, 600);
-        view.show();
         QVERIFY(showInPreview(view, walk.page.path));
         struct
         {
@@ -344,8 +343,6 @@ private slots:
         QVERIFY(page.ok);
 
         QWebEngineView view;
-        view.resize(800, 600);
-        view.show();
         QVERIFY(showInPreview(view, page.path));
         const QString links
             = run(view.page(),

@@ -124,6 +124,19 @@ QString fileRow(const QString &name)
     return QStringLiteral("    ") + name + QStringLiteral("|FILE");
 }
 
+// Expected rows: a folder row's text after "d:", a file's name alone;
+// "ROOT" stands for the search folder's path.
+QStringList rowsOf(std::initializer_list<const char *> items,
+                   const QString &root = QStringLiteral("ROOT"))
+{
+    QStringList rows;
+    for (const char *item : items) {
+        const QString text = QString::fromUtf8(item).replace(QStringLiteral("ROOT"), root);
+        rows << (text.startsWith(QStringLiteral("d:")) ? folderRow(text.mid(2)) : fileRow(text));
+    }
+    return rows;
+}
+
 const QDateTime kModified(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC);
 
 // The small example tree: a.txt, b.doc, sub1/c.txt, sub2/deep/d.txt.
@@ -260,34 +273,20 @@ private slots:
         QTest::addColumn<qint64>("folderCount");
         QTest::addColumn<qint64>("searchedFolderCount");
 
-        const QString root = folderRow(QStringLiteral("ROOT")),
-                      a = fileRow(QStringLiteral("a.txt")), c = fileRow(QStringLiteral("c.txt")),
-                      d = fileRow(QStringLiteral("d.txt")),
-                      sub1 = folderRow(QStringLiteral("ROOT/sub1"));
         QTest::newRow("skip-empty on")
             << true << true << false << QStringLiteral("*.txt")
-            << QStringList { root, a, sub1, c, folderRow(QStringLiteral("ROOT/sub2/deep")), d }
+            << rowsOf({ "d:ROOT", "a.txt", "d:ROOT/sub1", "c.txt", "d:ROOT/sub2/deep", "d.txt" })
             << qint64(4) << qint64(5);
-        QTest::newRow("skip-empty off")
-            << true << false << false << QStringLiteral("*.txt")
-            << QStringList { root,
-                             a,
-                             sub1,
-                             c,
-                             folderRow(QStringLiteral("ROOT/sub2")),
-                             folderRow(QStringLiteral("ROOT/sub2/deep")),
-                             d }
-            << qint64(5) << qint64(5);
-        QTest::newRow("only this dir") << true << true << true << QStringLiteral("*.txt")
-                                       << QStringList { root,
-                                                        a,
-                                                        folderRow(QStringLiteral("sub1")),
-                                                        c,
-                                                        folderRow(QStringLiteral(" + sub2/deep")),
-                                                        d }
-                                       << qint64(4) << qint64(5);
+        QTest::newRow("skip-empty off") << true << false << false << QStringLiteral("*.txt")
+                                        << rowsOf({ "d:ROOT", "a.txt", "d:ROOT/sub1", "c.txt",
+                                                    "d:ROOT/sub2", "d:ROOT/sub2/deep", "d.txt" })
+                                        << qint64(5) << qint64(5);
+        QTest::newRow("only this dir")
+            << true << true << true << QStringLiteral("*.txt")
+            << rowsOf({ "d:ROOT", "a.txt", "d:sub1", "c.txt", "d: + sub2/deep", "d.txt" })
+            << qint64(4) << qint64(5);
         QTest::newRow("not recursive") << false << false << false << QStringLiteral("*.txt")
-                                       << QStringList { root, a } << qint64(2) << qint64(2);
+                                       << rowsOf({ "d:ROOT", "a.txt" }) << qint64(2) << qint64(2);
     }
 
     void rowsAndCountersFollowTheSearchOptions()
@@ -346,12 +345,9 @@ private slots:
         Scan scan(true, false);
         scan.run(tree.root(), QStringLiteral("*"));
         QCOMPARE(scan.rows(),
-                 (QStringList {
-                     folderRow(tree.root()), fileRow(QStringLiteral("dangling.lnk")),
-                     fileRow(QStringLiteral("loop1")), fileRow(QStringLiteral("loop2")),
-                     fileRow(QStringLiteral("target.bin")), fileRow(QStringLiteral("tofile.lnk")),
-                     folderRow(tree.path(QStringLiteral("real"))),
-                     fileRow(QStringLiteral("inner.txt")), fileRow(QStringLiteral("up")) }));
+                 rowsOf({ "d:ROOT", "dangling.lnk", "loop1", "loop2", "target.bin", "tofile.lnk",
+                          "d:ROOT/real", "inner.txt", "up" },
+                        tree.root()));
         // The link to a file has the file's size; the others their own.
         QCOMPARE(scan.list.subItem(5, 3), QStringLiteral("5"));
         QCOMPARE(scan.list.subItem(1, 3), QStringLiteral("0")); // "nowhere": 7 bytes
@@ -477,12 +473,9 @@ private slots:
         QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
         QTest::newRow("nothing matches") << false << QStringLiteral("*.xyz") << 1 << QStringList {};
         QTest::newRow("a file matches: its folder's row shows the whole tree's size")
-            << false << QStringLiteral("*.txt") << 4
-            << QStringList { folderRow(QStringLiteral("ROOT")), fileRow(QStringLiteral("a.txt")) };
+            << false << QStringLiteral("*.txt") << 4 << rowsOf({ "d:ROOT", "a.txt" });
         QTest::newRow("recursive") << true << QStringLiteral("*.xyz") << 4
-                                   << QStringList { folderRow(QStringLiteral("ROOT/sub1")),
-                                                    folderRow(QStringLiteral("ROOT/sub2")),
-                                                    folderRow(QStringLiteral("ROOT/sub2/deep")) };
+                                   << rowsOf({ "d:ROOT/sub1", "d:ROOT/sub2", "d:ROOT/sub2/deep" });
     }
 
     void notRecursiveOpensOnlyWhatItNeeds()
@@ -506,14 +499,9 @@ private slots:
     {
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<QStringList>("rows"); // "ROOT" stands for the search folder's path
-        QTest::newRow("recursive")
-            << true
-            << QStringList { folderRow(QStringLiteral("ROOT")), fileRow(QStringLiteral("a.txt")),
-                             folderRow(QStringLiteral("ROOT/sub1")),
-                             fileRow(QStringLiteral("c.txt")) };
+        QTest::newRow("recursive") << true << rowsOf({ "d:ROOT", "a.txt", "d:ROOT/sub1", "c.txt" });
         QTest::newRow("not recursive: the folder's size leaves them out too")
-            << false
-            << QStringList { folderRow(QStringLiteral("ROOT")), fileRow(QStringLiteral("a.txt")) };
+            << false << rowsOf({ "d:ROOT", "a.txt" });
     }
 
     void excludedNamesAreNeitherListedWalkedNorCounted()
@@ -544,10 +532,9 @@ private slots:
         QVERIFY(!deepest.isEmpty());
         Scan scan(true, true);
         scan.run(tree.root(), QStringLiteral("*.txt"));
-        QCOMPARE(
-            scan.rows(),
-            (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("top.txt")),
-                           folderRow(tree.path(deepest)), fileRow(QStringLiteral("bottom.txt")) }));
+        QCOMPARE(scan.rows(),
+                 rowsOf({ "d:ROOT", "top.txt" }, tree.root())
+                     + rowsOf({ "d:ROOT", "bottom.txt" }, tree.path(deepest)));
         QVERIFY(scan.list.pathBytes(2).size() > PATH_MAX);
         QCOMPARE(scan.counters.FileCount, qint64(2));
         QCOMPARE(scan.counters.FolderCount, qint64(3));
@@ -558,9 +545,7 @@ private slots:
         // A search folder beyond PATH_MAX is opened too.
         Scan deep(true, false);
         deep.run(tree.path(deepest), QStringLiteral("*.txt"));
-        QCOMPARE(
-            deep.rows(),
-            (QStringList { folderRow(tree.path(deepest)), fileRow(QStringLiteral("bottom.txt")) }));
+        QCOMPARE(deep.rows(), rowsOf({ "d:ROOT", "bottom.txt" }, tree.path(deepest)));
     }
 
     void unreadableFolders()
@@ -581,26 +566,18 @@ private slots:
         scan.run(tree.root(), QStringLiteral("*.txt"));
         skipping.run(tree.root(), QStringLiteral("*.txt"));
         QCOMPARE(scan.rows(),
-                 (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")),
-                                folderRow(tree.path("closed")), folderRow(tree.path("half")),
-                                fileRow(QStringLiteral("x.txt")),
-                                folderRow(tree.path(QStringLiteral("half/inner"))),
-                                folderRow(tree.path(QStringLiteral("open"))),
-                                fileRow(QStringLiteral("o.txt")) }));
+                 rowsOf({ "d:ROOT", "a.txt", "d:ROOT/closed", "d:ROOT/half", "x.txt",
+                          "d:ROOT/half/inner", "d:ROOT/open", "o.txt" },
+                        tree.root()));
         // Sizes and file counts that cannot be read stay empty, never 0.
         QStringList cells; // size and file count of rows 0 and 2 to 6
         for (int row : { 0, 2, 3, 4, 5, 6 })
             cells << scan.list.subItem(row, 3) + u'/' + scan.list.subItem(row, 8);
-        QCOMPARE(cells,
-                 (QStringList { QStringLiteral("/1"), QStringLiteral("/"), QStringLiteral("/1"),
-                                QStringLiteral("/"), QStringLiteral("/"), QStringLiteral("0/1") }));
+        QCOMPARE(cells, QStringLiteral("/1 / /1 / / 0/1").split(u' '));
         scan.verifyCountersMatchRows();
         QCOMPARE(skipping.rows(),
-                 (QStringList { folderRow(tree.root()), fileRow(QStringLiteral("a.txt")),
-                                folderRow(tree.path(QStringLiteral("half"))),
-                                fileRow(QStringLiteral("x.txt")),
-                                folderRow(tree.path(QStringLiteral("open"))),
-                                fileRow(QStringLiteral("o.txt")) }));
+                 rowsOf({ "d:ROOT", "a.txt", "d:ROOT/half", "x.txt", "d:ROOT/open", "o.txt" },
+                        tree.root()));
     }
 
     void wideTreeMatchesReferenceWalk_data()
