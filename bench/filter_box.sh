@@ -18,11 +18,9 @@ top="$(cd "$here/.." && pwd)"
 build="${1:-$top/build/release}"
 cache="${2:-${QUORVEL_BENCH_CACHE:-/tmp}}"
 
-if [ ! -x "$build/bin/quorvel-list" ] || [ ! -x "$build/bin/filter_box_bench" ]; then
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" --target quorvel-list filter_box_bench -j2
-fi
-tree="$(python3 "$here/make_tree.py" --files 200000 --folders 10000 "$cache")"
+source "$here/common.sh"
+ensure_release_build "$build" quorvel-list filter_box_bench
+tree="$(bench_tree medium "$cache")"
 pages="$(mktemp -d)"
 trap 'rm -rf "$pages"' EXIT
 export QT_QPA_PLATFORM=offscreen

@@ -5,38 +5,21 @@
 #
 #   bench/list.sh [BUILD_DIR] [FILES]
 #
-# BUILD_DIR holds bin/quorvel-list (default: build-release; configure it with
-# -DCMAKE_BUILD_TYPE=Release). The tree comes from bench/make_tree.py and is
-# cached. Prints the hyperfine table, the ratios and the page size per file.
+# BUILD_DIR: a Release build folder (default: build/release, configured and
+# built here when quorvel-list is missing). The tree comes from
+# bench/make_tree.py and is cached under $QUORVEL_BENCH_CACHE (default /tmp).
+# Prints the hyperfine table, the ratios and the page size per file.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build-release}
+top=$(cd "$here/.." && pwd)
+build=${1:-$top/build/release}
 files=${2:-200000}
 program=$build/bin/quorvel-list
-[ -x "$program" ] || { echo "no $program; build the quorvel-list target first" >&2; exit 2; }
-command -v hyperfine >/dev/null || { echo "hyperfine is needed" >&2; exit 2; }
-
-if [ -f "$here/make_tree.py" ]; then
-    tree_dir=$(python3 "$here/make_tree.py" --files "$files")
-else
-    # A plain stand-in: FILES empty files over 100 x 100 folders, made once.
-    tree_dir=${QUORVEL_BENCH_CACHE:-/tmp}/quorvel-list-tree-$files
-    if [ ! -e "$tree_dir/.complete" ]; then
-        rm -rf "$tree_dir"
-        python3 - "$tree_dir" "$files" <<'PY'
-import os, sys
-root, files = sys.argv[1], int(sys.argv[2])
-folders = [os.path.join(root, f"Top{t:02d}", f"sub_{s:02d}") for t in range(100) for s in range(100)]
-for i in range(files):
-    folder = folders[i % len(folders)]
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, f"File_{i:06d}.{('txt', 'c', 'jpg', 'log')[i % 4]}"), "wb") as f:
-        f.truncate(i * 37 % 100000)
-open(os.path.join(root, ".complete"), "w").close()
-PY
-    fi
-fi
+command -v hyperfine >/dev/null || { echo "hyperfine is needed (scripts/install-deps.sh)" >&2; exit 2; }
+source "$here/common.sh"
+ensure_release_build "$build" quorvel-list
+tree_dir=$(python3 "$here/make_tree.py" --files "$files" "${QUORVEL_BENCH_CACHE:-/tmp}")
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 

@@ -36,10 +36,8 @@ scan_bench=$build/bin/scan_bench
 for tool in hyperfine tree /usr/bin/time python3; do
     command -v "$tool" >/dev/null || { echo "bench/run.sh needs $tool (scripts/install-deps.sh)" >&2; exit 2; }
 done
-if [ ! -x "$program" ] || [ ! -x "$scan_bench" ]; then
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" --target quorvel-list scan_bench -j2 >/dev/null
-fi
+source "$here/common.sh"
+ensure_release_build "$build" quorvel-list scan_bench
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

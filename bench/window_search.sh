@@ -19,17 +19,12 @@ top="$(cd "$here/.." && pwd)"
 size="${1:-medium}"
 build="${2:-$top/build/release}"
 cache="${3:-${QUORVEL_BENCH_CACHE:-/tmp}}"
-case "$size" in
-medium) tree_options=(--files 200000 --folders 10000) ;;
-large) tree_options=(--files 1000000 --folders 60000 --odd-names) ;;
-*) echo "usage: bench/window_search.sh [medium|large] [BUILD_DIR] [CACHE_DIR]" >&2; exit 2 ;;
-esac
-
-if [ ! -x "$build/bin/scan_bench" ] || [ ! -x "$build/bin/window_search_bench" ]; then
-    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$build" --target scan_bench window_search_bench -j2
-fi
-tree="$(python3 "$here/make_tree.py" "${tree_options[@]}" "$cache")"
+source "$here/common.sh"
+tree="$(bench_tree "$size" "$cache")" || {
+    echo "usage: bench/window_search.sh [medium|large] [BUILD_DIR] [CACHE_DIR]" >&2
+    exit 2
+}
+ensure_release_build "$build" scan_bench window_search_bench
 echo "tree: $tree"
 "$build/bin/scan_bench" "$tree"
 "$build/bin/window_search_bench" --scroll "$tree"
