@@ -136,6 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ProgramState defaults;
     setFirstRunStyle(defaults);
     setSwitches(defaults, switches);
+    // The filter box is markup and script of the program's own, there or not.
+    defaults.bgFilterBox = state.bgFilterBox;
     const PageMarkup defaultMarkup(
         writePage(defaults, list, QStringLiteral("/data"), QStringLiteral("*.*"), onlyThisDir));
     check(defaultMarkup.problem().isEmpty(),
